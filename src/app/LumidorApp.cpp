@@ -1,0 +1,298 @@
+#include "app/LumidorApp.h"
+
+#include "app/ProfileRecords.h"
+#include "app/SingleInstance.h"
+#include "app/TipDlg.h"
+#include "app/Utils.h"
+#include "app/VersionInfo.h"
+#include "platform/DataPaths.h"
+#include "platform/DialogService.h"
+#include "platform/ErrorLog.h"
+#include "platform/Guard.h"
+#include "platform/GuiDialogService.h"
+#include "platform/GuiMessageSink.h"
+#include "platform/MessageBoxes.h"
+#include "platform/ResourceModule.h"
+#include "platform/SettingsStore.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QMainWindow>
+#include <QPrinterInfo>
+#include <QTimer>
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+CLumidorApp* g_app = nullptr;
+
+struct BatchCommand {
+    QString usage;
+    CLumidorApp::BatchHandler handler;
+};
+std::map<QString, BatchCommand>& BatchCommands() {
+    static std::map<QString, BatchCommand> commands;
+    return commands;
+}
+
+void PrintUsage(std::FILE* out) {
+    std::fprintf(out, "Usage: brellin [FILE]\n"
+                      "       brellin --version\n");
+    for (const auto& [name, cmd] : BatchCommands())
+        std::fprintf(out, "       brellin --%s %s\n", qPrintable(name), qPrintable(cmd.usage));
+}
+} // namespace
+
+CLumidorApp::CLumidorApp(int& argc, char** argv) : m_argc(argc), m_argv(argv) { g_app = this; }
+
+CLumidorApp::~CLumidorApp() {
+    if (g_app == this)
+        g_app = nullptr;
+}
+
+CLumidorApp* CLumidorApp::Instance() { return g_app; }
+
+void CLumidorApp::RegisterBatchCommand(const QString& name, const QString& usage,
+                                       BatchHandler handler) {
+    BatchCommands()[name] = BatchCommand{usage, std::move(handler)};
+}
+
+int CLumidorApp::Run() {
+    QStringList args;
+    for (int i = 1; i < m_argc; ++i)
+        args << QString::fromLocal8Bit(m_argv[i]);
+    m_cmdInfo = CCommandLineInfo::Parse(args);
+
+    const bool batch = m_cmdInfo.m_nShellCommand == CCommandLineInfo::Batch;
+    if (batch && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen"); // batch commands never need a display
+    m_qapp = std::make_unique<QApplication>(m_argc, m_argv);
+    // Numbers in files, settings and the C library's conversions are read and written with a
+    // decimal point whatever the user's locale.
+    std::setlocale(LC_NUMERIC, "C");
+    InitProgramIdentity();
+
+    if (batch) {
+        SetMessageSink(std::make_shared<CStderrMessageSink>());
+        SetDialogService(std::make_shared<CBatchDialogService>());
+        return RunBatch();
+    }
+    SetMessageSink(std::make_shared<CGuiMessageSink>());
+    SetDialogService(std::make_shared<CGuiDialogService>());
+    if (!InitInstance())
+        return m_nExitCode;
+    const int rc = m_qapp->exec();
+    const int exitRc = ExitInstance();
+    return rc != 0 ? rc : exitRc;
+}
+
+bool CLumidorApp::LoadModule() {
+    const QString path = GetProgramDataDir() + QStringLiteral("/Brellin.eng");
+    const bool loaded = LoadResourceModule(path);
+    m_strVersion = GetVersionString();
+    m_strDisplayName = kProductName + QLatin1Char(' ') + m_strVersion;
+    if (!loaded) {
+        PlainMessageBox(kNoResourceModuleText, kProductName);
+        m_nExitCode = 1;
+        return false;
+    }
+    return true;
+}
+
+void CLumidorApp::InitProfile() {
+    Profile().SetRegistryKey(QStringLiteral("Quillmere"));
+    Profile().SetProfileName(GetProfileNameForVersion(m_strVersion));
+    SetMessageCaption(m_strDisplayName);
+    QApplication::setApplicationDisplayName(m_strDisplayName);
+}
+
+int CLumidorApp::RunBatch() {
+    DEF_TRY
+    const QString cmd = m_cmdInfo.m_strBatchCommand;
+    if (cmd == QStringLiteral("help")) {
+        PrintUsage(stdout);
+        return 0;
+    }
+    if (!LoadModule())
+        return m_nExitCode;
+    InitProfile();
+    if (cmd == QStringLiteral("version")) {
+        std::printf("%s\n", qPrintable(m_strDisplayName));
+        return 0;
+    }
+    const auto it = BatchCommands().find(cmd);
+    if (it == BatchCommands().end()) {
+        std::fprintf(stderr, "brellin: unknown option --%s\n", qPrintable(cmd));
+        PrintUsage(stderr);
+        return 2;
+    }
+    return it->second.handler(m_cmdInfo.m_batchArgs);
+    DEF_CATCH
+    return 1;
+}
+
+bool CLumidorApp::InitInstance() {
+    DEF_TRY
+    // 2. One copy per user, unless a file is to be opened.
+    if (m_cmdInfo.m_nShellCommand != CCommandLineInfo::FileOpen) {
+        m_single = std::make_unique<CSingleInstance>(kProductName);
+        switch (m_single->Acquire()) {
+        case CSingleInstance::Result::Other:
+            m_single->ActivateFirst();
+            m_nExitCode = 0;
+            return false;
+        case CSingleInstance::Result::Failed:
+            WriteLog(QStringLiteral("CreateMutex error: %1").arg(errno));
+            m_single.reset();
+            break;
+        case CSingleInstance::Result::First:
+            break;
+        }
+    }
+    // 3-4. The resource module and the version string.
+    if (!LoadModule())
+        return false;
+    // 5. Settings under the company key and the profile name.
+    InitProfile();
+    // 6. First-launch reset.
+    FirstLaunchReset();
+    // 8. The saved printer, or the default one.
+    m_savedPrinter = LoadSavedPrinter();
+    UpdatePrinterSettings();
+    // 10. A fresh error log.
+    DeleteLog();
+    WriteLog(QStringLiteral("Start application"));
+    // 11. The main window.
+    if (!m_frameFactory || !(m_pMainWnd = m_frameFactory())) {
+        m_nExitCode = 1;
+        return false;
+    }
+    m_pMainWnd->setWindowTitle(m_strDisplayName);
+    // 13. The shell command: an image file becomes an untitled document, a new-file command an
+    // empty auto-created document when the options ask for one.
+    const FrameOptions options = LoadFrameOptions();
+    const CCommandLineInfo parsed = m_cmdInfo;
+    CCommandLineInfo cmd = m_cmdInfo;
+    if (cmd.m_nShellCommand == CCommandLineInfo::FileNew) {
+        cmd.m_nShellCommand = CCommandLineInfo::FileNothing;
+        if (options[OPT_EMPTY_DOC_AT_START])
+            CreateEmptyDoc(TRUE);
+    } else if (cmd.m_nShellCommand == CCommandLineInfo::FileOpen &&
+               IsImageFormatSupported(cmd.m_strFileName)) {
+        cmd.m_nShellCommand = CCommandLineInfo::FileNothing;
+        CreateDocFromImage(cmd.m_strFileName, false);
+    }
+    // 14.
+    if (!ProcessShellCommand(cmd)) {
+        m_nExitCode = 1;
+        return false;
+    }
+    m_pMainWnd->show();
+    UpdatePrinterSettings();
+    // 15. The sample templates, only when no file was named.
+    if (parsed.m_nShellCommand != CCommandLineInfo::FileOpen && options[OPT_TEMPLATES_AT_START]) {
+        CreateDocFromTemplate(GetTemplateDir() + QStringLiteral("/Voice.brf"));
+        CreateDocFromTemplate(GetTemplateDir() + QStringLiteral("/Photo.brf"));
+    }
+    // 16. Later copies may now raise this window; the tip of the day follows once the window is up.
+    if (m_single)
+        m_single->Listen(m_pMainWnd);
+    QTimer::singleShot(0, m_pMainWnd, [] { ShowTipAtStartup(); });
+    return true;
+    DEF_CATCH
+    m_nExitCode = 1;
+    return false;
+}
+
+int CLumidorApp::ExitInstance() {
+    DEF_TRY
+    StoreSavedPrinter(m_savedPrinter);
+    Profile().Sync();
+    DEF_CATCH
+    return 0;
+}
+
+bool CLumidorApp::ProcessShellCommand(const CCommandLineInfo& info) {
+    DEF_TRY
+    if (info.m_nShellCommand != CCommandLineInfo::FileOpen)
+        return true;
+    return OpenDocumentFile(info.m_strFileName, 0) != nullptr;
+    DEF_CATCH
+    return false;
+}
+
+CLumidorDoc* CLumidorApp::OpenDocumentFile(const QString& path, int copyFlag) {
+    DEF_TRY
+    if (!m_pDocManager) {
+        ErrorBox(QStringLiteral("%1\nThis file cannot be opened.").arg(path));
+        return nullptr;
+    }
+    QString target = path;
+    if (copyFlag == 1) {
+        // The caller's file is never held open: a copy is opened instead.
+        target = GetTempDirPath() + QStringLiteral("TempTKD.tkd");
+        QFile::remove(target);
+        if (!QFile::copy(path, target))
+            return nullptr;
+    }
+    CLumidorDoc* doc = m_pDocManager->OpenDocumentFile(target);
+    DeleteAutoCreatedDocs();
+    return doc;
+    DEF_CATCH
+    return nullptr;
+}
+
+void CLumidorApp::CreateDocFromTemplate(const QString& path) {
+    DEF_TRY
+    m_newDocSource = NewDocSource{};
+    m_newDocSource.nKind = NDS_TEMPLATE;
+    m_newDocSource.strTemplatePath = path;
+    if (m_pDocManager)
+        m_pDocManager->RunNewDocumentPath();
+    DeleteAutoCreatedDocs();
+    DEF_CATCH
+}
+
+void CLumidorApp::CreateDocFromImage(const QString& path, bool detached) {
+    DEF_TRY
+    m_newDocSource = NewDocSource{};
+    m_newDocSource.nKind = detached ? NDS_IMAGE_FILE_DETACHED : NDS_IMAGE_FILE;
+    m_newDocSource.strImagePath = path;
+    if (m_pDocManager)
+        m_pDocManager->RunNewDocumentPath();
+    DeleteAutoCreatedDocs();
+    DEF_CATCH
+}
+
+void CLumidorApp::CreateEmptyDoc(BOOL autoCreated) {
+    DEF_TRY
+    m_newDocSource = NewDocSource{};
+    m_newDocSource.nKind = NDS_EMPTY;
+    m_newDocSource.bAutoCreated = autoCreated;
+    if (m_pDocManager)
+        m_pDocManager->RunNewDocumentPath();
+    if (!autoCreated)
+        DeleteAutoCreatedDocs();
+    DEF_CATCH
+}
+
+void CLumidorApp::DeleteAutoCreatedDocs() {
+    DEF_TRY
+    if (m_pDocManager)
+        m_pDocManager->DeleteAutoCreatedDocs();
+    DEF_CATCH
+}
+
+QString CLumidorApp::GetTemplateDir() const {
+    DEF_TRY
+    return GetProgramDataDir() + QStringLiteral("/Templates");
+    DEF_CATCH
+    return {};
+}
+
+void CLumidorApp::UpdatePrinterSettings() {
+    DEF_TRY
+    m_printer = ComputePrinterMetrics(ResolvePrinter(m_savedPrinter));
+    DEF_CATCH
+}

@@ -1,0 +1,117 @@
+#include "app/PrinterSettings.h"
+
+#include "app/ProfileRecords.h"
+#include "platform/Guard.h"
+#include "platform/RecordIO.h"
+#include "platform/SettingsStore.h"
+
+#include <QPageLayout>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <cmath>
+
+namespace {
+LONG Round(double v) { return LONG(std::floor(v + 0.5)); }
+
+QByteArray ReadBlock(const QString& sizeName, const QString& dataName) {
+    const int size = Profile().GetProfileInt(kSectionPrinter, sizeName, -1);
+    if (size <= 0)
+        return {};
+    QByteArray block(size, '\0');
+    if (!Profile().GetProfileData(kSectionPrinter, dataName, block.data(), size))
+        return {};
+    return block;
+}
+} // namespace
+
+PrinterMetrics NoPrinterMetrics() {
+    PrinterMetrics m;
+    m.dpiX = m.dpiY = 96;
+    m.width = 816;
+    m.height = 96 * 11;
+    m.offsetX = m.offsetY = 0;
+    m.widthMM = Round(215.9);
+    m.heightMM = Round(279.4);
+    return m;
+}
+
+void RepairPrinterMetrics(PrinterMetrics& m) {
+    if (m.dpiX == 0 || m.dpiY == 0)
+        m.dpiX = m.dpiY = 96;
+    if (m.width == 0 || m.height == 0) {
+        m.width = Round(m.dpiX * 8.5);
+        m.height = Round(m.dpiY * 11.0);
+    }
+    if (m.widthMM == 0 || m.heightMM == 0) {
+        m.widthMM = 216;
+        m.heightMM = 279;
+    }
+}
+
+PrinterMetrics ComputePrinterMetrics(const QPrinterInfo& info) {
+    PrinterMetrics m = NoPrinterMetrics();
+    DEF_TRY
+    if (!info.isNull()) {
+        QPrinter printer(info, QPrinter::HighResolution);
+        const int res = printer.resolution();
+        const QPageLayout layout = printer.pageLayout();
+        const QRect full = layout.fullRectPixels(res);
+        const QRect paint = layout.paintRectPixels(res);
+        const QRectF paintMM = layout.paintRect(QPageLayout::Millimeter);
+        m.dpiX = m.dpiY = res;
+        m.width = full.width();
+        m.height = full.height();
+        m.offsetX = paint.left();
+        m.offsetY = paint.top();
+        m.widthMM = Round(paintMM.width());
+        m.heightMM = Round(paintMM.height());
+    }
+    DEF_CATCH
+    RepairPrinterMetrics(m);
+    return m;
+}
+
+QByteArray DevModeToBytes(const DevModeRecord& r) {
+    const LONG v[6] = {r.orientation, r.pageSizeId, r.resolution, r.colorMode, r.duplex, r.copies};
+    return IntsToBytes(v, 6);
+}
+
+bool DevModeFromBytes(const QByteArray& bytes, DevModeRecord& r) {
+    LONG v[6];
+    if (!IntsFromBytes(bytes, v, 6))
+        return false;
+    r = DevModeRecord{v[0], v[1], v[2], v[3], v[4], v[5]};
+    return true;
+}
+
+SavedPrinter LoadSavedPrinter() {
+    SavedPrinter p;
+    DEF_TRY
+    p.devMode = ReadBlock(QStringLiteral("DEVMODESIZE"), QStringLiteral("DEVMODE"));
+    p.devNames = ReadBlock(QStringLiteral("DEVNAMESSIZE"), QStringLiteral("DEVNAMES"));
+    DEF_CATCH
+    return p;
+}
+
+void StoreSavedPrinter(const SavedPrinter& p) {
+    DEF_TRY
+    if (!p.IsComplete())
+        return;
+    Profile().WriteProfileInt(kSectionPrinter, QStringLiteral("DEVMODESIZE"), int(p.devMode.size()));
+    Profile().WriteProfileData(kSectionPrinter, QStringLiteral("DEVMODE"), p.devMode.constData(),
+                               int(p.devMode.size()));
+    Profile().WriteProfileInt(kSectionPrinter, QStringLiteral("DEVNAMESSIZE"),
+                              int(p.devNames.size()));
+    Profile().WriteProfileData(kSectionPrinter, QStringLiteral("DEVNAMES"), p.devNames.constData(),
+                               int(p.devNames.size()));
+    DEF_CATCH
+}
+
+QPrinterInfo ResolvePrinter(const SavedPrinter& saved) {
+    if (saved.IsComplete()) {
+        const QPrinterInfo info = QPrinterInfo::printerInfo(QString::fromUtf8(saved.devNames));
+        if (!info.isNull())
+            return info;
+    }
+    return QPrinterInfo::defaultPrinter();
+}

@@ -1,0 +1,54 @@
+#pragma once
+// Identifiers of the resource module's strings (resources/module/strings.txt holds their texts).
+
+// Tip of the day
+#define IDS_TIP_FILE_ABSENT 108
+#define IDS_TIP_CAPTION 109
+#define IDS_TIP_DIDYOUKNOW 110
+#define IDS_TIP_SHOW_AT_STARTUP 111
+#define IDS_TIP_NEXT 112
+#define IDS_TIP_PREVIOUS 113
+#define IDS_TIP_CLOSE 114
+
+// File dialogs: filters of the Open dialog, the New dialog's template and image filters
+#define IDS_FILTER_OPEN_1 120
+#define IDS_FILTER_OPEN_2 121
+#define IDS_FILTER_OPEN_3 122
+#define IDS_FILTER_OPEN_4 123
+#define IDS_FILTER_TEMPLATE 124
+#define IDS_FILTER_IMAGE_1 125
+#define IDS_FILTER_IMAGE_2 126
+
+// The five extensions of the document file family, in the order of their roles
+#define IDS_EXT_OPEN 200
+#define IDS_EXT_TEMPLATE 201
+#define IDS_EXT_DRAFT 202
+#define IDS_EXT_EXCHANGE 203
+#define IDS_EXT_DOCUMENT 204
+
+// Measurement units (inch, millimetre, point)
+#define IDS_UNIT_INCH 210
+#define IDS_UNIT_MILLIMETRE 211
+#define IDS_UNIT_POINT 212
+
+// Image output dialogs
+#define IDS_BITDEPTH_CAPTION 220
+#define IDS_BITDEPTH_1 221
+#define IDS_BITDEPTH_4 222
+#define IDS_BITDEPTH_8 223
+#define IDS_BITDEPTH_24 224
+#define IDS_JPEG_CAPTION 225
+#define IDS_JPEG_QUALITY 226
+#define IDS_JPEG_BEST 227
+#define IDS_JPEG_SMALLEST 228
+#define IDS_TIFF_CAPTION 229
+#define IDS_TIFF_COMPRESSION 230
+#define IDS_TIFF_NONE 231
+#define IDS_TIFF_PACKBITS 232
+#define IDS_TIFF_FAX 233
+#define IDS_TIFF_DEPTH 234
+
+// Main window
+#define IDS_MENU_FILE 300
+#define IDS_MENU_EXIT 301
+#define IDS_FOLDER_STATUS 302
