@@ -14,9 +14,11 @@ cmake --build build -j "$(nproc)"
 
 sandbox="$(mktemp -d "${TMPDIR:-/tmp}/brellin-tests-XXXXXX")"
 trap 'rm -rf "$sandbox"' EXIT
-mkdir -p "$sandbox/home" "$sandbox/config" "$sandbox/data" "$sandbox/cache" "$sandbox/tmp"
+mkdir -p "$sandbox/home" "$sandbox/config" "$sandbox/data" "$sandbox/cache" "$sandbox/tmp" \
+         "$sandbox/runtime"
+chmod 700 "$sandbox/runtime"
 export HOME="$sandbox/home" XDG_CONFIG_HOME="$sandbox/config" XDG_DATA_HOME="$sandbox/data"
-export XDG_CACHE_HOME="$sandbox/cache" TMPDIR="$sandbox/tmp"
+export XDG_CACHE_HOME="$sandbox/cache" TMPDIR="$sandbox/tmp" XDG_RUNTIME_DIR="$sandbox/runtime"
 export QT_QPA_PLATFORM=offscreen
 
 cd build

@@ -55,8 +55,10 @@ int main(int argc, char** argv) {
     QTemporaryDir root(QDir::tempPath() + QStringLiteral("/brellin-test-XXXXXX"));
     g_root = &root;
     const QByteArray base = root.path().toLocal8Bit();
-    for (const char* sub : {"home", "config", "data", "cache", "tmp"})
+    for (const char* sub : {"home", "config", "data", "cache", "tmp", "runtime"})
         QDir().mkpath(QString::fromLocal8Bit(base + "/" + sub));
+    QFile::setPermissions(QString::fromLocal8Bit(base + "/runtime"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     setenv("HOME", base + "/home", 1);
     setenv("XDG_CONFIG_HOME", base + "/config", 1);
     setenv("XDG_DATA_HOME", base + "/data", 1);
@@ -66,7 +68,7 @@ int main(int argc, char** argv) {
     setenv("BRELLIN_DATA_DIR", BRELLIN_TEST_RUNTIME_DIR, 0);
     setenv("BRELLIN_TEST_DATA", BRELLIN_TEST_DATA_DIR, 0);
     setenv("BRELLIN_SCREEN_DPI", "96", 0);
-    setenv("XDG_RUNTIME_DIR", base + "/tmp", 1);
+    setenv("XDG_RUNTIME_DIR", base + "/runtime", 1);
 
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C"); // as the program itself does after Qt starts
