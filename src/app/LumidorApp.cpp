@@ -36,6 +36,13 @@ std::map<QString, BatchCommand>& BatchCommands() {
     return commands;
 }
 
+// Batch output is read by scripts: Qt's notes about the session environment stay out of it.
+void BatchMessageFilter(QtMsgType type, const QMessageLogContext&, const QString& msg) {
+    if (type == QtDebugMsg || type == QtInfoMsg || msg.startsWith(QStringLiteral("QStandardPaths:")))
+        return;
+    std::fprintf(stderr, "%s\n", qPrintable(msg));
+}
+
 void PrintUsage(std::FILE* out) {
     std::fprintf(out, "Usage: brellin [FILE]\n"
                       "       brellin --version\n");
@@ -65,8 +72,11 @@ int CLumidorApp::Run() {
     m_cmdInfo = CCommandLineInfo::Parse(args);
 
     const bool batch = m_cmdInfo.m_nShellCommand == CCommandLineInfo::Batch;
-    if (batch && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen"); // batch commands never need a display
+    if (batch) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen"); // batch commands never need a display
+        qInstallMessageHandler(BatchMessageFilter);
+    }
     m_qapp = std::make_unique<QApplication>(m_argc, m_argv);
     // Numbers in files, settings and the C library's conversions are read and written with a
     // decimal point whatever the user's locale.
