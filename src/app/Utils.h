@@ -37,7 +37,9 @@ QImage LoadBitmapFromFile(const QString& name);
 // bmp, tif, tiff, pcx, jpg and png, by the lower-cased extension.
 bool IsImageFormatSupported(const QString& path);
 
-// Archive strings: int32 byte length, then the bytes, no terminator.
+// Archive strings: int32 byte length, then the bytes, no terminator. Archive faults (a length
+// that is negative or longer than what remains, a short read, a failed write) are raised to the
+// loading or storing operation.
 void WriteString(CArchive& ar, const QByteArray& text);
 void ReadString(CArchive& ar, QByteArray& text);
 
