@@ -1,6 +1,9 @@
 #include "platform/DialogService.h"
 
+#include "platform/Guard.h"
 #include "platform/WinTypes.h"
+
+#include <QRegularExpression>
 
 namespace {
 std::shared_ptr<IDialogService>& Slot() {
@@ -48,15 +51,39 @@ void SetDialogService(std::shared_ptr<IDialogService> service) {
 
 IDialogService& GetDialogService() { return *Slot(); }
 
+namespace {
+// The patterns of a description that already ends with them ("PDF files (*.pdf)"), or an empty
+// list when its last parenthesis says something else.
+QStringList ShownPatterns(const QString& description) {
+    if (!description.endsWith(QLatin1Char(')')))
+        return {};
+    const qsizetype open = description.lastIndexOf(QLatin1Char('('));
+    if (open < 0)
+        return {};
+    return description.mid(open + 1, description.size() - open - 2)
+        .split(QRegularExpression(QStringLiteral("[;,\\s]+")), Qt::SkipEmptyParts);
+}
+} // namespace
+
 QString ConvertFileFilter(const QString& filter) {
+    DEF_TRY
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList out;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         if (parts[i].isEmpty())
             break;
-        QString patterns = parts[i + 1];
-        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        out << QStringLiteral("%1 (%2)").arg(parts[i], patterns);
+        const QStringList patterns =
+            parts[i + 1].split(QRegularExpression(QStringLiteral("[;\\s]+")), Qt::SkipEmptyParts);
+        QString description = parts[i];
+        // The file dialog takes the patterns from the last parenthesis of the description and
+        // wants them separated by spaces; a description that already lists them gets its list
+        // rewritten instead of a second copy.
+        if (!patterns.isEmpty() && ShownPatterns(description) == patterns)
+            description.truncate(description.lastIndexOf(QLatin1Char('(')));
+        out << QStringLiteral("%1 (%2)").arg(description.trimmed(),
+                                             patterns.join(QLatin1Char(' ')));
     }
     return out.join(QStringLiteral(";;"));
+    DEF_CATCH
+    return {};
 }

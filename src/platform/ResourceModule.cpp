@@ -50,7 +50,8 @@ QHash<UINT, QString> ParseStringTable(const QByteArray& text) {
         if (tab <= 0)
             continue;
         bool ok = false;
-        const UINT id = line.left(tab).trimmed().toUInt(&ok, 0);
+        // Decimal only: an identifier written with leading zeros is not octal.
+        const UINT id = line.left(tab).trimmed().toUInt(&ok, 10);
         if (!ok)
             continue;
         table.insert(id, Unescape(QString::fromUtf8(line.mid(tab + 1))));
