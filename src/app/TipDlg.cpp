@@ -10,7 +10,6 @@
 
 #include <QCheckBox>
 #include <QDialog>
-#include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -124,23 +123,26 @@ int CTipDlg::RunWidget(QWidget* parent) {
     text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     auto* startup = new QCheckBox(LoadResString(IDS_TIP_SHOW_AT_STARTUP));
     startup->setChecked(m_bStartup);
-    auto* buttons = new QDialogButtonBox;
-    QPushButton* next = buttons->addButton(LoadResString(IDS_TIP_NEXT), QDialogButtonBox::ActionRole);
-    QPushButton* prev =
-        buttons->addButton(LoadResString(IDS_TIP_PREVIOUS), QDialogButtonBox::ActionRole);
-    QPushButton* close = buttons->addButton(LoadResString(IDS_TIP_CLOSE), QDialogButtonBox::AcceptRole);
+    auto* buttons = new QHBoxLayout;
+    auto* prev = new QPushButton(LoadResString(IDS_TIP_PREVIOUS));
+    auto* next = new QPushButton(LoadResString(IDS_TIP_NEXT));
+    auto* close = new QPushButton(LoadResString(IDS_TIP_CLOSE));
+    buttons->addWidget(startup);
+    buttons->addStretch(1);
+    for (QPushButton* b : {prev, next, close})
+        buttons->addWidget(b);
     close->setDefault(true);
+    close->setFocus();
     // Both buttons show the next tip: the file is read forward only.
     for (QPushButton* b : {next, prev})
         QObject::connect(b, &QPushButton::clicked, &dlg, [this, text] {
             NextTip();
             text->setText(m_strTip);
         });
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
+    QObject::connect(close, &QPushButton::clicked, &dlg, &QDialog::accept);
     layout->addWidget(head);
     layout->addWidget(text, 1);
-    layout->addWidget(startup);
-    layout->addWidget(buttons);
+    layout->addLayout(buttons);
     dlg.exec();
     m_bStartup = startup->isChecked();
     OnClose();
