@@ -1,0 +1,367 @@
+#include "platform/imaging/BitmapBase.h"
+
+#include "platform/Guard.h"
+#include "platform/imaging/Codecs.h"
+#include "platform/imaging/ImageFile.h"
+
+#include <QBuffer>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <atomic>
+
+namespace {
+// A4 at 600 dpi in 24 bits is about 100 MB; half a gigabyte leaves room for large sheets while a
+// header claiming 100000 x 100000 pixels is refused before any allocation.
+std::atomic<std::int64_t> g_maxBitmapBytes{512LL * 1024 * 1024};
+} // namespace
+
+std::int64_t GetMaxBitmapBytes() { return g_maxBitmapBytes.load(); }
+void SetMaxBitmapBytes(std::int64_t bytes) { g_maxBitmapBytes.store(bytes); }
+
+QString GetImagingErrorText(int code) {
+    switch (code) {
+    case SUCCESS: return QStringLiteral("The operation succeeded.");
+    case FAILURE: return QStringLiteral("The operation failed.");
+    case ERROR_NO_MEMORY: return QStringLiteral("Not enough memory for the image.");
+    case ERROR_NULL_MEMORY: return QStringLiteral("No image data was given.");
+    case ERROR_NOT_ALLOCATED: return QStringLiteral("There is no image.");
+    case ERROR_FILE_WRITE: return QStringLiteral("The file could not be written.");
+    case ERROR_FILE_READ: return QStringLiteral("The file could not be read.");
+    case ERROR_FILE_OPEN: return QStringLiteral("The file cannot be opened.");
+    case ERROR_INV_PARAMETER: return QStringLiteral("A parameter is out of range.");
+    case ERROR_FILE_FORMAT: return QStringLiteral("The file is not in a supported image format.");
+    case ERROR_CORRUPT: return QStringLiteral("The image data is damaged or incomplete.");
+    case ERROR_IMAGE_TOO_LARGE: return QStringLiteral("The image is too large.");
+    case ERROR_UNSUPPORTED: return QStringLiteral("This kind of image is not supported.");
+    case ERROR_PAGE_NOT_FOUND: return QStringLiteral("The file has no such page.");
+    case ERROR_BAD_DEPTH:
+        return QStringLiteral("The format cannot be saved at this colour depth.");
+    case ERROR_CLIPBOARD: return QStringLiteral("The clipboard could not be used.");
+    case ERROR_INTERNAL: return QStringLiteral("An internal error occurred.");
+    case ERROR_USER_ABORT: return QStringLiteral("The operation was cancelled.");
+    case ERROR_NOTHING_TO_TRIM: return QStringLiteral("The image has nothing to keep.");
+    default: return QStringLiteral("Imaging error %1.").arg(code);
+    }
+}
+
+namespace brellin::imaging {
+
+bool FitsLimit(std::int64_t width, std::int64_t height, int bitsPerPixel) {
+    if (width <= 0 || height <= 0 || width > kMaxBitmapDimension || height > kMaxBitmapDimension)
+        return false;
+    const int stored = bitsPerPixel == 4 ? 8 : bitsPerPixel;
+    const std::int64_t line = ((width * stored + 31) / 32) * 4;
+    return line * height <= GetMaxBitmapBytes();
+}
+
+QImage::Format FormatForDepth(int bitsPerPixel) {
+    switch (bitsPerPixel) {
+    case 1: return QImage::Format_Mono;
+    case 4:
+    case 8: return QImage::Format_Indexed8;
+    case 24: return QImage::Format_RGB888;
+    case 32: return QImage::Format_RGB32;
+    default: return QImage::Format_Invalid;
+    }
+}
+
+QList<QRgb> GreyPalette(int n) {
+    QList<QRgb> pal;
+    pal.reserve(n);
+    for (int i = 0; i < n; ++i) {
+        const int v = n > 1 ? i * 255 / (n - 1) : 0;
+        pal.append(qRgb(v, v, v));
+    }
+    return pal;
+}
+
+QImage AllocateImage(int width, int height, int bitsPerPixel) {
+    const QImage::Format fmt = FormatForDepth(bitsPerPixel);
+    if (fmt == QImage::Format_Invalid || !FitsLimit(width, height, bitsPerPixel))
+        return {};
+    return QImage(width, height, fmt);
+}
+
+int ReportPercent(const ImagingProgress& progress, int percent) {
+    if (!progress)
+        return SUCCESS;
+    return progress(percent);
+}
+
+int ReportRows(const ImagingProgress& progress, int row, int rows) {
+    if (!progress || rows <= 0)
+        return SUCCESS;
+    const int step = rows / 32 + 1;
+    if (row % step != 0 && row != rows)
+        return SUCCESS;
+    return progress(int(std::int64_t(row) * 100 / rows));
+}
+
+} // namespace brellin::imaging
+
+using namespace brellin::imaging;
+
+int LBitmapBase::Create(int width, int height, int bitsPerPixel, const QList<QRgb>& palette) {
+    DEF_TRY
+    if (FormatForDepth(bitsPerPixel) == QImage::Format_Invalid)
+        return ERROR_BAD_DEPTH;
+    if (!FitsLimit(width, height, bitsPerPixel))
+        return width <= 0 || height <= 0 ? ERROR_INV_PARAMETER : ERROR_IMAGE_TOO_LARGE;
+    QImage img = AllocateImage(width, height, bitsPerPixel);
+    if (img.isNull())
+        return ERROR_NO_MEMORY;
+    img.fill(0);
+    if (bitsPerPixel <= 8) {
+        const int maxColors = 1 << bitsPerPixel;
+        QList<QRgb> pal = palette.isEmpty() ? GreyPalette(maxColors) : palette.mid(0, maxColors);
+        img.setColorTable(pal);
+    }
+    m_image = std::move(img);
+    m_nBitsPerPixel = bitsPerPixel;
+    return SUCCESS;
+    DEF_CATCH
+    return ERROR_INTERNAL;
+}
+
+void LBitmapBase::Free() {
+    m_image = QImage();
+    m_nBitsPerPixel = 0;
+}
+
+QList<QRgb> LBitmapBase::GetPalette() const {
+    return HasPalette() ? m_image.colorTable() : QList<QRgb>();
+}
+
+bool LBitmapBase::IsGrey() const {
+    if (!HasPalette())
+        return false;
+    for (QRgb c : m_image.colorTable())
+        if (qRed(c) != qGreen(c) || qGreen(c) != qBlue(c))
+            return false;
+    return true;
+}
+
+int LBitmapBase::SetXResolution(int dpi) {
+    if (dpi < 0)
+        return ERROR_INV_PARAMETER;
+    m_nXRes = dpi;
+    return SUCCESS;
+}
+
+int LBitmapBase::SetYResolution(int dpi) {
+    if (dpi < 0)
+        return ERROR_INV_PARAMETER;
+    m_nYRes = dpi;
+    return SUCCESS;
+}
+
+int LBitmapBase::Copy(const LBitmapBase& source) {
+    DEF_TRY
+    if (!source.IsAllocated())
+        return ERROR_NOT_ALLOCATED;
+    m_image = source.m_image;
+    m_image.detach();
+    if (m_image.isNull())
+        return ERROR_NO_MEMORY;
+    m_nBitsPerPixel = source.m_nBitsPerPixel;
+    m_nXRes = source.m_nXRes;
+    m_nYRes = source.m_nYRes;
+    return SUCCESS;
+    DEF_CATCH
+    return ERROR_INTERNAL;
+}
+
+int LBitmapBase::SetImage(const QImage& image, int bitsPerPixel) {
+    DEF_TRY
+    if (image.isNull())
+        return ERROR_NOT_ALLOCATED;
+    QImage img = image;
+    int bpp = 0;
+    switch (img.format()) {
+    case QImage::Format_Mono:
+        bpp = 1;
+        break;
+    case QImage::Format_MonoLSB:
+        img = img.convertToFormat(QImage::Format_Mono);
+        bpp = 1;
+        break;
+    case QImage::Format_Indexed8:
+        bpp = bitsPerPixel == 4 && img.colorCount() <= 16 ? 4 : 8;
+        break;
+    case QImage::Format_Grayscale8:
+        img.reinterpretAsFormat(QImage::Format_Indexed8);
+        img.setColorTable(GreyPalette(256));
+        bpp = 8;
+        break;
+    case QImage::Format_RGB888:
+        bpp = 24;
+        break;
+    case QImage::Format_RGB32:
+    case QImage::Format_ARGB32:
+        bpp = 32;
+        break;
+    case QImage::Format_ARGB32_Premultiplied:
+    case QImage::Format_RGBA8888:
+    case QImage::Format_RGBA8888_Premultiplied:
+    case QImage::Format_RGBX8888:
+        img = img.convertToFormat(img.hasAlphaChannel() ? QImage::Format_ARGB32
+                                                        : QImage::Format_RGB32);
+        bpp = 32;
+        break;
+    default:
+        img = img.convertToFormat(QImage::Format_RGB888);
+        bpp = 24;
+        break;
+    }
+    if (img.isNull())
+        return ERROR_NO_MEMORY;
+    if (bpp <= 8) {
+        // Every index must name a colour: a short table is padded with black.
+        QList<QRgb> pal = img.colorTable();
+        if (bpp == 1 && pal.isEmpty())
+            pal = {qRgb(0, 0, 0), qRgb(255, 255, 255)};
+        if (pal.isEmpty())
+            pal = GreyPalette(1 << bpp);
+        if (pal.size() > (1 << bpp))
+            pal.resize(1 << bpp);
+        img.setColorTable(pal);
+    }
+    m_image = std::move(img);
+    m_nBitsPerPixel = bpp;
+    return SUCCESS;
+    DEF_CATCH
+    return ERROR_INTERNAL;
+}
+
+QImage LBitmapBase::ToQImage() const {
+    DEF_TRY
+    if (!IsAllocated())
+        return {};
+    return m_image.convertToFormat(m_image.hasAlphaChannel() ? QImage::Format_ARGB32
+                                                             : QImage::Format_RGB32);
+    DEF_CATCH
+    return {};
+}
+
+COLORREF LBitmapBase::GetPixelColor(int x, int y) const {
+    if (!IsAllocated() || x < 0 || y < 0 || x >= m_image.width() || y >= m_image.height())
+        return 0;
+    QRgb c;
+    if (m_nBitsPerPixel <= 8) {
+        const int index = m_image.pixelIndex(x, y);
+        const QList<QRgb> pal = m_image.colorTable();
+        c = index < pal.size() ? pal[index] : qRgb(0, 0, 0);
+    } else {
+        c = m_image.pixel(x, y);
+    }
+    return RGB(BYTE(qRed(c)), BYTE(qGreen(c)), BYTE(qBlue(c)));
+}
+
+int LBitmapBase::StatusCallBack(int) { return SUCCESS; }
+
+ImagingProgress LBitmapBase::Progress() {
+    if (!m_bCallBack)
+        return {};
+    return [this](int percent) { return StatusCallBack(percent); };
+}
+
+QByteArray LBitmapBase::ConvertToDIB() const {
+    DEF_TRY
+    QByteArray out;
+    if (EncodeDib(*this, out) != SUCCESS)
+        return {};
+    return out;
+    DEF_CATCH
+    return {};
+}
+
+int LBitmapBase::ConvertFromDIB(const QByteArray& dib) {
+    DEF_TRY
+    if (dib.isNull())
+        return ERROR_NULL_MEMORY;
+    LBitmapBase tmp;
+    const int rc = DecodeDib(reinterpret_cast<const uchar*>(dib.constData()),
+                             std::size_t(dib.size()), tmp);
+    if (rc != SUCCESS)
+        return rc;
+    TakePixels(tmp);
+    return SUCCESS;
+    DEF_CATCH
+    return ERROR_INTERNAL;
+}
+
+void LBitmapBase::TakePixels(LBitmapBase& from) {
+    m_image = std::move(from.m_image);
+    from.m_image = QImage();
+    m_nBitsPerPixel = from.m_nBitsPerPixel;
+    m_nXRes = from.m_nXRes;
+    m_nYRes = from.m_nYRes;
+    from.m_nBitsPerPixel = 0;
+}
+
+QString brellin::imaging::DibMimeType() {
+    // The name Qt gives the Windows clipboard format, so that the block means the same on
+    // every platform.
+    return QStringLiteral("application/x-qt-windows-mime;value=\"DeviceIndependentBitmap\"");
+}
+
+int LBitmapBase::CopyToClipboard(unsigned flags) const {
+    DEF_TRY
+    if (!IsAllocated())
+        return ERROR_NOT_ALLOCATED;
+    QClipboard* cb = QGuiApplication::clipboard();
+    if (!cb)
+        return ERROR_CLIPBOARD;
+    auto* mime = new QMimeData;
+    if (flags & COPY_IMAGE)
+        mime->setImageData(ToQImage());
+    if (flags & COPY_DIB) {
+        const QByteArray dib = ConvertToDIB();
+        if (dib.isNull()) {
+            delete mime;
+            return ERROR_NO_MEMORY;
+        }
+        mime->setData(DibMimeType(), dib);
+        QByteArray bmp;
+        if (EncodeBmp(*this, bmp) == SUCCESS)
+            mime->setData(QStringLiteral("image/bmp"), bmp);
+    }
+    if (flags & COPY_EMPTY)
+        cb->clear();
+    cb->setMimeData(mime);
+    return SUCCESS;
+    DEF_CATCH
+    return ERROR_CLIPBOARD;
+}
+
+RECT LBitmapBase::GetSrcRect() const {
+    if (m_bSrcSet)
+        return m_rcSrc;
+    return RECT{0, 0, GetWidth(), GetHeight()};
+}
+
+RECT LBitmapBase::GetDstRect() const {
+    if (m_bDstSet)
+        return m_rcDst;
+    return RECT{0, 0, GetWidth(), GetHeight()};
+}
+
+int LBitmapBase::Paint(QPainter* painter, DWORD rop) const {
+    if (!painter)
+        return ERROR_INV_PARAMETER;
+    return PaintBitmap(*painter, *this, GetSrcRect(), GetDstRect(), rop);
+}
+
+int LBitmapBase::Load(const QString& path, int bitsPerPixel, int page) {
+    LFile file(this);
+    file.SetFileName(path);
+    return file.LoadFile(bitsPerPixel, page);
+}
+
+int LBitmapBase::Save(const QString& path, int format, int bitsPerPixel, int quality,
+                      unsigned flags) const {
+    LFile file(const_cast<LBitmapBase*>(this));
+    file.SetFileName(path);
+    return file.SaveFile(format, bitsPerPixel, quality, flags);
+}

@@ -1,0 +1,175 @@
+// LMyBitmap: metafile playback into a bitmap, packed device-independent bitmaps, progress.
+//
+// A metafile is distrusted like every outside file: before libemf2svg sees it, the layer walks
+// every record, checks its size against what remains and lets libuemf's record checker confirm
+// that each record's inner counts and offsets stay inside the record. Only a metafile that passes
+// is converted to SVG and played by Qt SVG over a white bitmap.
+
+#include "platform/imaging/MyBitmap.h"
+
+#include "platform/Guard.h"
+#include "platform/imaging/Codecs.h"
+#include "platform/imaging/EmfFormat.h"
+
+#include <QFile>
+#include <QPainter>
+#include <QSvgRenderer>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <emf2svg.h>
+#include <uemf_safe.h>
+#include <vector>
+
+namespace {
+LMyBitmap::ProgressDisplay& Display() {
+    static LMyBitmap::ProgressDisplay display;
+    return display;
+}
+} // namespace
+
+void LMyBitmap::SetProgressDisplay(ProgressDisplay display) { Display() = std::move(display); }
+
+int LMyBitmap::StatusCallBack(int nPercent) {
+    DEF_TRY
+    const ProgressDisplay& display = Display();
+    if (display && display(nPercent))
+        return ERROR_USER_ABORT;
+    return SUCCESS;
+    DEF_CATCH
+    return SUCCESS;
+}
+
+int LMyBitmap::CopyFromHDib(LBitmapBase& bitmap, const QByteArray& dib) {
+    return bitmap.ConvertFromDIB(dib);
+}
+
+namespace brellin::imaging {
+
+int CheckEmf(const uchar* d, std::size_t size, EMFHEADERINFO& info) {
+    if (!d || size < kEmfHeaderMinSize)
+        return ERROR_FILE_FORMAT;
+    if (Le32(d) != EMR_HEADER_TYPE || Le32(d + 40) != kEmfSignature)
+        return ERROR_FILE_FORMAT;
+    const std::uint32_t headerSize = Le32(d + 4);
+    const std::uint32_t total = Le32(d + 48);
+    if (headerSize < kEmfHeaderMinSize || headerSize % 4 || headerSize > size)
+        return ERROR_CORRUPT;
+    if (total < headerSize || total > size)
+        return ERROR_CORRUPT;
+    info.rclBounds = RECT{LONG(Le32(d + 8)), LONG(Le32(d + 12)), LONG(Le32(d + 16)), LONG(Le32(d + 20))};
+    info.rclFrame = RECT{LONG(Le32(d + 24)), LONG(Le32(d + 28)), LONG(Le32(d + 32)), LONG(Le32(d + 36))};
+    info.nBytes = total;
+    info.nRecords = Le32(d + 52);
+    info.szlDevice = SIZE{LONG(Le32(d + 72)), LONG(Le32(d + 76))};
+    info.szlMillimeters = SIZE{LONG(Le32(d + 80)), LONG(Le32(d + 84))};
+    std::size_t pos = 0;
+    std::uint32_t count = 0;
+    bool eof = false;
+    while (pos < total) {
+        if (total - pos < 8)
+            return ERROR_CORRUPT;
+        const std::uint32_t type = Le32(d + pos);
+        const std::uint32_t recSize = Le32(d + pos + 4);
+        if (recSize < 8 || recSize % 4 || recSize > total - pos)
+            return ERROR_CORRUPT;
+        if (++count > kEmfMaxRecords)
+            return ERROR_CORRUPT;
+        if (type < 1 || type > 122)
+            return ERROR_CORRUPT;
+        // libuemf reads records through aligned pointers; the copy keeps that true for any
+        // start address.
+        std::vector<std::uint32_t> rec((recSize + 3) / 4);
+        std::memcpy(rec.data(), d + pos, recSize);
+        if (!U_emf_record_safe(reinterpret_cast<const char*>(rec.data())))
+            return ERROR_CORRUPT;
+        pos += recSize;
+        if (type == EMR_EOF_TYPE) {
+            eof = true;
+            break;
+        }
+    }
+    if (!eof)
+        return ERROR_CORRUPT;
+    info.nBytes = std::uint32_t(pos);
+    return SUCCESS;
+}
+
+int PlayEmf(const uchar* d, std::size_t size, LBitmapBase& out) {
+    EMFHEADERINFO info;
+    int rc = CheckEmf(d, size, info);
+    if (rc != SUCCESS)
+        return rc;
+    // The bitmap has the reference device's size in pixels and its resolution.
+    const int w = info.szlDevice.cx, h = info.szlDevice.cy;
+    if (w <= 0 || h <= 0 || info.szlMillimeters.cx <= 0 || info.szlMillimeters.cy <= 0)
+        return ERROR_CORRUPT;
+    if (!FitsLimit(w, h, 32))
+        return ERROR_IMAGE_TOO_LARGE;
+    std::vector<char> contents(d, d + info.nBytes);
+    generatorOptions options{};
+    char nameSpace[] = "svg";
+    options.nameSpace = nameSpace;
+    options.verbose = false;
+    options.emfplus = false;
+    options.svgDelimiter = true;
+    options.imgWidth = w;
+    options.imgHeight = h;
+    char* svg = nullptr;
+    size_t svgLength = 0;
+    const int ok = emf2svg(contents.data(), contents.size(), &svg, &svgLength, &options);
+    const QByteArray svgBytes = svg ? QByteArray(svg, qsizetype(svgLength)) : QByteArray();
+    std::free(svg);
+    if (!ok || svgBytes.isEmpty())
+        return ERROR_CORRUPT;
+
+    QImage img(w, h, QImage::Format_RGB32);
+    if (img.isNull())
+        return ERROR_NO_MEMORY;
+    img.fill(Qt::white);
+    QSvgRenderer renderer(svgBytes);
+    if (!renderer.isValid())
+        return ERROR_CORRUPT;
+    {
+        QPainter painter(&img);
+        renderer.render(&painter, QRectF(0, 0, w, h));
+    }
+    img.convertTo(QImage::Format_RGB888);
+    if (img.isNull())
+        return ERROR_NO_MEMORY;
+    rc = out.SetImage(img, 24);
+    if (rc != SUCCESS)
+        return rc;
+    out.SetXResolution(int(std::floor(w * 25.4 / info.szlMillimeters.cx + 0.5)));
+    out.SetYResolution(int(std::floor(h * 25.4 / info.szlMillimeters.cy + 0.5)));
+    return SUCCESS;
+}
+
+} // namespace brellin::imaging
+
+int LMyBitmap::LoadEMFMemory(LBitmapBase& bitmap, const QByteArray& bytes) {
+    DEF_TRY
+    if (bytes.isNull())
+        return ERROR_NULL_MEMORY;
+    LBitmapBase loaded;
+    const int rc = brellin::imaging::PlayEmf(reinterpret_cast<const uchar*>(bytes.constData()),
+                                             std::size_t(bytes.size()), loaded);
+    if (rc == SUCCESS)
+        bitmap.TakePixels(loaded);
+    return rc;
+    DEF_CATCH
+    return ERROR_INTERNAL;
+}
+
+int LMyBitmap::LoadEMF(LBitmapBase& bitmap, const QString& path) {
+    DEF_TRY
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return ERROR_FILE_OPEN;
+    if (file.size() > brellin::imaging::kEmfMaxFileBytes)
+        return ERROR_IMAGE_TOO_LARGE;
+    const QByteArray bytes = file.readAll();
+    return LoadEMFMemory(bitmap, bytes);
+    DEF_CATCH
+    return ERROR_INTERNAL;
+}

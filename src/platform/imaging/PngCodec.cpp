@@ -1,0 +1,321 @@
+// PNG through libpng: rows go straight between libpng and the bitmap's own scan lines at the
+// image's depth, and the encoder's compression level and filters are ours to choose (the page
+// record of a document is written at a fast level).
+//
+// libpng reports errors by longjmp. The functions that call setjmp keep every object with a
+// destructor in the context record owned by their caller, so a jump skips no destructor.
+
+#include "platform/imaging/Codecs.h"
+
+#include "platform/Guard.h"
+
+#include <csetjmp>
+#include <cstring>
+#include <png.h>
+
+namespace brellin::imaging {
+namespace {
+
+struct PngReadCtx {
+    const uchar* data = nullptr;
+    std::size_t size = 0;
+    std::size_t pos = 0;
+    const ImagingProgress* progress = nullptr;
+    bool infoOnly = false;
+    QImage img;
+    QList<QRgb> palette;
+    int bpp = 0;
+    int xres = 0;
+    int yres = 0;
+    int width = 0;
+    int height = 0;
+    int result = SUCCESS;
+};
+
+void PngRead(png_structp png, png_bytep out, png_size_t n) {
+    auto* ctx = static_cast<PngReadCtx*>(png_get_io_ptr(png));
+    if (n > ctx->size - ctx->pos)
+        png_error(png, "truncated");
+    std::memcpy(out, ctx->data + ctx->pos, n);
+    ctx->pos += n;
+}
+
+[[noreturn]] void PngError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void PngWarning(png_structp, png_const_charp) {}
+
+// Reads header and rows; only trivially destructible locals live here.
+int PngReadBody(png_structp png, png_infop info, PngReadCtx* ctx) {
+    if (setjmp(png_jmpbuf(png)))
+        return ctx->result != SUCCESS ? ctx->result : ERROR_CORRUPT;
+    png_set_user_limits(png, kMaxBitmapDimension, kMaxBitmapDimension);
+    png_set_chunk_malloc_max(png, 8 * 1024 * 1024);
+    png_read_info(png, info);
+    png_uint_32 w = 0, h = 0;
+    int depth = 0, colorType = 0, interlace = 0;
+    png_get_IHDR(png, info, &w, &h, &depth, &colorType, &interlace, nullptr, nullptr);
+    ctx->width = int(w);
+    ctx->height = int(h);
+
+    int bpp = 0;
+    bool grey = false;
+    switch (colorType) {
+    case PNG_COLOR_TYPE_GRAY:
+        grey = true;
+        if (depth == 16)
+            png_set_strip_16(png);
+        if (depth == 2)
+            png_set_expand_gray_1_2_4_to_8(png);
+        else if (depth == 4)
+            png_set_packing(png);
+        bpp = depth == 1 ? 1 : depth == 4 ? 4 : 8;
+        break;
+    case PNG_COLOR_TYPE_PALETTE:
+        if (depth == 2 || depth == 4)
+            png_set_packing(png);
+        bpp = depth == 1 ? 1 : depth == 4 ? 4 : 8;
+        break;
+    case PNG_COLOR_TYPE_RGB:
+        if (depth == 16)
+            png_set_strip_16(png);
+        bpp = 24;
+        break;
+    case PNG_COLOR_TYPE_GRAY_ALPHA:
+        png_set_gray_to_rgb(png);
+        [[fallthrough]];
+    case PNG_COLOR_TYPE_RGB_ALPHA:
+        if (depth == 16)
+            png_set_strip_16(png);
+        png_set_bgr(png); // B G R A in memory is QImage's ARGB32 on a little-endian machine
+        bpp = 32;
+        break;
+    default: return ERROR_UNSUPPORTED;
+    }
+    png_uint_32 resX = 0, resY = 0;
+    int unit = 0;
+    if (png_get_pHYs(png, info, &resX, &resY, &unit) && unit == PNG_RESOLUTION_METER) {
+        ctx->xres = DpiFromPelsPerMeter(resX);
+        ctx->yres = DpiFromPelsPerMeter(resY);
+    }
+    ctx->bpp = bpp;
+    if (ctx->infoOnly)
+        return SUCCESS;
+    if (!FitsLimit(w, h, bpp))
+        return ERROR_IMAGE_TOO_LARGE;
+    const int passes = interlace != PNG_INTERLACE_NONE ? png_set_interlace_handling(png) : 1;
+    png_read_update_info(png, info);
+
+    ctx->img = bpp == 32 ? QImage(int(w), int(h), QImage::Format_ARGB32)
+                         : AllocateImage(int(w), int(h), bpp);
+    if (ctx->img.isNull())
+        return ERROR_NO_MEMORY;
+    if (grey) {
+        ctx->img.setColorTable(bpp == 1 ? QList<QRgb>{qRgb(0, 0, 0), qRgb(255, 255, 255)}
+                                        : GreyPalette(bpp == 4 ? 16 : 256));
+    } else if (bpp <= 8) {
+        png_colorp entries = nullptr;
+        int count = 0;
+        if (!png_get_PLTE(png, info, &entries, &count) || count <= 0)
+            return ERROR_CORRUPT;
+        for (int i = 0; i < count && i < (1 << bpp); ++i)
+            ctx->palette.append(qRgb(entries[i].red, entries[i].green, entries[i].blue));
+        ctx->img.setColorTable(ctx->palette);
+    }
+    if (passes > 1)
+        ctx->img.fill(0);
+    const int total = int(h) * passes;
+    for (int pass = 0; pass < passes; ++pass) {
+        for (int y = 0; y < int(h); ++y) {
+            png_read_row(png, ctx->img.scanLine(y), nullptr);
+            const int rc = ReportRows(*ctx->progress, pass * int(h) + y + 1, total);
+            if (rc != SUCCESS)
+                return ctx->result = rc;
+        }
+    }
+    png_read_end(png, nullptr);
+    return SUCCESS;
+}
+
+int RunPngRead(PngReadCtx& ctx) {
+    if (ctx.size < 8 || png_sig_cmp(ctx.data, 0, 8) != 0)
+        return ERROR_FILE_FORMAT;
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &ctx, PngError, PngWarning);
+    if (!png)
+        return ERROR_NO_MEMORY;
+    png_infop info = png_create_info_struct(png);
+    if (!info) {
+        png_destroy_read_struct(&png, nullptr, nullptr);
+        return ERROR_NO_MEMORY;
+    }
+    png_set_read_fn(png, &ctx, PngRead);
+    const int rc = PngReadBody(png, info, &ctx);
+    png_destroy_read_struct(&png, &info, nullptr);
+    return rc;
+}
+
+struct PngWriteCtx {
+    QByteArray* out = nullptr;
+    const QImage* img = nullptr;
+    const ImagingProgress* progress = nullptr;
+    std::vector<png_color> plte;
+    int bpp = 0;
+    int colorType = 0;
+    int depth = 0;
+    int level = 1;
+    int xres = 0;
+    int yres = 0;
+    int result = SUCCESS;
+};
+
+void PngWrite(png_structp png, png_bytep data, png_size_t n) {
+    auto* ctx = static_cast<PngWriteCtx*>(png_get_io_ptr(png));
+    ctx->out->append(reinterpret_cast<const char*>(data), qsizetype(n));
+}
+void PngFlush(png_structp) {}
+
+int PngWriteBody(png_structp png, png_infop info, PngWriteCtx* ctx) {
+    if (setjmp(png_jmpbuf(png)))
+        return ctx->result != SUCCESS ? ctx->result : ERROR_FILE_WRITE;
+    const QImage& img = *ctx->img;
+    png_set_write_fn(png, ctx, PngWrite, PngFlush);
+    png_set_compression_level(png, ctx->level);
+    // Scanned pages compress about as well without prediction at the fast level, and far
+    // faster; colour images gain from the cheap left-neighbour filter.
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, ctx->bpp >= 24 ? PNG_FILTER_SUB : PNG_FILTER_NONE);
+    png_set_IHDR(png, info, png_uint_32(img.width()), png_uint_32(img.height()), ctx->depth,
+                 ctx->colorType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    if (ctx->colorType == PNG_COLOR_TYPE_PALETTE)
+        png_set_PLTE(png, info, ctx->plte.data(), int(ctx->plte.size()));
+    if (ctx->xres > 0 && ctx->yres > 0)
+        png_set_pHYs(png, info, png_uint_32(PelsPerMeterFromDpi(ctx->xres)),
+                     png_uint_32(PelsPerMeterFromDpi(ctx->yres)), PNG_RESOLUTION_METER);
+    png_write_info(png, info);
+    if (ctx->bpp == 4)
+        png_set_packing(png);
+    if (ctx->bpp == 32)
+        png_set_bgr(png);
+    const int h = img.height();
+    for (int y = 0; y < h; ++y) {
+        png_write_row(png, const_cast<png_bytep>(img.constScanLine(y)));
+        const int rc = ReportRows(*ctx->progress, y + 1, h);
+        if (rc != SUCCESS)
+            return ctx->result = rc;
+    }
+    png_write_end(png, info);
+    return SUCCESS;
+}
+
+} // namespace
+
+int DecodePng(const uchar* data, std::size_t size, LBitmapBase& out,
+              const ImagingProgress& progress) {
+    PngReadCtx ctx;
+    ctx.data = data;
+    ctx.size = size;
+    ctx.progress = &progress;
+    int rc = RunPngRead(ctx);
+    if (rc != SUCCESS)
+        return rc;
+    rc = out.SetImage(ctx.img, ctx.bpp);
+    if (rc != SUCCESS)
+        return rc;
+    out.SetXResolution(ctx.xres);
+    out.SetYResolution(ctx.yres);
+    return SUCCESS;
+}
+
+int PngInfo(const uchar* data, std::size_t size, FILEINFO& info) {
+    PngReadCtx ctx;
+    ctx.data = data;
+    ctx.size = size;
+    ctx.infoOnly = true;
+    const ImagingProgress none;
+    ctx.progress = &none;
+    const int rc = RunPngRead(ctx);
+    if (rc != SUCCESS)
+        return rc;
+    info.Width = ctx.width;
+    info.Height = ctx.height;
+    info.BitsPerPixel = ctx.bpp;
+    info.XResolution = ctx.xres;
+    info.YResolution = ctx.yres;
+    info.TotalPages = 1;
+    return SUCCESS;
+}
+
+int EncodePng(const LBitmapBase& bitmap, int level, QByteArray& out,
+              const ImagingProgress& progress) {
+    if (!bitmap.IsAllocated())
+        return ERROR_NOT_ALLOCATED;
+    const QImage& img = bitmap.GetImage();
+    PngWriteCtx ctx;
+    ctx.out = &out;
+    ctx.img = &img;
+    ctx.progress = &progress;
+    ctx.bpp = bitmap.GetBitsPerPixel();
+    ctx.level = std::clamp(level, 0, 9);
+    ctx.xres = bitmap.GetXResolution();
+    ctx.yres = bitmap.GetYResolution();
+    switch (ctx.bpp) {
+    case 1:
+    case 4:
+    case 8: {
+        ctx.depth = ctx.bpp;
+        QList<QRgb> pal = bitmap.GetPalette();
+        const bool grey =
+            ctx.bpp == 1 ? pal == QList<QRgb>{qRgb(0, 0, 0), qRgb(255, 255, 255)}
+                         : pal == GreyPalette(1 << ctx.bpp);
+        if (grey) {
+            ctx.colorType = PNG_COLOR_TYPE_GRAY;
+            break;
+        }
+        ctx.colorType = PNG_COLOR_TYPE_PALETTE;
+        // A palette must name every index the pixels use.
+        int maxIndex = 0;
+        if (ctx.bpp == 1) {
+            maxIndex = 1;
+        } else {
+            for (int y = 0; y < img.height() && maxIndex < 255; ++y) {
+                const uchar* s = img.constScanLine(y);
+                for (int x = 0; x < img.width(); ++x)
+                    maxIndex = std::max<int>(maxIndex, s[x]);
+            }
+            maxIndex = std::min(maxIndex, (1 << ctx.bpp) - 1);
+        }
+        while (pal.size() <= maxIndex)
+            pal.append(qRgb(0, 0, 0));
+        for (QRgb c : pal)
+            ctx.plte.push_back(png_color{png_byte(qRed(c)), png_byte(qGreen(c)), png_byte(qBlue(c))});
+        break;
+    }
+    case 24:
+        ctx.depth = 8;
+        ctx.colorType = PNG_COLOR_TYPE_RGB;
+        break;
+    case 32:
+        ctx.depth = 8;
+        // Written with its fourth byte so that a 32-bit bitmap reads back at 32 bits.
+        ctx.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
+        break;
+    default: return ERROR_BAD_DEPTH;
+    }
+    out.clear();
+    // Noisy scans compress little at the fast level: reserving about half the raw size saves
+    // repeated growth of the output.
+    out.reserve(qsizetype(std::min<std::int64_t>(img.sizeInBytes() / 2 + 1024, 256 << 20)));
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &ctx, PngError, PngWarning);
+    if (!png)
+        return ERROR_NO_MEMORY;
+    png_infop info = png_create_info_struct(png);
+    if (!info) {
+        png_destroy_write_struct(&png, nullptr);
+        return ERROR_NO_MEMORY;
+    }
+    const int rc = PngWriteBody(png, info, &ctx);
+    png_destroy_write_struct(&png, &info);
+    if (rc != SUCCESS)
+        out.clear();
+    return rc;
+}
+
+} // namespace brellin::imaging

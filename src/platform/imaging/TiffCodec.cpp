@@ -1,0 +1,465 @@
+// TIFF through libtiff, over bytes held in memory (a mapped file or a buffer). Each page is read at
+// its own depth straight into the bitmap's scan lines; variants the layer does not hold natively
+// (16-bit samples, CMYK, YCbCr, tiles, separate planes) go through libtiff's RGBA reader.
+
+#include "platform/imaging/Codecs.h"
+
+#include <cstring>
+#include <tiffio.h>
+
+namespace brellin::imaging {
+namespace {
+
+struct TiffMem {
+    const uchar* data = nullptr; // read side
+    QByteArray* buf = nullptr;   // write side (data then points into it)
+    std::size_t size = 0;
+    std::size_t pos = 0;
+};
+
+tmsize_t MemRead(thandle_t h, void* out, tmsize_t n) {
+    auto* m = static_cast<TiffMem*>(h);
+    if (n <= 0 || m->pos >= m->size)
+        return 0;
+    const std::size_t k = std::min<std::size_t>(std::size_t(n), m->size - m->pos);
+    std::memcpy(out, m->data + m->pos, k);
+    m->pos += k;
+    return tmsize_t(k);
+}
+
+tmsize_t MemWrite(thandle_t h, void* in, tmsize_t n) {
+    auto* m = static_cast<TiffMem*>(h);
+    if (!m->buf || n < 0)
+        return -1;
+    const std::size_t end = m->pos + std::size_t(n);
+    if (end > std::size_t(m->buf->size())) {
+        if (end > std::size_t(1) << 31)
+            return -1;
+        m->buf->resize(qsizetype(end));
+    }
+    std::memcpy(m->buf->data() + m->pos, in, std::size_t(n));
+    m->pos = end;
+    m->size = std::max(m->size, end);
+    m->data = reinterpret_cast<const uchar*>(m->buf->constData());
+    return n;
+}
+
+toff_t MemSeek(thandle_t h, toff_t off, int whence) {
+    auto* m = static_cast<TiffMem*>(h);
+    std::int64_t base = 0;
+    if (whence == SEEK_CUR)
+        base = std::int64_t(m->pos);
+    else if (whence == SEEK_END)
+        base = std::int64_t(m->size);
+    const std::int64_t p = base + std::int64_t(off);
+    if (p < 0 || (!m->buf && std::uint64_t(p) > m->size))
+        return toff_t(-1);
+    m->pos = std::size_t(p);
+    return toff_t(p);
+}
+
+int MemClose(thandle_t) { return 0; }
+toff_t MemSize(thandle_t h) { return static_cast<TiffMem*>(h)->size; }
+
+int MemMap(thandle_t h, void** base, toff_t* size) {
+    auto* m = static_cast<TiffMem*>(h);
+    if (m->buf)
+        return 0;
+    *base = const_cast<uchar*>(m->data);
+    *size = m->size;
+    return 1;
+}
+void MemUnmap(thandle_t, void*, toff_t) {}
+
+int QuietHandler(TIFF*, void*, const char*, const char*, va_list) { return 1; }
+
+struct TiffHandle {
+    TIFF* tif = nullptr;
+    ~TiffHandle() {
+        if (tif)
+            TIFFClose(tif);
+    }
+};
+
+TIFF* OpenMem(TiffMem& mem, const char* mode) {
+    TIFFOpenOptions* opts = TIFFOpenOptionsAlloc();
+    if (!opts)
+        return nullptr;
+    TIFFOpenOptionsSetMaxSingleMemAlloc(opts, tmsize_t(GetMaxBitmapBytes()));
+    TIFFOpenOptionsSetErrorHandlerExtR(opts, QuietHandler, nullptr);
+    TIFFOpenOptionsSetWarningHandlerExtR(opts, QuietHandler, nullptr);
+    TIFF* tif = TIFFClientOpenExt("memory", mode, &mem, MemRead, MemWrite, MemSeek, MemClose,
+                                  MemSize, MemMap, MemUnmap, opts);
+    TIFFOpenOptionsFree(opts);
+    return tif;
+}
+
+int ResolutionOf(TIFF* tif, ttag_t tag) {
+    float res = 0;
+    std::uint16_t unit = RESUNIT_INCH;
+    if (!TIFFGetField(tif, tag, &res) || !(res > 0) || res > 1e6f)
+        return 0;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_RESOLUTIONUNIT, &unit);
+    if (unit == RESUNIT_CENTIMETER)
+        res *= 2.54f;
+    else if (unit != RESUNIT_INCH)
+        return 0;
+    return int(std::floor(double(res) + 0.5));
+}
+
+QList<QRgb> ColorMap(TIFF* tif, int bps) {
+    std::uint16_t *r = nullptr, *g = nullptr, *b = nullptr;
+    QList<QRgb> pal;
+    if (!TIFFGetField(tif, TIFFTAG_COLORMAP, &r, &g, &b) || !r || !g || !b)
+        return pal;
+    const int n = 1 << bps;
+    // Some writers store 8-bit values in the 16-bit map.
+    bool eight = true;
+    for (int i = 0; i < n && eight; ++i)
+        eight = r[i] < 256 && g[i] < 256 && b[i] < 256;
+    const int shift = eight ? 0 : 8;
+    for (int i = 0; i < n; ++i)
+        pal.append(qRgb(r[i] >> shift, g[i] >> shift, b[i] >> shift));
+    return pal;
+}
+
+// One page at the current directory.
+int ReadPage(TIFF* tif, LBitmapBase& out, const ImagingProgress& progress, int pageIndex,
+             int pageCount) {
+    std::uint32_t w = 0, h = 0;
+    std::uint16_t bps = 1, spp = 1, photometric = PHOTOMETRIC_MINISWHITE, planar = PLANARCONFIG_CONTIG;
+    if (!TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &w) || !TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &h))
+        return ERROR_CORRUPT;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bps);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &spp);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
+    if (!TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric))
+        photometric = spp >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISWHITE;
+    if (w == 0 || h == 0)
+        return ERROR_CORRUPT;
+
+    const bool indexedKind = spp == 1 && (photometric == PHOTOMETRIC_MINISWHITE ||
+                                          photometric == PHOTOMETRIC_MINISBLACK ||
+                                          photometric == PHOTOMETRIC_PALETTE);
+    const bool native = !TIFFIsTiled(tif) && planar == PLANARCONFIG_CONTIG &&
+                        ((indexedKind && (bps == 1 || bps == 4 || bps == 8)) ||
+                         (photometric == PHOTOMETRIC_RGB && bps == 8 && spp == 3));
+    const int bpp = native ? (spp == 3 ? 24 : bps) : 32;
+    if (!FitsLimit(w, h, bpp))
+        return ERROR_IMAGE_TOO_LARGE;
+
+    const int rows = int(h);
+    auto report = [&](int y) -> int {
+        if (!progress)
+            return SUCCESS;
+        const int step = rows / 32 + 1;
+        if (y % step != 0 && y != rows)
+            return SUCCESS;
+        return progress(int((std::int64_t(pageIndex) * rows + y) * 100 /
+                            (std::int64_t(pageCount) * rows)));
+    };
+
+    if (native) {
+        const std::size_t expect =
+            bpp == 24 ? std::size_t(w) * 3 : (std::size_t(w) * bps + 7) / 8;
+        if (std::size_t(TIFFScanlineSize64(tif)) != expect)
+            return ERROR_CORRUPT;
+        QImage img = AllocateImage(int(w), int(h), bpp == 4 ? 8 : bpp);
+        if (img.isNull())
+            return ERROR_NO_MEMORY;
+        if (bpp <= 8) {
+            QList<QRgb> pal;
+            if (photometric == PHOTOMETRIC_PALETTE) {
+                pal = ColorMap(tif, bps);
+                if (pal.isEmpty())
+                    return ERROR_CORRUPT;
+            } else {
+                pal = bps == 1 ? QList<QRgb>{qRgb(0, 0, 0), qRgb(255, 255, 255)}
+                               : GreyPalette(1 << bps);
+                // White-is-zero pages keep their bits: the palette is reversed instead.
+                if (photometric == PHOTOMETRIC_MINISWHITE)
+                    std::reverse(pal.begin(), pal.end());
+            }
+            img.setColorTable(pal);
+        }
+        std::vector<uchar> packed(bpp == 4 ? expect : 0);
+        for (int y = 0; y < rows; ++y) {
+            uchar* line = img.scanLine(y);
+            if (bpp == 4) {
+                if (TIFFReadScanline(tif, packed.data(), std::uint32_t(y), 0) < 0)
+                    return ERROR_CORRUPT;
+                for (std::uint32_t x = 0; x < w; ++x)
+                    line[x] = (x & 1) ? (packed[x / 2] & 0x0F) : (packed[x / 2] >> 4);
+            } else if (TIFFReadScanline(tif, line, std::uint32_t(y), 0) < 0) {
+                return ERROR_CORRUPT;
+            }
+            const int rc = report(y + 1);
+            if (rc != SUCCESS)
+                return rc;
+        }
+        int rc = out.SetImage(img, bpp);
+        if (rc != SUCCESS)
+            return rc;
+    } else {
+        char message[1024] = {};
+        if (!TIFFRGBAImageOK(tif, message))
+            return ERROR_UNSUPPORTED;
+        QImage img(int(w), int(h), QImage::Format_ARGB32);
+        if (img.isNull())
+            return ERROR_NO_MEMORY;
+        img.fill(0xFFFFFFFF);
+        // Rows of ABGR words, top row first; the image's rows are contiguous when its line
+        // length is exactly 4 x width, which it is for 32-bit images.
+        if (img.bytesPerLine() != qsizetype(w) * 4)
+            return ERROR_INTERNAL;
+        auto* raster = reinterpret_cast<std::uint32_t*>(img.bits());
+        if (!TIFFReadRGBAImageOriented(tif, w, h, raster, ORIENTATION_TOPLEFT, 0))
+            return ERROR_CORRUPT;
+        bool alpha = false;
+        for (int y = 0; y < rows; ++y) {
+            auto* p = reinterpret_cast<std::uint32_t*>(img.scanLine(y));
+            for (std::uint32_t x = 0; x < w; ++x) {
+                const std::uint32_t v = p[x];
+                const std::uint32_t a = TIFFGetA(v);
+                alpha = alpha || a != 255;
+                p[x] = qRgba(int(TIFFGetR(v)), int(TIFFGetG(v)), int(TIFFGetB(v)), int(a));
+            }
+        }
+        if (!alpha)
+            img.convertTo(QImage::Format_RGB888);
+        const int rc = out.SetImage(img);
+        if (rc != SUCCESS)
+            return rc;
+        report(rows);
+    }
+    out.SetXResolution(ResolutionOf(tif, TIFFTAG_XRESOLUTION));
+    out.SetYResolution(ResolutionOf(tif, TIFFTAG_YRESOLUTION));
+    return SUCCESS;
+}
+
+constexpr int kMaxPages = 10000;
+
+int CountPages(TIFF* tif) {
+    int n = 1;
+    while (n < kMaxPages && TIFFReadDirectory(tif))
+        ++n;
+    TIFFSetDirectory(tif, 0);
+    return n;
+}
+
+} // namespace
+
+int DecodeTiff(const uchar* data, std::size_t size, int page, LBitmapBase* one, LBitmapList* all,
+               const ImagingProgress& progress) {
+    TiffMem mem;
+    mem.data = data;
+    mem.size = size;
+    TiffHandle h;
+    h.tif = OpenMem(mem, "r"); // strips are read in place through the mapping of the bytes
+    if (!h.tif)
+        return ERROR_CORRUPT;
+    if (all) {
+        const int count = progress ? CountPages(h.tif) : 1;
+        int index = 0;
+        do {
+            LBitmapBase page;
+            const int rc = ReadPage(h.tif, page, progress, index, std::max(count, index + 1));
+            if (rc != SUCCESS)
+                return rc;
+            all->InsertItem(std::move(page));
+            ++index;
+        } while (index < kMaxPages && TIFFReadDirectory(h.tif));
+        return SUCCESS;
+    }
+    if (page < 1 || page > kMaxPages)
+        return ERROR_PAGE_NOT_FOUND;
+    if (page > 1 && !TIFFSetDirectory(h.tif, tdir_t(page - 1)))
+        return ERROR_PAGE_NOT_FOUND;
+    return ReadPage(h.tif, *one, progress, 0, 1);
+}
+
+int TiffInfo(const uchar* data, std::size_t size, FILEINFO& info) {
+    TiffMem mem;
+    mem.data = data;
+    mem.size = size;
+    TiffHandle h;
+    h.tif = OpenMem(mem, "r");
+    if (!h.tif)
+        return ERROR_CORRUPT;
+    std::uint32_t w = 0, hgt = 0;
+    std::uint16_t bps = 1, spp = 1;
+    TIFFGetField(h.tif, TIFFTAG_IMAGEWIDTH, &w);
+    TIFFGetField(h.tif, TIFFTAG_IMAGELENGTH, &hgt);
+    TIFFGetFieldDefaulted(h.tif, TIFFTAG_BITSPERSAMPLE, &bps);
+    TIFFGetFieldDefaulted(h.tif, TIFFTAG_SAMPLESPERPIXEL, &spp);
+    info.Width = int(std::min<std::uint32_t>(w, 0x7FFFFFFF));
+    info.Height = int(std::min<std::uint32_t>(hgt, 0x7FFFFFFF));
+    info.BitsPerPixel = spp == 1 && (bps == 1 || bps == 4 || bps == 8) ? bps : spp == 3 && bps == 8 ? 24 : 32;
+    info.XResolution = ResolutionOf(h.tif, TIFFTAG_XRESOLUTION);
+    info.YResolution = ResolutionOf(h.tif, TIFFTAG_YRESOLUTION);
+    info.TotalPages = CountPages(h.tif);
+    return SUCCESS;
+}
+
+namespace {
+
+int WritePage(TIFF* tif, const LBitmapBase& bmp, int format, int pageNo, int pageCount,
+              const ImagingProgress& progress, int pageIndex, int pagesWritten) {
+    const QImage& img = bmp.GetImage();
+    const int bpp = bmp.GetBitsPerPixel();
+    const std::uint32_t w = std::uint32_t(img.width());
+    const std::uint32_t h = std::uint32_t(img.height());
+    std::uint16_t compression = COMPRESSION_NONE;
+    if (format == FILE_TIF_PACKBITS)
+        compression = COMPRESSION_PACKBITS;
+    else if (format == FILE_CCITT_GROUP4)
+        compression = COMPRESSION_CCITTFAX4;
+    if (compression == COMPRESSION_CCITTFAX4 && bpp != 1)
+        return ERROR_BAD_DEPTH;
+
+    const QList<QRgb> pal = bmp.GetPalette();
+    std::uint16_t photometric = PHOTOMETRIC_RGB;
+    std::uint16_t bps = 8, spp = 1;
+    bool alpha = false;
+    if (bpp <= 8) {
+        bps = std::uint16_t(bpp);
+        const QList<QRgb> grey = bpp == 1 ? QList<QRgb>{qRgb(0, 0, 0), qRgb(255, 255, 255)}
+                                          : GreyPalette(1 << bpp);
+        QList<QRgb> reversed = grey;
+        std::reverse(reversed.begin(), reversed.end());
+        if (pal == grey)
+            photometric = PHOTOMETRIC_MINISBLACK;
+        else if (pal == reversed)
+            photometric = PHOTOMETRIC_MINISWHITE;
+        else
+            photometric = PHOTOMETRIC_PALETTE;
+    } else {
+        alpha = bpp == 32 && img.hasAlphaChannel();
+        spp = alpha ? 4 : 3;
+    }
+    TIFFSetField(tif, TIFFTAG_SUBFILETYPE, pageCount > 1 ? FILETYPE_PAGE : 0);
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, w);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, h);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, bps);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, spp);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, photometric);
+    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tif, TIFFTAG_COMPRESSION, compression);
+    TIFFSetField(tif, TIFFTAG_FILLORDER, FILLORDER_MSB2LSB);
+    TIFFSetField(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
+    if (alpha) {
+        const std::uint16_t extra = EXTRASAMPLE_UNASSALPHA;
+        TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &extra);
+    }
+    if (pageCount > 1)
+        TIFFSetField(tif, TIFFTAG_PAGENUMBER, std::uint16_t(pageNo - 1), std::uint16_t(pageCount));
+    if (bmp.GetXResolution() > 0 && bmp.GetYResolution() > 0) {
+        TIFFSetField(tif, TIFFTAG_XRESOLUTION, float(bmp.GetXResolution()));
+        TIFFSetField(tif, TIFFTAG_YRESOLUTION, float(bmp.GetYResolution()));
+        TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
+    }
+    std::vector<std::uint16_t> mapR, mapG, mapB;
+    if (photometric == PHOTOMETRIC_PALETTE) {
+        const int n = 1 << bpp;
+        mapR.assign(std::size_t(n), 0);
+        mapG.assign(std::size_t(n), 0);
+        mapB.assign(std::size_t(n), 0);
+        for (int i = 0; i < n && i < pal.size(); ++i) {
+            mapR[std::size_t(i)] = std::uint16_t(qRed(pal[i]) * 257);
+            mapG[std::size_t(i)] = std::uint16_t(qGreen(pal[i]) * 257);
+            mapB[std::size_t(i)] = std::uint16_t(qBlue(pal[i]) * 257);
+        }
+        TIFFSetField(tif, TIFFTAG_COLORMAP, mapR.data(), mapG.data(), mapB.data());
+    }
+    // A fax page is one strip, as fax readers expect; others take libtiff's strip size.
+    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP,
+                 compression == COMPRESSION_CCITTFAX4 ? h : TIFFDefaultStripSize(tif, 0));
+    if (compression == COMPRESSION_CCITTFAX4)
+        TIFFSetField(tif, TIFFTAG_T6OPTIONS, 0);
+
+    const std::size_t lineBytes = std::size_t(TIFFScanlineSize64(tif));
+    std::vector<uchar> row(lineBytes + 4);
+    const int rows = int(h);
+    for (int y = 0; y < rows; ++y) {
+        const uchar* s = img.constScanLine(y);
+        switch (bpp) {
+        case 1:
+        case 8:
+        case 24: std::memcpy(row.data(), s, lineBytes); break;
+        case 4:
+            std::fill(row.begin(), row.end(), 0);
+            for (std::uint32_t x = 0; x < w; ++x)
+                row[x / 2] |= uchar((x & 1) ? (s[x] & 0x0F) : ((s[x] & 0x0F) << 4));
+            break;
+        case 32: {
+            const auto* q = reinterpret_cast<const QRgb*>(s);
+            uchar* d = row.data();
+            for (std::uint32_t x = 0; x < w; ++x) {
+                *d++ = uchar(qRed(q[x]));
+                *d++ = uchar(qGreen(q[x]));
+                *d++ = uchar(qBlue(q[x]));
+                if (alpha)
+                    *d++ = uchar(qAlpha(q[x]));
+            }
+            break;
+        }
+        default: return ERROR_BAD_DEPTH;
+        }
+        if (TIFFWriteScanline(tif, row.data(), std::uint32_t(y), 0) < 0)
+            return ERROR_FILE_WRITE;
+        if (progress) {
+            const int step = rows / 32 + 1;
+            if (y % step == 0 || y + 1 == rows) {
+                const int rc = progress(int((std::int64_t(pageIndex) * rows + y + 1) * 100 /
+                                            (std::int64_t(pagesWritten) * rows)));
+                if (rc != SUCCESS)
+                    return rc;
+            }
+        }
+    }
+    if (!TIFFWriteDirectory(tif))
+        return ERROR_FILE_WRITE;
+    return SUCCESS;
+}
+
+} // namespace
+
+int EncodeTiff(const std::vector<const LBitmapBase*>& pages, int format, QByteArray& out,
+               const QByteArray* existing, const ImagingProgress& progress) {
+    if (pages.empty())
+        return ERROR_NOT_ALLOCATED;
+    QByteArray buf;
+    int firstPage = 1;
+    if (existing && !existing->isEmpty()) {
+        buf = *existing;
+        FILEINFO info;
+        if (TiffInfo(reinterpret_cast<const uchar*>(existing->constData()),
+                     std::size_t(existing->size()), info) != SUCCESS)
+            return ERROR_CORRUPT;
+        firstPage = info.TotalPages + 1;
+    }
+    TiffMem mem;
+    mem.buf = &buf;
+    mem.data = reinterpret_cast<const uchar*>(buf.constData());
+    mem.size = std::size_t(buf.size());
+    {
+        TiffHandle h;
+        h.tif = OpenMem(mem, buf.isEmpty() ? "w" : "a");
+        if (!h.tif)
+            return ERROR_FILE_WRITE;
+        const int total = firstPage - 1 + int(pages.size());
+        for (std::size_t i = 0; i < pages.size(); ++i) {
+            if (!pages[i] || !pages[i]->IsAllocated())
+                return ERROR_NOT_ALLOCATED;
+            const int rc = WritePage(h.tif, *pages[i], format, firstPage + int(i), total, progress,
+                                     int(i), int(pages.size()));
+            if (rc != SUCCESS)
+                return rc;
+        }
+    } // TIFFClose flushes into buf
+    buf.resize(qsizetype(mem.size));
+    out = std::move(buf);
+    return SUCCESS;
+}
+
+} // namespace brellin::imaging

@@ -1,0 +1,237 @@
+// Every codec keeps pixels, depth and resolution through a save and a load; the format is found
+// from the content; multi-page TIFF files keep every page at its own depth.
+
+#include "ImagingTestUtil.h"
+#include "TestSupport.h"
+
+#include <QFile>
+#include <tuple>
+
+namespace {
+
+struct CodecCase {
+    int format;
+    int bpp;
+};
+
+class RoundTrip : public testing::TestWithParam<CodecCase> {};
+
+TEST_P(RoundTrip, KeepsPixelsDepthAndResolution) {
+    const CodecCase c = GetParam();
+    const LBitmapBase original = MakePattern(37, 23, c.bpp, 200);
+    LBitmapBase copy(original);
+    LMemoryFile mem(&copy);
+    LBuffer buffer;
+    ASSERT_EQ(mem.SaveMemory(buffer, c.format, 0, 0), SUCCESS);
+
+    LBitmapBase loaded;
+    LMemoryFile reader(&loaded);
+    ASSERT_EQ(reader.LoadMemory(buffer), SUCCESS);
+    // PCX keeps 4-bit images as 8-bit ones with the same colours.
+    const int expectBpp = c.format == FILE_PCX && c.bpp == 4 ? 8 : c.bpp;
+    EXPECT_EQ(loaded.GetBitsPerPixel(), expectBpp);
+    EXPECT_EQ(loaded.GetXResolution(), 200);
+    EXPECT_EQ(loaded.GetYResolution(), 200);
+    ExpectSamePixels(original, loaded);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Codecs, RoundTrip,
+    testing::Values(CodecCase{FILE_PNG, 1}, CodecCase{FILE_PNG, 4}, CodecCase{FILE_PNG, 8},
+                    CodecCase{FILE_PNG, 24}, CodecCase{FILE_PNG, 32}, CodecCase{FILE_TIF, 1},
+                    CodecCase{FILE_TIF, 4}, CodecCase{FILE_TIF, 8}, CodecCase{FILE_TIF, 24},
+                    CodecCase{FILE_TIF_PACKBITS, 1}, CodecCase{FILE_TIF_PACKBITS, 8},
+                    CodecCase{FILE_TIF_PACKBITS, 24}, CodecCase{FILE_CCITT_GROUP4, 1},
+                    CodecCase{FILE_BMP, 1}, CodecCase{FILE_BMP, 4}, CodecCase{FILE_BMP, 8},
+                    CodecCase{FILE_BMP, 24}, CodecCase{FILE_BMP, 32}, CodecCase{FILE_PCX, 1},
+                    CodecCase{FILE_PCX, 4}, CodecCase{FILE_PCX, 8}, CodecCase{FILE_PCX, 24}),
+    [](const testing::TestParamInfo<CodecCase>& info) {
+        return "format" + std::to_string(info.param.format) + "_bpp" +
+               std::to_string(info.param.bpp);
+    });
+
+TEST(Codec, GreyAndWhiteIsZeroPagesKeepTheirMeaning) {
+    // A grey 8-bit image and a 1-bit page whose palette starts with white.
+    LBitmapBase grey;
+    ASSERT_EQ(grey.Create(16, 4, 8), SUCCESS); // grey ramp
+    QImage img = grey.GetImage();
+    for (int x = 0; x < 16; ++x)
+        for (int y = 0; y < 4; ++y)
+            img.setPixel(x, y, uint(x * 16));
+    grey.SetImage(img, 8);
+    LBitmapBase fax;
+    ASSERT_EQ(fax.Create(20, 3, 1, {qRgb(255, 255, 255), qRgb(0, 0, 0)}), SUCCESS);
+    QImage f = fax.GetImage();
+    f.setPixel(3, 1, 1); // one black pixel
+    fax.SetImage(f, 1);
+    for (int format : {FILE_PNG, FILE_TIF, FILE_TIF_PACKBITS, FILE_BMP, FILE_PCX}) {
+        for (const LBitmapBase* src : {&grey, &fax}) {
+            QByteArray out;
+            ASSERT_EQ(brellin::imaging::EncodeImage(*src, format, 0, 0, out, {}), SUCCESS);
+            LBitmapBase back;
+            ASSERT_EQ(brellin::imaging::DecodeImage(Bytes(out), std::size_t(out.size()), 1, back,
+                                                    {}),
+                      SUCCESS)
+                << format;
+            EXPECT_EQ(back.GetBitsPerPixel(), src->GetBitsPerPixel()) << format;
+            ExpectSamePixels(*src, back);
+        }
+    }
+}
+
+TEST(Codec, JpegKeepsSizeResolutionAndQualityOrder) {
+    const LBitmapBase page = MakePattern(64, 48, 24, 150);
+    QByteArray best, worst;
+    ASSERT_EQ(brellin::imaging::EncodeImage(page, FILE_JPEG, 24, 0, best, {}), SUCCESS);
+    ASSERT_EQ(brellin::imaging::EncodeImage(page, FILE_JPEG, 24, 255, worst, {}), SUCCESS);
+    // 0 is the best quality, 255 the smallest file.
+    EXPECT_GT(best.size(), worst.size());
+    LBitmapBase back;
+    ASSERT_EQ(brellin::imaging::DecodeImage(Bytes(best), std::size_t(best.size()), 1, back, {}),
+              SUCCESS);
+    EXPECT_EQ(back.GetWidth(), 64);
+    EXPECT_EQ(back.GetHeight(), 48);
+    EXPECT_EQ(back.GetBitsPerPixel(), 24);
+    EXPECT_EQ(back.GetXResolution(), 150);
+    // Near-lossless at the best quality.
+    const COLORREF a = page.GetPixelColor(10, 10), b = back.GetPixelColor(10, 10);
+    EXPECT_NEAR(GetRValue(a), GetRValue(b), 24);
+
+    // Grey pages stay 8-bit grey; an image without resolution reads 0.
+    LBitmapBase grey;
+    ASSERT_EQ(grey.Create(32, 32, 8), SUCCESS);
+    QByteArray g;
+    ASSERT_EQ(brellin::imaging::EncodeImage(grey, FILE_JPEG, 0, 0, g, {}), SUCCESS);
+    ASSERT_EQ(brellin::imaging::DecodeImage(Bytes(g), std::size_t(g.size()), 1, back, {}),
+              SUCCESS);
+    EXPECT_EQ(back.GetBitsPerPixel(), 8);
+    EXPECT_TRUE(back.IsGrey());
+    EXPECT_EQ(back.GetXResolution(), 0);
+}
+
+TEST(Codec, SavingAtAnotherDepthConverts) {
+    // A scan in colour saved as 1 bit: dark text stays black, paper white.
+    LBitmapBase scan;
+    ASSERT_EQ(scan.Create(40, 10, 24), SUCCESS);
+    scan.Fill(RGB(250, 248, 240));
+    QImage img = scan.GetImage();
+    for (int x = 5; x < 30; ++x)
+        img.setPixel(x, 5, qRgb(40, 30, 90));
+    scan.SetImage(img, 24);
+    QByteArray out;
+    ASSERT_EQ(brellin::imaging::EncodeImage(scan, FILE_PNG, 1, 0, out, {}), SUCCESS);
+    LBitmapBase back;
+    ASSERT_EQ(brellin::imaging::DecodeImage(Bytes(out), std::size_t(out.size()), 1, back, {}),
+              SUCCESS);
+    EXPECT_EQ(back.GetBitsPerPixel(), 1);
+    EXPECT_EQ(back.GetPixelColor(10, 5), RGB(0, 0, 0));
+    EXPECT_EQ(back.GetPixelColor(10, 4), RGB(255, 255, 255));
+
+    // 8 and 4 bits: few colours are kept exactly.
+    for (int bpp : {4, 8}) {
+        ASSERT_EQ(brellin::imaging::EncodeImage(scan, FILE_BMP, bpp, 0, out, {}), SUCCESS);
+        ASSERT_EQ(brellin::imaging::DecodeImage(Bytes(out), std::size_t(out.size()), 1, back, {}),
+                  SUCCESS);
+        EXPECT_EQ(back.GetBitsPerPixel(), bpp);
+        ExpectSamePixels(scan, back);
+    }
+    // A fax file is always 1 bit.
+    ASSERT_EQ(brellin::imaging::EncodeImage(scan, FILE_CCITT_GROUP4, 24, 0, out, {}), SUCCESS);
+    ASSERT_EQ(brellin::imaging::DecodeImage(Bytes(out), std::size_t(out.size()), 1, back, {}),
+              SUCCESS);
+    EXPECT_EQ(back.GetBitsPerPixel(), 1);
+}
+
+TEST(Codec, MultiPageTiffInEachCompression) {
+    for (int format : {FILE_TIF, FILE_TIF_PACKBITS, FILE_CCITT_GROUP4}) {
+        LBitmapList pages;
+        const int depths[3] = {1, format == FILE_CCITT_GROUP4 ? 1 : 8,
+                               format == FILE_CCITT_GROUP4 ? 1 : 24};
+        for (int i = 0; i < 3; ++i)
+            pages.InsertItem(MakePattern(30 + i, 20 + i, depths[i], 100 + i));
+        const QString path = TestTempDir() + QStringLiteral("/pages.tif");
+        LFile file;
+        file.SetFileName(path);
+        ASSERT_EQ(file.SaveBitmapList(pages, format, 0, 0), SUCCESS) << format;
+
+        LBitmapList back;
+        ASSERT_EQ(file.LoadBitmapList(back), SUCCESS);
+        ASSERT_EQ(back.GetItemsCount(), 3);
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(back.Item(i)->GetBitsPerPixel(), depths[i]);
+            EXPECT_EQ(back.Item(i)->GetXResolution(), 100 + i);
+            ExpectSamePixels(*pages.Item(i), *back.Item(i));
+        }
+        FILEINFO info;
+        ASSERT_EQ(file.GetInfo(info), SUCCESS);
+        EXPECT_EQ(info.TotalPages, 3);
+        // A single page by number.
+        LBitmapBase second;
+        ASSERT_EQ(second.Load(path, 0, 2), SUCCESS);
+        ExpectSamePixels(*pages.Item(1), second);
+        EXPECT_EQ(second.Load(path, 0, 4), ERROR_PAGE_NOT_FOUND);
+    }
+}
+
+TEST(Codec, PagesAppendToAMultiPageFile) {
+    const QString path = TestTempDir() + QStringLiteral("/append.tif");
+    for (int i = 1; i <= 3; ++i) {
+        const LBitmapBase page = MakePattern(20, 10 * i, 1);
+        ASSERT_EQ(page.Save(path, FILE_CCITT_GROUP4, 1, 0, SAVEFILE_MULTIPAGE), SUCCESS);
+    }
+    LFile file;
+    file.SetFileName(path);
+    LBitmapList back;
+    ASSERT_EQ(file.LoadBitmapList(back), SUCCESS);
+    ASSERT_EQ(back.GetItemsCount(), 3);
+    EXPECT_EQ(back.Item(2)->GetHeight(), 30);
+    EXPECT_EQ(back.Item(2)->GetBitsPerPixel(), 1);
+}
+
+TEST(Codec, FormatComesFromTheContentNotTheName) {
+    const LBitmapBase page = MakePattern(10, 10, 8);
+    const QString path = TestTempDir() + QStringLiteral("/really-a-png.bmp");
+    ASSERT_EQ(page.Save(path, FILE_PNG, 0, 0), SUCCESS);
+    LBitmapBase back;
+    ASSERT_EQ(back.Load(path), SUCCESS);
+    ExpectSamePixels(page, back);
+    LFile file;
+    file.SetFileName(path);
+    FILEINFO info;
+    ASSERT_EQ(file.GetInfo(info), SUCCESS);
+    EXPECT_EQ(info.Format, FILE_PNG);
+    EXPECT_EQ(back.Load(TestTempDir() + QStringLiteral("/missing.png")), ERROR_FILE_OPEN);
+}
+
+TEST(Codec, LoadingAtARequestedDepthConverts) {
+    const LBitmapBase page = MakePattern(12, 12, 24);
+    const QString path = TestTempDir() + QStringLiteral("/c.png");
+    ASSERT_EQ(page.Save(path, FILE_PNG, 0, 0), SUCCESS);
+    LBitmapBase back;
+    ASSERT_EQ(back.Load(path, 32), SUCCESS);
+    EXPECT_EQ(back.GetBitsPerPixel(), 32);
+    ExpectSamePixels(page, back);
+}
+
+class AbortingBitmap : public LBitmapBase {
+public:
+    int calls = 0;
+    int StatusCallBack(int) override { return ++calls > 2 ? ERROR_USER_ABORT : SUCCESS; }
+};
+
+TEST(Codec, ProgressCallbackCanAbortLoadAndSave) {
+    AbortingBitmap bmp;
+    bmp.Copy(MakePattern(50, 400, 24));
+    bmp.EnableCallBack(true);
+    const QString path = TestTempDir() + QStringLiteral("/abort.tif");
+    EXPECT_EQ(bmp.Save(path, FILE_TIF, 0, 0), ERROR_USER_ABORT);
+    EXPECT_FALSE(QFile::exists(path)); // nothing half-written is left behind
+    bmp.EnableCallBack(false);
+    ASSERT_EQ(bmp.Save(path, FILE_TIF, 0, 0), SUCCESS);
+    bmp.EnableCallBack(true);
+    bmp.calls = 0;
+    EXPECT_EQ(bmp.Load(path), ERROR_USER_ABORT);
+    EXPECT_EQ(bmp.GetWidth(), 50); // the bitmap is unchanged by the cancelled load
+}
+
+} // namespace
