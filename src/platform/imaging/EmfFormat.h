@@ -23,6 +23,7 @@ struct EMFHEADERINFO {
     std::uint32_t nRecords = 0;
     SIZE szlDevice;      // reference device, pixels
     SIZE szlMillimeters; // reference device, millimetres
+    SIZE szlMicrometers; // the same more precisely, when the header has its second extension
 };
 
 // Walks and checks every record of a metafile; SUCCESS when it is whole and sound.

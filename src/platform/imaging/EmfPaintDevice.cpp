@@ -55,7 +55,8 @@ public:
     }
 
     bool end() override {
-        Append(U_EMREOF_set(0, nullptr, nullptr));
+        EMFTRACK track{}; // the end record reads its palette count from the tracker
+        Append(U_EMREOF_set(0, nullptr, &track));
         Finish();
         setActive(false);
         return !m_failed;
@@ -276,13 +277,20 @@ private:
         Append(U_EMRPOLYLINE_set(Bounds(pts), uint32_t(pts.size()), pts.data()));
     }
 
+    // "No pen" and "no brush" are objects of their own kind rather than stock objects, which
+    // some players do not know.
     void SelectPen(bool none) {
+        if (m_penMade) {
+            Append(U_EMRSELECTOBJECT_set(U_BLACK_PEN));
+            Append(U_EMRDELETEOBJECT_set(kPenSlot));
+        }
+        m_penMade = true;
         if (none || m_pen.style() == Qt::NoPen) {
-            Append(U_EMRSELECTOBJECT_set(U_NULL_PEN));
+            Append(U_EMRCREATEPEN_set(kPenSlot, logpen_set(U_PS_NULL, point_set(0, 0),
+                                                           colorref3_set(0, 0, 0))));
+            Append(U_EMRSELECTOBJECT_set(kPenSlot));
             return;
         }
-        if (m_penMade)
-            Append(U_EMRDELETEOBJECT_set(kPenSlot));
         const double scale = std::sqrt(std::abs(m_transform.determinant()));
         const uint32_t width = uint32_t(std::max(1L, std::lround(m_pen.widthF() * scale)));
         uint32_t style = U_PS_GEOMETRIC;
@@ -309,23 +317,26 @@ private:
         Append(U_EMREXTCREATEPEN_set(kPenSlot, nullptr, 0, nullptr, elp));
         std::free(elp);
         Append(U_EMRSELECTOBJECT_set(kPenSlot));
-        m_penMade = true;
     }
 
     void SelectBrush(bool none) {
+        if (m_brushMade) {
+            Append(U_EMRSELECTOBJECT_set(U_WHITE_BRUSH));
+            Append(U_EMRDELETEOBJECT_set(kBrushSlot));
+        }
+        m_brushMade = true;
         if (none || m_brush.style() == Qt::NoBrush) {
-            Append(U_EMRSELECTOBJECT_set(U_NULL_BRUSH));
+            Append(U_EMRCREATEBRUSHINDIRECT_set(kBrushSlot,
+                                                logbrush_set(U_BS_NULL, colorref3_set(0, 0, 0), 0)));
+            Append(U_EMRSELECTOBJECT_set(kBrushSlot));
             return;
         }
-        if (m_brushMade)
-            Append(U_EMRDELETEOBJECT_set(kBrushSlot));
         // Gradients and patterns are recorded as their main colour.
         QColor c = m_brush.color();
         if (m_brush.gradient() && !m_brush.gradient()->stops().isEmpty())
             c = m_brush.gradient()->stops().first().second;
         Append(U_EMRCREATEBRUSHINDIRECT_set(kBrushSlot, logbrush_set(U_BS_SOLID, Color(c), 0)));
         Append(U_EMRSELECTOBJECT_set(kBrushSlot));
-        m_brushMade = true;
     }
 
     void SelectFont(const QFont& font, int32_t pixelHeight, int32_t escapement) {
@@ -380,6 +391,10 @@ private:
                 out[offset + i] = char((v >> (8 * i)) & 0xFF);
         };
         put32(48, uint32_t(out.size()));
+        if (headerSize >= 108) { // the reference device in micrometres, for an exact resolution
+            put32(100, uint32_t(std::lround(w * 25400.0 / dpiX)));
+            put32(104, uint32_t(std::lround(h * 25400.0 / dpiY)));
+        }
         put32(52, uint32_t(m_records + 1));
         out[56] = char(kHandleCount);
         out[57] = 0;

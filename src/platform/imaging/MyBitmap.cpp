@@ -63,6 +63,8 @@ int CheckEmf(const uchar* d, std::size_t size, EMFHEADERINFO& info) {
     info.nRecords = Le32(d + 52);
     info.szlDevice = SIZE{LONG(Le32(d + 72)), LONG(Le32(d + 76))};
     info.szlMillimeters = SIZE{LONG(Le32(d + 80)), LONG(Le32(d + 84))};
+    if (headerSize >= 108)
+        info.szlMicrometers = SIZE{LONG(Le32(d + 100)), LONG(Le32(d + 104))};
     std::size_t pos = 0;
     std::uint32_t count = 0;
     bool eof = false;
@@ -113,8 +115,9 @@ int PlayEmf(const uchar* d, std::size_t size, LBitmapBase& out) {
     options.verbose = false;
     options.emfplus = false;
     options.svgDelimiter = true;
-    options.imgWidth = w;
-    options.imgHeight = h;
+    // Unscaled: the SVG then holds device units shifted by the bounds' top-left corner.
+    options.imgWidth = 0;
+    options.imgHeight = 0;
     char* svg = nullptr;
     size_t svgLength = 0;
     const int ok = emf2svg(contents.data(), contents.size(), &svg, &svgLength, &options);
@@ -127,9 +130,41 @@ int PlayEmf(const uchar* d, std::size_t size, LBitmapBase& out) {
     if (img.isNull())
         return ERROR_NO_MEMORY;
     img.fill(Qt::white);
-    QSvgRenderer renderer(svgBytes);
+    // The drawing's group gets a name so that its extent can be asked for below.
+    QByteArray named = svgBytes;
+    const qsizetype group = named.indexOf("<svg:g ");
+    if (group >= 0)
+        named.insert(group + 7, "id=\"brellin-drawing\" ");
+    QSvgRenderer renderer(named);
     if (!renderer.isValid())
         return ERROR_CORRUPT;
+    // Playing over the whole bitmap maps the picture frame (hundredths of a millimetre, both
+    // edges inclusive) onto it, as the reference device measures it.
+    const double pxPerUmX = info.szlMicrometers.cx > 0
+                                ? double(w) / info.szlMicrometers.cx
+                                : double(w) / (info.szlMillimeters.cx * 1000.0);
+    const double pxPerUmY = info.szlMicrometers.cy > 0
+                                ? double(h) / info.szlMicrometers.cy
+                                : double(h) / (info.szlMillimeters.cy * 1000.0);
+    const RECT& f = info.rclFrame;
+    QRectF frame(f.left * 10.0 * pxPerUmX, f.top * 10.0 * pxPerUmY,
+                 (double(f.right) - f.left + 1) * 10.0 * pxPerUmX,
+                 (double(f.bottom) - f.top + 1) * 10.0 * pxPerUmY);
+    if (!(frame.width() > 0 && frame.height() > 0))
+        frame = QRectF(info.rclBounds.left, info.rclBounds.top,
+                       double(info.rclBounds.right) - info.rclBounds.left + 1,
+                       double(info.rclBounds.bottom) - info.rclBounds.top + 1);
+    QRectF view = frame.translated(-info.rclBounds.left, -info.rclBounds.top);
+    // Some producers write the header's rectangles in logical instead of device units, so that
+    // the drawing lies outside its own frame; such a metafile is shown at the extent of what it
+    // draws rather than as an empty page.
+    if (renderer.elementExists(QStringLiteral("brellin-drawing"))) {
+        const QRectF drawn = renderer.transformForElement(QStringLiteral("brellin-drawing"))
+                                 .mapRect(renderer.boundsOnElement(QStringLiteral("brellin-drawing")));
+        if (drawn.isValid() && !drawn.intersects(view))
+            view = drawn;
+    }
+    renderer.setViewBox(view);
     {
         QPainter painter(&img);
         renderer.render(&painter, QRectF(0, 0, w, h));
@@ -140,8 +175,10 @@ int PlayEmf(const uchar* d, std::size_t size, LBitmapBase& out) {
     rc = out.SetImage(img, 24);
     if (rc != SUCCESS)
         return rc;
-    out.SetXResolution(int(std::floor(w * 25.4 / info.szlMillimeters.cx + 0.5)));
-    out.SetYResolution(int(std::floor(h * 25.4 / info.szlMillimeters.cy + 0.5)));
+    // Device pixels x 25.4 / device millimetres, rounded; the micrometre size, where the
+    // header has it, gives the same figure without the millimetres' rounding.
+    out.SetXResolution(int(std::floor(pxPerUmX * 25400.0 + 0.5)));
+    out.SetYResolution(int(std::floor(pxPerUmY * 25400.0 + 0.5)));
     return SUCCESS;
 }
 
