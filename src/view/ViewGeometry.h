@@ -16,11 +16,14 @@
 #include <cstdint>
 
 // Round half up, floor(v + 0.5), to a 32-bit coordinate; out-of-range values are held at the
-// limits and a value that is not a number gives 0.
+// limits and a value that is not a number gives 0. The floor is taken by truncation and a step
+// down for negative fractions, which is exact in this range and needs no library call.
 inline LONG RoundCoord(double v) {
-    v = std::floor(v + 0.5);
-    if (v >= -2147483648.0 && v <= 2147483647.0)
-        return LONG(v);
+    v += 0.5;
+    if (v >= -2147483648.0 && v < 2147483648.0) {
+        const std::int64_t t = std::int64_t(v);
+        return LONG(v < double(t) ? t - 1 : t);
+    }
     if (v > 0)
         return INT_MAX;
     if (v < 0)
