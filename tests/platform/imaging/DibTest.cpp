@@ -125,3 +125,26 @@ TEST(Dib, RunLengthBmpIsRead) {
 }
 
 } // namespace
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+
+namespace {
+
+TEST(Dib, ClipboardHoldsTheImageAndTheDib) {
+    const LBitmapBase b = MakePattern(9, 5, 8);
+    ASSERT_EQ(b.CopyToClipboard(), SUCCESS);
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(mime, nullptr);
+    EXPECT_EQ(mime->data(brellin::imaging::DibMimeType()), b.ConvertToDIB());
+    const QImage img = qvariant_cast<QImage>(mime->imageData());
+    ASSERT_EQ(img.size(), QSize(9, 5));
+    EXPECT_EQ(img.pixel(4, 2) & 0xFFFFFF, b.GetPixelColor(4, 2) == 0 ? 0u
+              : (qRgb(GetRValue(b.GetPixelColor(4, 2)), GetGValue(b.GetPixelColor(4, 2)),
+                      GetBValue(b.GetPixelColor(4, 2))) & 0xFFFFFF));
+    LBitmapBase empty;
+    EXPECT_EQ(empty.CopyToClipboard(), ERROR_NOT_ALLOCATED);
+}
+
+} // namespace
