@@ -523,7 +523,10 @@ SIZE CDC::Impl::Extent(const QString& str) {
 bool CDC::Impl::DrawText(int x, int y, const QString& str) {
     EnsureFont();
     if (str.isEmpty()) return true;
-    const int width = QFontMetrics(s.qfont).horizontalAdvance(str);
+    // Measuring lays the text out a second time: only when the alignment or the background
+    // needs the width.
+    const bool needWidth = (s.textAlign & (TA_RIGHT | TA_CENTER)) != 0 || s.bkMode == OPAQUE;
+    const int width = needWidth ? QFontMetrics(s.qfont).horizontalAdvance(str) : 0;
     int dx = 0;
     if ((s.textAlign & TA_CENTER) == TA_CENTER)
         dx = -width / 2;
@@ -537,7 +540,8 @@ bool CDC::Impl::DrawText(int x, int y, const QString& str) {
 
     // Text is never mixed with the destination: GDI's mix mode covers lines and fills only.
     p->setCompositionMode(QPainter::CompositionMode_SourceOver);
-    p->setFont(s.qfont);
+    // QPainter::setFont makes a new font for the device every time; most calls keep the font.
+    if (p->font() != s.qfont) p->setFont(s.qfont);
     QPoint at = Dev(x, y);
     const int escapement = s.font.lfEscapement % 3600;
     if (escapement != 0) {
