@@ -60,6 +60,16 @@ public:
     // Colour of a pixel as COLORREF (palette resolved); 0 outside.
     COLORREF GetPixelColor(int x, int y) const;
 
+    // A colour that saved files mark as transparent (PNG holds it; other formats ignore it).
+    void SetTransparentColor(bool enable, COLORREF color = 0) {
+        m_bTransparent = enable;
+        m_crTransparent = color;
+    }
+    bool GetTransparentColor(COLORREF& color) const {
+        color = m_crTransparent;
+        return m_bTransparent;
+    }
+
     // Progress reporting of long operations (loading, saving, rotating, trimming).
     void EnableCallBack(bool enable) { m_bCallBack = enable; }
     bool IsCallBackEnabled() const { return m_bCallBack; }
@@ -71,6 +81,9 @@ public:
     // Image operations; each answers a result code and leaves the bitmap unchanged on failure.
     int Trim(int left, int top, int width, int height);
     int AutoTrim(int threshold = 0);
+    // Positive angles turn clockwise as the image is seen. Quarter turns move pixels without
+    // resampling; other angles take the nearest source pixel, and with ROTATE_RESIZE the bitmap
+    // grows to hold the whole turned image, the uncovered corners in `fill`.
     int Rotate(int angleHundredths, unsigned flags, COLORREF fill);
     int Flip();    // top to bottom
     int Reverse(); // left to right
@@ -109,6 +122,8 @@ protected:
     int m_nXRes = 0;
     int m_nYRes = 0;
     bool m_bCallBack = false;
+    bool m_bTransparent = false;
+    COLORREF m_crTransparent = 0;
     RECT m_rcSrc{};
     RECT m_rcDst{};
     bool m_bSrcSet = false;

@@ -2,6 +2,7 @@
 
 #include "platform/Guard.h"
 #include "platform/imaging/Codecs.h"
+#include "platform/imaging/EmfFormat.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -43,6 +44,7 @@ int DecodeImage(const uchar* data, std::size_t size, int page, LBitmapBase& out,
     case FILE_JPEG: return DecodeJpeg(data, size, out, progress);
     case FILE_BMP: return DecodeBmp(data, size, out);
     case FILE_PCX: return DecodePcx(data, size, out, progress);
+    case FILE_EMF: return PlayEmf(data, size, out);
     default: return ERROR_FILE_FORMAT;
     }
 }

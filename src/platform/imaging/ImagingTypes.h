@@ -3,6 +3,7 @@
 // the imaging layer. Every imaging operation answers with one of the result codes: SUCCESS, the
 // silent user abort, or an error whose short English text the caller shows.
 
+#include "platform/RasterOps.h"
 #include "platform/WinTypes.h"
 
 #include <QString>
@@ -48,11 +49,6 @@ enum : int {
     FILE_TIF_PACKBITS = 87,   // TIFF, PackBits
     FILE_EMF = 200,           // enhanced metafile (detected, read by LMyBitmap::LoadEMF)
 };
-
-// Raster operations of painting and the stretch mode of the page image.
-constexpr DWORD SRCCOPY = 0x00CC0020;
-constexpr DWORD SRCAND = 0x008800C6;
-constexpr int COLORONCOLOR = 3;
 
 // Flags of rotation.
 enum : unsigned { ROTATE_RESIZE = 0x0001 };

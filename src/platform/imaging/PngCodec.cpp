@@ -163,6 +163,9 @@ struct PngWriteCtx {
     int level = 1;
     int xres = 0;
     int yres = 0;
+    bool transparent = false;
+    png_color_16 transColor{};
+    std::vector<png_byte> transAlpha;
     int result = SUCCESS;
 };
 
@@ -186,6 +189,12 @@ int PngWriteBody(png_structp png, png_infop info, PngWriteCtx* ctx) {
                  PNG_FILTER_TYPE_DEFAULT);
     if (ctx->colorType == PNG_COLOR_TYPE_PALETTE)
         png_set_PLTE(png, info, ctx->plte.data(), int(ctx->plte.size()));
+    if (ctx->transparent) {
+        if (ctx->colorType == PNG_COLOR_TYPE_PALETTE)
+            png_set_tRNS(png, info, ctx->transAlpha.data(), int(ctx->transAlpha.size()), nullptr);
+        else if (ctx->colorType != PNG_COLOR_TYPE_RGB_ALPHA)
+            png_set_tRNS(png, info, nullptr, 0, &ctx->transColor);
+    }
     if (ctx->xres > 0 && ctx->yres > 0)
         png_set_pHYs(png, info, png_uint_32(PelsPerMeterFromDpi(ctx->xres)),
                      png_uint_32(PelsPerMeterFromDpi(ctx->yres)), PNG_RESOLUTION_METER);
@@ -298,6 +307,28 @@ int EncodePng(const LBitmapBase& bitmap, int level, QByteArray& out,
         ctx.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
         break;
     default: return ERROR_BAD_DEPTH;
+    }
+    COLORREF trans = 0;
+    if (bitmap.GetTransparentColor(trans)) {
+        const QRgb t = qRgb(GetRValue(trans), GetGValue(trans), GetBValue(trans));
+        if (ctx.colorType == PNG_COLOR_TYPE_PALETTE) {
+            for (const png_color& c : ctx.plte)
+                ctx.transAlpha.push_back(qRgb(c.red, c.green, c.blue) == t ? 0 : 255);
+            while (!ctx.transAlpha.empty() && ctx.transAlpha.back() == 255)
+                ctx.transAlpha.pop_back();
+            ctx.transparent = !ctx.transAlpha.empty();
+        } else if (ctx.colorType == PNG_COLOR_TYPE_GRAY) {
+            // A grey image marks the grey level (or the 1-bit value) of the colour.
+            const QList<QRgb> pal = bitmap.GetPalette();
+            const int index = int(pal.indexOf(t));
+            ctx.transparent = index >= 0;
+            ctx.transColor.gray = png_uint_16(std::max(index, 0));
+        } else if (ctx.colorType == PNG_COLOR_TYPE_RGB) {
+            ctx.transparent = true;
+            ctx.transColor.red = GetRValue(trans);
+            ctx.transColor.green = GetGValue(trans);
+            ctx.transColor.blue = GetBValue(trans);
+        }
     }
     out.clear();
     // Noisy scans compress little at the fast level: reserving about half the raw size saves

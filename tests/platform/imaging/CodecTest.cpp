@@ -235,3 +235,26 @@ TEST(Codec, ProgressCallbackCanAbortLoadAndSave) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(Codec, PngMarksTheTransparentColour) {
+    LBitmapBase page = MakePattern(8, 8, 24);
+    page.SetTransparentColor(true, RGB(255, 255, 255));
+    QByteArray out;
+    ASSERT_EQ(brellin::imaging::EncodeImage(page, FILE_PNG, 0, 0, out, {}), SUCCESS);
+    EXPECT_TRUE(out.contains("tRNS"));
+    // White of an 8-bit palette image becomes the one transparent entry.
+    LBitmapBase pal;
+    ASSERT_EQ(pal.Create(4, 4, 8, {qRgb(0, 0, 0), qRgb(255, 255, 255), qRgb(9, 9, 9)}), SUCCESS);
+    pal.SetTransparentColor(true, RGB(255, 255, 255));
+    ASSERT_EQ(brellin::imaging::EncodeImage(pal, FILE_PNG, 0, 0, out, {}), SUCCESS);
+    const qsizetype at = out.indexOf("tRNS");
+    ASSERT_GT(at, 4);
+    EXPECT_EQ(out.mid(at - 4, 10).toHex(), QByteArray("00000002" "74524e53" "ff00"));
+    page.SetTransparentColor(false);
+    ASSERT_EQ(brellin::imaging::EncodeImage(page, FILE_PNG, 0, 0, out, {}), SUCCESS);
+    EXPECT_FALSE(out.contains("tRNS"));
+}
+
+} // namespace
