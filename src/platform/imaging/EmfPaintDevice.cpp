@@ -180,7 +180,7 @@ public:
         const QPointF at = m_transform.map(p);
         const std::u16string utf16 = text.toStdU16String();
         std::vector<uint16_t> chars(utf16.begin(), utf16.end());
-        const QFontMetricsF metrics(font);
+        const QFontMetricsF metrics(font, paintDevice()); // at the device's resolution
         std::vector<uint32_t> dx;
         double x = 0;
         long placed = 0;
@@ -280,6 +280,18 @@ private:
     // "No pen" and "no brush" are objects of their own kind rather than stock objects, which
     // some players do not know.
     void SelectPen(bool none) {
+        const double scale = std::sqrt(std::abs(m_transform.determinant()));
+        const QString key = none || m_pen.style() == Qt::NoPen
+                                ? QStringLiteral("none")
+                                : QStringLiteral("%1/%2/%3/%4/%5")
+                                      .arg(m_pen.color().rgb())
+                                      .arg(std::lround(m_pen.widthF() * scale))
+                                      .arg(int(m_pen.style()))
+                                      .arg(int(m_pen.capStyle()))
+                                      .arg(int(m_pen.joinStyle()));
+        if (m_penMade && key == m_penKey)
+            return; // the pen in the slot is the one wanted
+        m_penKey = key;
         if (m_penMade) {
             Append(U_EMRSELECTOBJECT_set(U_BLACK_PEN));
             Append(U_EMRDELETEOBJECT_set(kPenSlot));
@@ -291,7 +303,6 @@ private:
             Append(U_EMRSELECTOBJECT_set(kPenSlot));
             return;
         }
-        const double scale = std::sqrt(std::abs(m_transform.determinant()));
         const uint32_t width = uint32_t(std::max(1L, std::lround(m_pen.widthF() * scale)));
         uint32_t style = U_PS_GEOMETRIC;
         switch (m_pen.capStyle()) {
@@ -320,6 +331,15 @@ private:
     }
 
     void SelectBrush(bool none) {
+        QColor c = m_brush.color();
+        // Gradients and patterns are recorded as their main colour.
+        if (m_brush.gradient() && !m_brush.gradient()->stops().isEmpty())
+            c = m_brush.gradient()->stops().first().second;
+        const QString key = none || m_brush.style() == Qt::NoBrush ? QStringLiteral("none")
+                                                                    : QString::number(c.rgb());
+        if (m_brushMade && key == m_brushKey)
+            return;
+        m_brushKey = key;
         if (m_brushMade) {
             Append(U_EMRSELECTOBJECT_set(U_WHITE_BRUSH));
             Append(U_EMRDELETEOBJECT_set(kBrushSlot));
@@ -331,10 +351,6 @@ private:
             Append(U_EMRSELECTOBJECT_set(kBrushSlot));
             return;
         }
-        // Gradients and patterns are recorded as their main colour.
-        QColor c = m_brush.color();
-        if (m_brush.gradient() && !m_brush.gradient()->stops().isEmpty())
-            c = m_brush.gradient()->stops().first().second;
         Append(U_EMRCREATEBRUSHINDIRECT_set(kBrushSlot, logbrush_set(U_BS_SOLID, Color(c), 0)));
         Append(U_EMRSELECTOBJECT_set(kBrushSlot));
     }
@@ -412,6 +428,8 @@ private:
     bool m_penMade = false;
     bool m_brushMade = false;
     bool m_fontMade = false;
+    QString m_penKey;
+    QString m_brushKey;
     QRect m_bounds;
     QPen m_pen;
     QBrush m_brush;

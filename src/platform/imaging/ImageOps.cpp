@@ -452,7 +452,29 @@ int LBitmapBase::Trim(int left, int top, int width, int height) {
         return ERROR_INV_PARAMETER;
     if (left == 0 && top == 0 && width == GetWidth() && height == GetHeight())
         return SUCCESS;
-    QImage part = m_image.copy(left, top, width, height);
+    QImage part;
+    if (m_nBitsPerPixel == 1 && (left & 7)) {
+        // A 1-bit cut that starts inside a byte: shift whole bytes rather than single pixels.
+        part = QImage(width, height, QImage::Format_Mono);
+        if (part.isNull())
+            return ERROR_NO_MEMORY;
+        part.setColorTable(m_image.colorTable());
+        const int shift = left & 7;
+        const int first = left >> 3;
+        const int outBytes = (width + 7) / 8;
+        const int inBytes = (GetWidth() + 7) / 8;
+        for (int y = 0; y < height; ++y) {
+            const uchar* s = m_image.constScanLine(top + y) + first;
+            uchar* d = part.scanLine(y);
+            const int avail = inBytes - first;
+            for (int i = 0; i < outBytes; ++i) {
+                const uchar next = i + 1 < avail ? s[i + 1] : 0;
+                d[i] = uchar((s[i] << shift) | (next >> (8 - shift)));
+            }
+        }
+    } else {
+        part = m_image.copy(left, top, width, height);
+    }
     if (part.isNull())
         return ERROR_NO_MEMORY;
     m_image = std::move(part);
