@@ -55,14 +55,19 @@ public:
     }
 
     bool end() override {
-        EMFTRACK track{}; // the end record reads its palette count from the tracker
-        Append(U_EMREOF_set(0, nullptr, &track));
-        Finish();
+        Guarded([&] {
+            EMFTRACK track{}; // the end record reads its palette count from the tracker
+            Append(U_EMREOF_set(0, nullptr, &track));
+            Finish();
+        });
         setActive(false);
         return !m_failed;
     }
 
     void updateState(const QPaintEngineState& state) override {
+        Guarded([&] { UpdateState(state); });
+    }
+    void UpdateState(const QPaintEngineState& state) {
         const DirtyFlags f = state.state();
         if (f & DirtyPen)
             m_pen = state.pen();
@@ -75,6 +80,9 @@ public:
     }
 
     void drawPath(const QPainterPath& path) override {
+        Guarded([&] { DrawPath(path); });
+    }
+    void DrawPath(const QPainterPath& path) {
         const QPainterPath mapped = m_transform.map(path);
         const QList<QPolygonF> polys = mapped.toSubpathPolygons();
         if (polys.isEmpty())
@@ -103,6 +111,9 @@ public:
     }
 
     void drawPolygon(const QPointF* points, int count, PolygonDrawMode mode) override {
+        Guarded([&] { DrawPolygon(points, count, mode); });
+    }
+    void DrawPolygon(const QPointF* points, int count, PolygonDrawMode mode) {
         if (count <= 0)
             return;
         QPolygonF poly;
@@ -129,6 +140,9 @@ public:
     }
 
     void drawLines(const QLineF* lines, int count) override {
+        Guarded([&] { DrawLines(lines, count); });
+    }
+    void DrawLines(const QLineF* lines, int count) {
         SelectPen(false);
         SelectBrush(true);
         for (int i = 0; i < count; ++i)
@@ -136,6 +150,9 @@ public:
     }
 
     void drawRects(const QRectF* rects, int count) override {
+        Guarded([&] { DrawRects(rects, count); });
+    }
+    void DrawRects(const QRectF* rects, int count) {
         for (int i = 0; i < count; ++i) {
             if (m_transform.type() > QTransform::TxScale) {
                 QPainterPath path;
@@ -152,6 +169,9 @@ public:
     }
 
     void drawEllipse(const QRectF& rect) override {
+        Guarded([&] { DrawEllipse(rect); });
+    }
+    void DrawEllipse(const QRectF& rect) {
         if (m_transform.type() > QTransform::TxScale) {
             QPainterPath path;
             path.addEllipse(rect);
@@ -166,6 +186,9 @@ public:
     }
 
     void drawTextItem(const QPointF& p, const QTextItem& item) override {
+        Guarded([&] { DrawTextItem(p, item); });
+    }
+    void DrawTextItem(const QPointF& p, const QTextItem& item) {
         const QString text = item.text();
         if (text.isEmpty())
             return;
@@ -208,6 +231,9 @@ public:
 
     void drawImage(const QRectF& r, const QImage& image, const QRectF& sr,
                    Qt::ImageConversionFlags) override {
+        Guarded([&] { DrawImage(r, image, sr); });
+    }
+    void DrawImage(const QRectF& r, const QImage& image, const QRectF& sr) {
         const QImage part = image.copy(sr.toAlignedRect());
         if (part.isNull())
             return;
@@ -236,6 +262,16 @@ public:
     }
 
     Type type() const override { return QPaintEngine::User; }
+
+    // A fault while recording spoils the metafile, never the program: it is logged and the
+    // recording reports failure at the end.
+    template <class F> void Guarded(F&& f) {
+        DEF_TRY
+        f();
+        return;
+        DEF_CATCH
+        m_failed = true;
+    }
 
     const QByteArray& Result() const { return m_result; }
 

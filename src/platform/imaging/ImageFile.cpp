@@ -33,6 +33,7 @@ int DetectFormat(const uchar* d, std::size_t size) {
 
 int DecodeImage(const uchar* data, std::size_t size, int page, LBitmapBase& out,
                 const ImagingProgress& progress) {
+    DEF_TRY
     if (!data || size == 0)
         return ERROR_FILE_FORMAT;
     const int format = DetectFormat(data, size);
@@ -47,10 +48,13 @@ int DecodeImage(const uchar* data, std::size_t size, int page, LBitmapBase& out,
     case FILE_EMF: return PlayEmf(data, size, out);
     default: return ERROR_FILE_FORMAT;
     }
+    DEF_CATCH
+    return ERROR_INTERNAL;
 }
 
 int DecodeAllPages(const uchar* data, std::size_t size, LBitmapList& pages,
                    const ImagingProgress& progress) {
+    DEF_TRY
     if (!data || size == 0)
         return ERROR_FILE_FORMAT;
     if (DetectFormat(data, size) == FILE_TIF)
@@ -60,9 +64,12 @@ int DecodeAllPages(const uchar* data, std::size_t size, LBitmapList& pages,
     if (rc == SUCCESS)
         pages.InsertItem(std::move(one));
     return rc;
+    DEF_CATCH
+    return ERROR_INTERNAL;
 }
 
 int ReadInfo(const uchar* data, std::size_t size, FILEINFO& info) {
+    DEF_TRY
     info = FILEINFO{};
     const int format = DetectFormat(data, size);
     int rc = ERROR_FILE_FORMAT;
@@ -81,6 +88,8 @@ int ReadInfo(const uchar* data, std::size_t size, FILEINFO& info) {
     if (rc == SUCCESS)
         info.Format = format;
     return rc;
+    DEF_CATCH
+    return ERROR_INTERNAL;
 }
 
 namespace {
@@ -118,6 +127,7 @@ int PrepareDepth(const LBitmapBase& in, int format, int bitsPerPixel, LBitmapBas
 
 int EncodeImage(const LBitmapBase& bitmap, int format, int bitsPerPixel, int quality,
                 QByteArray& out, const ImagingProgress& progress, const QByteArray* existing) {
+    DEF_TRY
     if (!bitmap.IsAllocated())
         return ERROR_NOT_ALLOCATED;
     LBitmapBase tmp;
@@ -139,10 +149,13 @@ int EncodeImage(const LBitmapBase& bitmap, int format, int bitsPerPixel, int qua
     case FILE_PCX: return EncodePcx(*use, out, progress);
     default: return ERROR_FILE_FORMAT;
     }
+    DEF_CATCH
+    return ERROR_INTERNAL;
 }
 
 int EncodeAllPages(const LBitmapList& pages, int format, int bitsPerPixel, int quality,
                    QByteArray& out, const ImagingProgress& progress) {
+    DEF_TRY
     if (pages.GetItemsCount() == 0)
         return ERROR_NOT_ALLOCATED;
     if (!IsTiffFormat(format))
@@ -156,9 +169,12 @@ int EncodeAllPages(const LBitmapList& pages, int format, int bitsPerPixel, int q
             return rc;
     }
     return EncodeTiff(use, format, out, nullptr, progress);
+    DEF_CATCH
+    return ERROR_INTERNAL;
 }
 
 int WriteFileSafely(const QString& path, const QByteArray& bytes) {
+    DEF_TRY
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return ERROR_FILE_WRITE;
@@ -167,6 +183,8 @@ int WriteFileSafely(const QString& path, const QByteArray& bytes) {
         return ERROR_FILE_WRITE;
     }
     return file.commit() ? SUCCESS : ERROR_FILE_WRITE;
+    DEF_CATCH
+    return ERROR_INTERNAL;
 }
 
 } // namespace brellin::imaging
