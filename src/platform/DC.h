@@ -9,6 +9,7 @@
 // one-pixel pen, white solid brush, black text on an opaque white background, R2_COPYPEN,
 // TA_LEFT | TA_TOP, COLORONCOLOR, origin (0, 0), no clip.
 
+#include "platform/RasterOps.h"
 #include "platform/WinTypes.h"
 
 #include <QByteArray>
@@ -65,18 +66,6 @@ enum : UINT {
     TA_BOTTOM = 8,
     TA_BASELINE = 24
 };
-// Raster operations of PatBlt and bitmap painting
-enum : DWORD {
-    SRCCOPY = 0x00CC0020,
-    SRCAND = 0x008800C6,
-    PATCOPY = 0x00F00021,
-    PATINVERT = 0x005A0049,
-    DSTINVERT = 0x00550009,
-    BLACKNESS = 0x00000042,
-    WHITENESS = 0x00FF0062,
-};
-// Stretch modes; BLACKONWHITE and WHITEONBLACK are taken as COLORONCOLOR.
-enum : int { BLACKONWHITE = 1, WHITEONBLACK = 2, COLORONCOLOR = 3, HALFTONE = 4 };
 // LOGFONTA values the font mapping looks at
 enum : BYTE { NONANTIALIASED_QUALITY = 3, ANTIALIASED_QUALITY = 4 };
 enum : BYTE {
