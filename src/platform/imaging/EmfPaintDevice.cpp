@@ -7,6 +7,7 @@
 
 #include <QFontMetricsF>
 #include <QPaintEngine>
+#include <QPainter>
 #include <QPainterPath>
 #include <QTextItem>
 #include <cmath>
@@ -43,7 +44,9 @@ public:
         m_result.clear();
         m_records = 0;
         m_failed = false;
-        m_penMade = m_brushMade = m_fontMade = false;
+        m_penMade = m_brushMade = m_fontMade = m_clipSaved = false;
+        m_penKey.clear();
+        m_brushKey.clear();
         m_bounds = QRect();
         Append(U_EMRSETMAPMODE_set(U_MM_TEXT));
         Append(U_EMRSETBKMODE_set(U_TRANSPARENT));
@@ -56,6 +59,8 @@ public:
 
     bool end() override {
         Guarded([&] {
+            if (m_clipSaved)
+                Append(U_EMRRESTOREDC_set(-1));
             EMFTRACK track{}; // the end record reads its palette count from the tracker
             Append(U_EMREOF_set(0, nullptr, &track));
             Finish();
@@ -77,6 +82,27 @@ public:
             m_font = state.font();
         if (f & DirtyTransform)
             m_transform = state.transform();
+        if (f & (DirtyClipEnabled | DirtyClipRegion | DirtyClipPath))
+            UpdateClip();
+    }
+
+    // The clip is recorded as its bounding rectangle in device pixels, inside a saved device
+    // context that the next clip change restores.
+    void UpdateClip() {
+        if (m_clipSaved) {
+            Append(U_EMRRESTOREDC_set(-1));
+            m_clipSaved = false;
+            m_penKey.clear(); // the restored context selects what was selected when saved
+            m_brushKey.clear();
+        }
+        QPainter* p = painter();
+        if (!p || !p->hasClipping())
+            return;
+        const QRectF clip = p->combinedTransform().mapRect(p->clipBoundingRect());
+        Append(U_EMRSAVEDC_set());
+        Append(U_EMRINTERSECTCLIPRECT_set(
+            rectl_set(Pt(clip.topLeft()), Pt(clip.bottomRight()))));
+        m_clipSaved = true;
     }
 
     void drawPath(const QPainterPath& path) override {
@@ -464,6 +490,7 @@ private:
     bool m_penMade = false;
     bool m_brushMade = false;
     bool m_fontMade = false;
+    bool m_clipSaved = false;
     QString m_penKey;
     QString m_brushKey;
     QRect m_bounds;

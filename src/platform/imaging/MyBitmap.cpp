@@ -110,7 +110,8 @@ int PlayEmf(const uchar* d, std::size_t size, LBitmapBase& out) {
         return ERROR_IMAGE_TOO_LARGE;
     std::vector<char> contents(d, d + info.nBytes);
     generatorOptions options{};
-    char nameSpace[] = "svg";
+    // Without a prefix: with one, libemf2svg closes clip paths with unprefixed end tags.
+    char nameSpace[] = "";
     options.nameSpace = nameSpace;
     options.verbose = false;
     options.emfplus = false;
@@ -132,9 +133,9 @@ int PlayEmf(const uchar* d, std::size_t size, LBitmapBase& out) {
     img.fill(Qt::white);
     // The drawing's group gets a name so that its extent can be asked for below.
     QByteArray named = svgBytes;
-    const qsizetype group = named.indexOf("<svg:g ");
+    const qsizetype group = named.indexOf("<g ");
     if (group >= 0)
-        named.insert(group + 7, "id=\"brellin-drawing\" ");
+        named.insert(group + 3, "id=\"brellin-drawing\" ");
     QSvgRenderer renderer(named);
     if (!renderer.isValid())
         return ERROR_CORRUPT;

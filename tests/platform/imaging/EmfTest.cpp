@@ -124,3 +124,42 @@ TEST(Emf, DamagedMetafilesFailCleanly) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(Emf, ClipIsRecorded) {
+    CEmfPaintDevice emf(QSize(200, 100), 96, 96);
+    {
+        QPainter p(&emf);
+        p.setClipRect(QRect(0, 0, 100, 100));
+        p.fillRect(QRect(0, 0, 200, 100), QColor(0, 0, 255));
+        p.setClipping(false);
+        p.fillRect(QRect(150, 80, 50, 20), QColor(255, 0, 0));
+    }
+    // Qt SVG, which plays metafiles back, has no clip paths; the file itself carries the clip:
+    // a saved context with the clip rectangle, restored when clipping ends.
+    const QByteArray bytes = emf.GetBytes();
+    QList<quint32> types;
+    QByteArray clipRect;
+    for (qsizetype pos = 0; pos + 8 <= bytes.size();) {
+        const auto* rec = reinterpret_cast<const uchar*>(bytes.constData() + pos);
+        const quint32 type = rec[0] | rec[1] << 8 | rec[2] << 16 | quint32(rec[3]) << 24;
+        const quint32 size = rec[4] | rec[5] << 8 | rec[6] << 16 | quint32(rec[7]) << 24;
+        ASSERT_GE(size, 8u);
+        types.append(type);
+        if (type == 30) // EMR_INTERSECTCLIPRECT
+            clipRect = bytes.mid(pos + 8, 16);
+        pos += size;
+    }
+    const qsizetype save = types.indexOf(33), clip = types.indexOf(30), restore = types.indexOf(34);
+    ASSERT_GE(save, 0);
+    EXPECT_EQ(clip, save + 1);
+    EXPECT_GT(restore, clip);
+    EXPECT_EQ(clipRect.toHex(), QByteArray("00000000" "00000000" "64000000" "64000000"));
+    LMyBitmap bmp;
+    ASSERT_EQ(LMyBitmap::LoadEMFMemory(bmp, bytes), SUCCESS);
+    EXPECT_TRUE(Near(bmp.GetPixelColor(50, 50), RGB(0, 0, 255)));
+    EXPECT_TRUE(Near(bmp.GetPixelColor(175, 90), RGB(255, 0, 0)));
+}
+
+} // namespace
