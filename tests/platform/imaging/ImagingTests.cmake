@@ -12,7 +12,7 @@ foreach(name png tiff pcx bmp dib jpeg emf any)
   target_link_libraries(fuzz_replay_${name} PRIVATE brellin_imaging brellin_options)
   if(name STREQUAL "any")
     set(seeds ${BRELLIN_FUZZ_SEEDS}/png ${BRELLIN_FUZZ_SEEDS}/tiff ${BRELLIN_FUZZ_SEEDS}/bmp
-              ${BRELLIN_FUZZ_SEEDS}/pcx ${BRELLIN_FUZZ_SEEDS}/jpeg)
+              ${BRELLIN_FUZZ_SEEDS}/pcx ${BRELLIN_FUZZ_SEEDS}/jpeg ${BRELLIN_FUZZ_SEEDS}/emf)
   else()
     set(seeds ${BRELLIN_FUZZ_SEEDS}/${name})
   endif()
