@@ -90,6 +90,16 @@ CRecordFrameReader::CRecordFrameReader(CArchive& ar, LONG nKnownSize)
     g_dUnitScale = m_dUnitScale;
 }
 
+int CRecordFrameReader::ReadLongs(LONG* pValues, int count) {
+    int n = 0;
+    while (n < count && HasField(LONG(m_fixedBuf.pos()), 4) && m_fixedBuf.bytesAvailable() >= 4) {
+        std::int32_t v = 0;
+        m_fixedAr >> v;
+        pValues[n++] = v;
+    }
+    return n;
+}
+
 qint64 CRecordFrameReader::GetVariableRemaining() const {
     return std::max<qint64>(0, m_nEnd - m_ar.GetPosition());
 }

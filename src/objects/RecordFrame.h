@@ -15,10 +15,25 @@
 
 #include "objects/ObjectTypes.h"
 #include "platform/Archive.h"
+#include "platform/Guard.h"
 #include "platform/WinTypes.h"
 
 #include <QBuffer>
 #include <QByteArray>
+
+// The guard of an operation that stores or loads a record (a kind's Serialize): a fault is logged
+// as DEF_CATCH logs it and then raised on as an archive exception, so that the document refuses
+// the file as a whole instead of reading on out of step.
+#define DEF_CATCH_RECORD                                                                           \
+    }                                                                                              \
+    catch (const CArchiveException&) {                                                             \
+        ::brellin::LogGuardEntry(__FILE__, __LINE__, __PRETTY_FUNCTION__);                         \
+        throw;                                                                                     \
+    }                                                                                              \
+    catch (...) {                                                                                  \
+        ::brellin::LogGuardEntry(__FILE__, __LINE__, __PRETTY_FUNCTION__);                         \
+        AfxThrowArchiveException(CArchiveException::genericException);                             \
+    }
 
 // Offset of the kind's own fields in every fixed structure.
 constexpr LONG RECORD_HEADER_SIZE = 16;
@@ -68,6 +83,9 @@ public:
     }
     // The stored fields from offset 16 on, as far as the reader knows them.
     CArchive& Fixed() { return m_fixedAr; }
+    // Reads up to `count` consecutive int32 fields of Fixed(), as far as the stored structure
+    // holds them; returns how many it read (the others keep what the caller put there).
+    int ReadLongs(LONG* pValues, int count);
 
     // The variable data is read from the record's own archive; counts read from the record are
     // checked against what the record has left before they are used.

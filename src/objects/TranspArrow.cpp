@@ -1,0 +1,170 @@
+#include "objects/TranspArrow.h"
+
+#include "objects/RecordFrame.h"
+#include "objects/ShapeDraw.h"
+#include "objects/TranspLine.h"
+#include "platform/DC.h"
+#include "platform/Guard.h"
+
+#include <cmath>
+
+namespace {
+constexpr double PI = 3.14159265358979323846;
+
+// A barb offset truncated toward zero and held to a coordinate.
+LONG TruncCoord(double v) {
+    if (!(v > -2147483648.0 && v < 2147483648.0)) return v > 0 ? INT_MAX : v < 0 ? INT_MIN : 0;
+    return LONG(v);
+}
+} // namespace
+
+CTranspArrow::CTranspArrow(IObjectHost* pView, int nPage) : CTranspGraphClass(pView, nPage) {
+    RecalcRect();
+}
+
+CTranspArrow::CTranspArrow(IObjectHost* pView, int x1, int y1, int x2, int y2, COLORREF crColor,
+                           int nLineWidth, int nPage)
+    : CTranspGraphClass(pView, RECT{}, crColor, nLineWidth, nPage), m_x1(x1), m_y1(y1), m_x2(x2),
+      m_y2(y2) {
+    RecalcRect();
+}
+
+std::unique_ptr<CTranspArrow> CTranspArrow::FromBlock(IObjectHost* pView, const QByteArray& block,
+                                                      POINT pt, int nPage) {
+    DEF_TRY
+    auto arrow = std::make_unique<CTranspArrow>(pView, nPage);
+    if (!arrow->SetObData(block)) return nullptr;
+    arrow->PlaceAt(pt.x, pt.y);
+    return arrow;
+    DEF_CATCH
+    return nullptr;
+}
+
+void CTranspArrow::RecalcRect() {
+    m_rect = LineEnds::BoundingRect(m_x1, m_y1, m_x2, m_y2);
+}
+
+void CTranspArrow::Serialize(CArchive& ar) {
+    DEF_TRY
+    LineEnds::Serialize(*this, ar, m_x1, m_y1, m_x2, m_y2);
+    RecalcRect();
+    DEF_CATCH_RECORD
+}
+
+void CTranspArrow::GetRepaintRect(RECT* pRect) const {
+    DEF_TRY
+    CTranspGraphClass::GetRepaintRect(pRect);
+    POINT margin{ARROW_BARB_LENGTH, 0};
+    UnitToPage(margin);
+    PageToView(margin);
+    InflateRect(*pRect, margin.x, margin.x);
+    return;
+    DEF_CATCH
+    *pRect = RECT{};
+}
+
+void CTranspArrow::GetBarbEnds(POINT p1, POINT p2, int nBarb, POINT& barb1, POINT& barb2) {
+    DEF_TRY
+    const double theta = std::atan2(double(p2.y) - p1.y, double(p2.x) - p1.x);
+    const double a1 = theta + PI - ARROW_BARB_ANGLE;
+    const double a2 = theta + PI + ARROW_BARB_ANGLE;
+    barb1 = POINT{AddCoord(p2.x, TruncCoord(nBarb * std::cos(a1))),
+                  AddCoord(p2.y, TruncCoord(nBarb * std::sin(a1)))};
+    barb2 = POINT{AddCoord(p2.x, TruncCoord(nBarb * std::cos(a2))),
+                  AddCoord(p2.y, TruncCoord(nBarb * std::sin(a2)))};
+    return;
+    DEF_CATCH
+    barb1 = barb2 = p2;
+}
+
+void CTranspArrow::Draw(CDC* pDC, BOOL bPrinting, const POINT* pDpi) {
+    DEF_TRY
+    if (!pDC) return;
+    POINT p1{m_x1, m_y1};
+    POINT p2{m_x2, m_y2};
+    UnitToDevice(p1, pDC, bPrinting, pDpi);
+    UnitToDevice(p2, pDC, bPrinting, pDpi);
+    POINT barb1;
+    POINT barb2;
+    GetBarbEnds(p1, p2, UnitLengthToDeviceX(*this, ARROW_BARB_LENGTH, pDC, bPrinting, pDpi), barb1,
+                barb2);
+    {
+        CSaveDC saved(pDC);
+        // An arrow keeps its own colour during tab-order display.
+        pDC->SelectPen(LOGPEN{PS_SOLID, DevicePenWidth(*this, pDC, bPrinting, pDpi), m_crColor});
+        pDC->MoveTo(p1.x, p1.y);
+        pDC->LineTo(p2.x, p2.y);
+        pDC->MoveTo(p2.x, p2.y);
+        pDC->LineTo(barb1.x, barb1.y);
+        pDC->MoveTo(p2.x, p2.y);
+        pDC->LineTo(barb2.x, barb2.y);
+    }
+    if (!bPrinting) LineEnds::DrawMarks(*this, pDC, p1, p2);
+    DEF_CATCH
+}
+
+void CTranspArrow::MoveBy(int dx, int dy) {
+    DEF_TRY
+    RECT rcOld;
+    GetRepaintRect(&rcOld);
+    LineEnds::MoveEnds(HIT_BODY, FALSE, m_x1, m_y1, m_x2, m_y2, dx, dy);
+    RecalcRect();
+    Repaint(&rcOld);
+    if (dx != 0 || dy != 0) SetModified();
+    DEF_CATCH
+}
+
+void CTranspArrow::Resize(int dx, int dy) {
+    DEF_TRY
+    RECT rcOld;
+    GetRepaintRect(&rcOld);
+    LineEnds::MoveEnds(m_nCapture, m_bCreating, m_x1, m_y1, m_x2, m_y2, dx, dy);
+    RecalcRect();
+    Repaint(&rcOld);
+    if (dx != 0 || dy != 0) SetModified();
+    DEF_CATCH
+}
+
+int CTranspArrow::GetCapture(POINT point) const {
+    DEF_TRY
+    return LineEnds::GetCapture(*this, POINT{m_x1, m_y1}, POINT{m_x2, m_y2}, point);
+    DEF_CATCH
+    return HIT_NONE;
+}
+
+QByteArray CTranspArrow::GetObData() const {
+    DEF_TRY
+    return LineEnds::MakeBlock(*this, CLIPKIND_ARROW, m_x1, m_y1, m_x2, m_y2);
+    DEF_CATCH
+    return {};
+}
+
+BOOL CTranspArrow::SetObData(const QByteArray& block) {
+    DEF_TRY
+    if (!LineEnds::ReadBlock(*this, block, CLIPKIND_ARROW, m_x1, m_y1, m_x2, m_y2)) return FALSE;
+    RecalcRect();
+    return TRUE;
+    DEF_CATCH
+    return FALSE;
+}
+
+void CTranspArrow::PlaceAt(int x, int y) {
+    DEF_TRY
+    LineEnds::MoveEnds(HIT_BODY, FALSE, m_x1, m_y1, m_x2, m_y2, SubCoord(x, m_rect.left),
+                       SubCoord(y, m_rect.top));
+    RecalcRect();
+    DEF_CATCH
+}
+
+void CTranspArrow::SetUndoState(const void* pState) {
+    DEF_TRY
+    if (LineEnds::SetUndoState(*this, pState, m_x1, m_y1, m_x2, m_y2)) RecalcRect();
+    DEF_CATCH
+}
+
+UndoState CTranspArrow::GetUndoState() const {
+    DEF_TRY
+    return LineEnds::GetUndoState(*this, m_x1, m_y1, m_x2, m_y2);
+    DEF_CATCH
+    return nullptr;
+}

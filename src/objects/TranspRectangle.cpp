@@ -1,0 +1,107 @@
+#include "objects/TranspRectangle.h"
+
+#include "objects/MidpointCircle.h"
+#include "objects/RecordFrame.h"
+#include "objects/ShapeDraw.h"
+#include "objects/ShapeRecord.h"
+#include "platform/DC.h"
+#include "platform/Guard.h"
+
+#include <cstdint>
+
+CTranspRectangle::CTranspRectangle(IObjectHost* pView, int nPage)
+    : CTranspGraphClass(pView, nPage) {}
+
+CTranspRectangle::CTranspRectangle(IObjectHost* pView, const RECT& rect, COLORREF crColor,
+                                   int nLineWidth, int nPage)
+    : CTranspGraphClass(pView, rect, crColor, nLineWidth, nPage) {}
+
+std::unique_ptr<CTranspRectangle>
+CTranspRectangle::FromBlock(IObjectHost* pView, const QByteArray& block, POINT pt, int nPage) {
+    DEF_TRY
+    auto rectangle = std::make_unique<CTranspRectangle>(pView, nPage);
+    if (!rectangle->SetObData(block)) return nullptr;
+    rectangle->PlaceAt(pt.x, pt.y);
+    return rectangle;
+    DEF_CATCH
+    return nullptr;
+}
+
+void CTranspRectangle::Serialize(CArchive& ar) {
+    DEF_TRY
+    if (ar.IsStoring()) {
+        StoreRectRecord(ar, GetRectShapeData(*this), RECORD_SIZE_SHAPE, RECORD_VERSION_SHAPE, true);
+        return;
+    }
+    RECTSHAPEDATA data = GetRectShapeData(*this);
+    LoadRectRecord(ar, data, RECORD_SIZE_SHAPE, true);
+    SetRectShapeData(*this, data);
+    DEF_CATCH_RECORD
+}
+
+void CTranspRectangle::Draw(CDC* pDC, BOOL bPrinting, const POINT* pDpi) {
+    DEF_TRY
+    if (!pDC) return;
+    RECT rc = m_rect;
+    NormalizeRect(rc);
+    UnitToDevice(rc, pDC, bPrinting, pDpi);
+    NormalizeRect(rc);
+    const LONG q = PageLengthToView(*this, RECTANGLE_CORNER_RADIUS);
+    {
+        CSaveDC saved(pDC);
+        pDC->SelectPen(LOGPEN{PS_SOLID, DevicePenWidth(*this, pDC, bPrinting, pDpi),
+                              GetOutlineColor(m_crColor)});
+        pDC->SelectBrush(LOGBRUSH{BS_HOLLOW, 0});
+        const std::int64_t w = std::int64_t(rc.right) - rc.left;
+        const std::int64_t h = std::int64_t(rc.bottom) - rc.top;
+        if (q >= 0 && 2 * std::int64_t(q) < w && 2 * std::int64_t(q) < h) {
+            const LONG l = rc.left;
+            const LONG t = rc.top;
+            const LONG r = rc.right;
+            const LONG b = rc.bottom;
+            const auto line = [pDC](LONG x1, LONG y1, LONG x2, LONG y2) {
+                pDC->MoveTo(x1, y1);
+                pDC->LineTo(x2, y2);
+            };
+            line(l + q, t, r - q, t);
+            line(l + q, b, r - q, b);
+            line(l, t + q, l, b - q);
+            line(r, t + q, r, b - q);
+            DrawQuarterCircle(pDC, r - q - 1, t + q, q, +1, -1);
+            DrawQuarterCircle(pDC, r - q - 1, b - q - 1, q, +1, +1);
+            DrawQuarterCircle(pDC, l + q, b - q - 1, q, -1, +1);
+            DrawQuarterCircle(pDC, l + q, t + q, q, -1, -1);
+        } else {
+            pDC->Rectangle(rc);
+        }
+    }
+    if (!bPrinting) DrawMarks(pDC, rc, TRUE);
+    DEF_CATCH
+}
+
+QByteArray CTranspRectangle::GetObData() const {
+    DEF_TRY
+    return MakeRectBlock(GetRectShapeData(*this), RECTANGLE_BLOCK_SIZE, CLIPKIND_RECTANGLE, 1);
+    DEF_CATCH
+    return {};
+}
+
+BOOL CTranspRectangle::SetObData(const QByteArray& block) {
+    DEF_TRY
+    RECTSHAPEDATA data = GetRectShapeData(*this);
+    OBJECTBLOCKHEAD head;
+    if (!ReadRectBlock(block, {CLIPKIND_RECTANGLE}, RECTANGLE_BLOCK_SIZE, data, head)) return FALSE;
+    g_dUnitScale = head.dUnitScale;
+    SetRectShapeData(*this, data);
+    return TRUE;
+    DEF_CATCH
+    return FALSE;
+}
+
+void CTranspRectangle::PlaceAt(int x, int y) {
+    DEF_TRY
+    NormalizeRect(m_rect);
+    const POINT off = PlacementOffset(m_rect, x, y);
+    OffsetRect(m_rect, off.x, off.y);
+    DEF_CATCH
+}
