@@ -88,3 +88,34 @@ TEST(Paint, OddRequestsAreHandled) {
 }
 
 } // namespace
+
+#include <QPicture>
+
+namespace {
+
+TEST(Paint, DevicesWithoutRasterOperationsGetTheSourceToScale) {
+    // A recording device (as printers and PDF are) receives the source part and scales it.
+    LBitmapBase picture;
+    ASSERT_EQ(picture.Create(2, 1, 1, {qRgb(255, 0, 0), qRgb(255, 255, 255)}), SUCCESS);
+    QImage img = picture.GetImage();
+    img.setPixel(0, 0, 0);
+    img.setPixel(1, 0, 1);
+    picture.SetImage(img, 1);
+    QPicture recording;
+    {
+        QPainter p(&recording);
+        ASSERT_EQ(brellin::imaging::PaintBitmap(p, picture, RECT{0, 0, 2, 1}, RECT{0, 0, 8, 4},
+                                                SRCCOPY),
+                  SUCCESS);
+    }
+    QImage page(8, 4, QImage::Format_RGB32);
+    page.fill(qRgb(0, 255, 255));
+    {
+        QPainter p(&page);
+        recording.play(&p);
+    }
+    EXPECT_EQ(page.pixel(1, 1), qRgb(255, 0, 0));
+    EXPECT_EQ(page.pixel(6, 2), qRgb(255, 255, 255));
+}
+
+} // namespace
