@@ -52,11 +52,13 @@ int CheckEmf(const uchar* d, std::size_t size, EMFHEADERINFO& info) {
     if (Le32(d) != EMR_HEADER_TYPE || Le32(d + 40) != kEmfSignature)
         return ERROR_FILE_FORMAT;
     const std::uint32_t headerSize = Le32(d + 4);
-    const std::uint32_t total = Le32(d + 48);
     if (headerSize < kEmfHeaderMinSize || headerSize % 4 || headerSize > size)
         return ERROR_CORRUPT;
+    // Some writers leave the byte count wrong; the record walk below, which must meet the end
+    // record inside the data, is what counts.
+    std::uint32_t total = Le32(d + 48);
     if (total < headerSize || total > size)
-        return ERROR_CORRUPT;
+        total = std::uint32_t(std::min<std::size_t>(size, 0xFFFFFFFCu));
     info.rclBounds = RECT{LONG(Le32(d + 8)), LONG(Le32(d + 12)), LONG(Le32(d + 16)), LONG(Le32(d + 20))};
     info.rclFrame = RECT{LONG(Le32(d + 24)), LONG(Le32(d + 28)), LONG(Le32(d + 32)), LONG(Le32(d + 36))};
     info.nBytes = total;
