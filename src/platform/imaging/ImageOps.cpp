@@ -152,6 +152,28 @@ bool Near(std::uint32_t a, std::uint32_t b, int bpp, int threshold) {
     return true;
 }
 
+// The colour at a fractional position, blended from the four pixels around it; pixels outside
+// the image count as `fill`. Raw values as RawPixel gives them (24 bits: R << 16 | G << 8 | B).
+std::uint32_t Bilinear(const QImage& img, int bpp, double x, double y, std::uint32_t fill) {
+    const int w = img.width(), h = img.height();
+    const int x0 = int(std::floor(x)), y0 = int(std::floor(y));
+    if (x0 < -1 || y0 < -1 || x0 >= w || y0 >= h)
+        return fill;
+    const double ax = x - x0, ay = y - y0;
+    auto at = [&](int px, int py) -> std::uint32_t {
+        return px < 0 || py < 0 || px >= w || py >= h ? fill : RawPixel(img, bpp, px, py);
+    };
+    const std::uint32_t p00 = at(x0, y0), p10 = at(x0 + 1, y0), p01 = at(x0, y0 + 1),
+                        p11 = at(x0 + 1, y0 + 1);
+    std::uint32_t out = bpp == 32 ? (p00 & 0xFF000000u) : 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        const double top = ((p00 >> shift) & 0xFF) * (1 - ax) + ((p10 >> shift) & 0xFF) * ax;
+        const double bottom = ((p01 >> shift) & 0xFF) * (1 - ax) + ((p11 >> shift) & 0xFF) * ax;
+        out |= std::uint32_t(std::lround(top * (1 - ay) + bottom * ay)) << shift;
+    }
+    return out;
+}
+
 std::array<uchar, 256> ReverseBitsTable() {
     std::array<uchar, 256> t{};
     for (int i = 0; i < 256; ++i) {
@@ -717,8 +739,9 @@ int LBitmapBase::Rotate(int angleHundredths, unsigned flags, COLORREF fill) {
         return ReportPercent(progress, 100);
     }
 
-    // Any other angle: every target pixel takes the nearest source pixel, so the depth and
-    // palette stay; uncovered area takes the fill colour.
+    // Any other angle: indexed bitmaps take the nearest source pixel, so that the depth and
+    // palette stay; colour bitmaps blend the four nearest (bilinear), which keeps edges and
+    // lettering smooth. Uncovered area takes the fill colour.
     const double rad = a / 100.0 * M_PI / 180.0;
     const double cs = std::cos(rad), sn = std::sin(rad);
     int nw = w, nh = h;
@@ -750,8 +773,11 @@ int LBitmapBase::Rotate(int angleHundredths, unsigned flags, COLORREF fill) {
             const double fx = dx * cs + dy * sn + sx0;
             const double fy = -dx * sn + dy * cs + sy0;
             std::uint32_t v = fillRaw;
-            if (fx >= 0 && fy >= 0 && fx < w && fy < h)
+            if (bpp >= 24) {
+                v = Bilinear(m_image, bpp, fx - 0.5, fy - 0.5, fillRaw);
+            } else if (fx >= 0 && fy >= 0 && fx < w && fy < h) {
                 v = RawPixel(m_image, bpp, int(fx), int(fy));
+            }
             switch (bpp) {
             case 1: SetMonoBit(d, X, v != 0); break;
             case 24:
