@@ -70,4 +70,7 @@ public:
     virtual void DestroyCaret() {}
     // The warning sound for refused input.
     virtual void MessageBeep() {}
+    // Which property of the text style the main frame is delivering (its change code); 0 while
+    // no single change is delivered, and text objects then take the whole style.
+    virtual int GetTextStyleChangeCode() const { return 0; }
 };
