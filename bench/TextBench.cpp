@@ -1,0 +1,191 @@
+// Text objects: the layout of one text (measuring its lines, its box and where each line goes) and
+// the drawing of a page full of them, 1000 texts of 20 characters into a 1920 x 1080 image, as a
+// repaint of the view does.
+
+#include "objects/TextLayout.h"
+#include "objects/TranspText.h"
+#include "platform/DC.h"
+#include "view/ViewGeometry.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <benchmark/benchmark.h>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// A view over a bare geometry: one text unit per pixel at 100 %.
+class CBenchHost : public IObjectHost {
+public:
+    CBenchHost() {
+        geometry.SetPageResolution(100, 100);
+        geometry.SetScreenResolution(100, 100);
+        geometry.SetUnitScale(0.01);
+    }
+    void UnitToPage(POINT& pt) const override { geometry.UnitToPage(pt); }
+    void UnitToPage(RECT& rc) const override { geometry.UnitToPage(rc); }
+    void PageToUnit(POINT& pt) const override { geometry.PageToUnit(pt); }
+    void PageToUnit(RECT& rc) const override { geometry.PageToUnit(rc); }
+    void PageToView(POINT& pt) const override { geometry.PageToView(pt); }
+    void PageToView(RECT& rc) const override { geometry.PageToView(rc); }
+    void ViewToPage(POINT& pt) const override { geometry.ViewToPage(pt); }
+    void ViewToPage(RECT& rc) const override { geometry.ViewToPage(rc); }
+    void ViewToClient(POINT& pt) const override { geometry.ViewToClient(pt); }
+    void ViewToClient(RECT& rc) const override { geometry.ViewToClient(rc); }
+    void ClientToPage(POINT& pt) const override { geometry.ClientToPage(pt); }
+    void ClientToPage(RECT& rc) const override { geometry.ClientToPage(rc); }
+    void PageToClient(POINT& pt) const override { geometry.PageToClient(pt); }
+    void PageToClient(RECT& rc) const override { geometry.PageToClient(rc); }
+    double GetFontScaleFactor() const override { return geometry.GetFontScaleFactor(); }
+    RECT GetClientRect() const override { return RECT{0, 0, 1920, 1080}; }
+    void InvalidateRect(const RECT&) override {}
+    void SetModified() override {}
+    int GetProgramMode() const override { return 1; }
+    QWidget* GetWindow() const override { return nullptr; }
+    DWORD DoDragDrop(std::unique_ptr<QMimeData>, DWORD) override { return DROPEFFECT_NONE; }
+    void SetCursor(const QCursor&) override {}
+    QCursor GetMoveCursor() const override { return QCursor(); }
+
+    CViewGeometry geometry;
+};
+
+TEXTSTYLE BenchStyle(bool stepped) {
+    TEXTSTYLE s;
+    std::strcpy(s.lf.lfFaceName, "Liberation Sans");
+    s.lf.lfWeight = FW_NORMAL;
+    s.nSize = 10;
+    s.lf.lfHeight = -100;
+    s.bStepped = stepped;
+    s.nPitch = 9;
+    return s;
+}
+
+// 1000 different texts of 20 characters.
+const std::vector<QByteArray>& Texts() {
+    static const std::vector<QByteArray> texts = [] {
+        std::vector<QByteArray> v;
+        for (int i = 0; i < 1000; ++i)
+            v.push_back(QByteArray("Field ") + QByteArray::number(100000 + i * 37) +
+                        QByteArray(" abcdefgh").left(8));
+        return v;
+    }();
+    return texts;
+}
+
+// Measuring one text's lines in a selected font, then its box and line positions.
+void BM_LayoutOneText(benchmark::State& state) {
+    QImage image(1920, 1080, QImage::Format_RGB32);
+    CDC dc(&image);
+    const TEXTSTYLE style = BenchStyle(false);
+    dc.SelectFont(MakeLayoutFont(style.lf, 0, FontPixelHeight(style.lf.lfHeight, 1.0, 96)));
+    TEXTMEASURE measure;
+    std::vector<_LINEINFO> lines(1);
+    size_t i = 0;
+    for (auto _ : state) {
+        const QList<QByteArray> text{Texts()[i++ % 1000]};
+        MeasureTextLines(dc, text, 1252, false, 0, false, measure);
+        TEXTFRAME frame;
+        frame.anchor = POINT{int(i % 1800), int(i % 1000) + 20};
+        frame.lh = measure.lh;
+        frame.nLines = 1;
+        frame.nMaxWidth = measure.nMaxWidth;
+        const RECT box = TextBox(frame);
+        lines[0].nWidth = measure.widths[0];
+        lines[0].nHeight = measure.lh;
+        const POINT origin = LineOrigin(frame, 0, measure.widths[0]);
+        lines[0].x = origin.x;
+        lines[0].y = origin.y;
+        benchmark::DoNotOptimize(box);
+        benchmark::DoNotOptimize(lines.data());
+    }
+}
+BENCHMARK(BM_LayoutOneText);
+
+// The text box a text object gives the view when its text has just changed (nothing measured
+// yet): the object lays itself out on a drawing of its own.
+void BM_TextRectAfterChange(benchmark::State& state) {
+    CBenchHost host;
+    const TEXTSTYLE style = BenchStyle(false);
+    CTranspText text(&host, 100, 100, &style, "x", 0, TRUE);
+    size_t i = 0;
+    for (auto _ : state) {
+        text.SetText(Texts()[i++ % 1000], FALSE);
+        RECT rc;
+        text.GetTextRect(&rc);
+        benchmark::DoNotOptimize(rc);
+    }
+}
+BENCHMARK(BM_TextRectAfterChange);
+
+// The box of a text that has not changed since it was last laid out.
+void BM_TextRectUnchanged(benchmark::State& state) {
+    CBenchHost host;
+    const TEXTSTYLE style = BenchStyle(false);
+    CTranspText text(&host, 100, 100, &style, Texts()[0].constData(), 0, TRUE);
+    for (auto _ : state) {
+        RECT rc;
+        text.GetTextRect(&rc);
+        benchmark::DoNotOptimize(rc);
+    }
+}
+BENCHMARK(BM_TextRectUnchanged);
+
+// A repaint of a page holding 1000 texts: every text drawn into a 1920 x 1080 image. Argument:
+// 1 for stepped texts.
+void BM_DrawThousandTexts(benchmark::State& state) {
+    CBenchHost host;
+    const TEXTSTYLE style = BenchStyle(state.range(0) != 0);
+    std::vector<std::unique_ptr<CTranspText>> texts;
+    for (int i = 0; i < 1000; ++i)
+        texts.push_back(std::make_unique<CTranspText>(&host, 10 + (i % 10) * 190,
+                                                      30 + (i / 10) * 10, &style,
+                                                      Texts()[size_t(i)].constData(), 0, TRUE));
+    QImage image(1920, 1080, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    for (auto _ : state) {
+        CDC dc(&image);
+        for (auto& text : texts)
+            text->Draw(&dc, FALSE, nullptr);
+    }
+    state.SetItemsProcessed(state.iterations() * 1000);
+}
+BENCHMARK(BM_DrawThousandTexts)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The same page as output (printing and export): every text is measured afresh in the device's
+// font.
+void BM_OutputThousandTexts(benchmark::State& state) {
+    CBenchHost host;
+    const TEXTSTYLE style = BenchStyle(false);
+    std::vector<std::unique_ptr<CTranspText>> texts;
+    for (int i = 0; i < 1000; ++i)
+        texts.push_back(std::make_unique<CTranspText>(&host, 10 + (i % 10) * 190,
+                                                      30 + (i / 10) * 10, &style,
+                                                      Texts()[size_t(i)].constData(), 0, TRUE));
+    QImage image(1920, 1080, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    const double saved = g_dUnitScale;
+    g_dUnitScale = 0.01;
+    const POINT dpi{96, 96};
+    for (auto _ : state) {
+        CDC dc(&image);
+        for (auto& text : texts)
+            text->Draw(&dc, TRUE, &dpi);
+    }
+    g_dUnitScale = saved;
+    state.SetItemsProcessed(state.iterations() * 1000);
+}
+BENCHMARK(BM_OutputThousandTexts)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    setenv("BRELLIN_SCREEN_DPI", "96", 0);
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
