@@ -92,11 +92,7 @@ void BM_LayoutOneText(benchmark::State& state) {
         frame.nLines = 1;
         frame.nMaxWidth = measure.nMaxWidth;
         const RECT box = TextBox(frame);
-        lines[0].nWidth = measure.widths[0];
-        lines[0].nHeight = measure.lh;
-        const POINT origin = LineOrigin(frame, 0, measure.widths[0]);
-        lines[0].x = origin.x;
-        lines[0].y = origin.y;
+        LayoutLines(frame, measure, lines);
         benchmark::DoNotOptimize(box);
         benchmark::DoNotOptimize(lines.data());
     }

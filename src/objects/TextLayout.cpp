@@ -45,8 +45,9 @@ int FontPixelHeight(LONG lfHeight, double factor, int dpiY) {
     DEF_TRY
     if (!(factor > 0.0) || !std::isfinite(factor)) factor = 1.0;
     if (dpiY <= 0) dpiY = 96;
-    // The height is negative tenths of a point; floored like the original scaled height.
-    const double tenths = std::fabs(std::floor(-std::fabs(double(lfHeight)) * factor));
+    // The height is negative tenths of a point, scaled and floored; the small allowance keeps a
+    // product that is whole in decimal (120 x 100 / 96) from dropping a tenth by binary rounding.
+    const double tenths = std::fabs(std::floor(-std::fabs(double(lfHeight)) * factor + 1e-7));
     const double pixels = std::floor(tenths * dpiY / 720.0 + 0.5);
     // Far beyond any font the device can make; the device context clamps it further.
     return int(std::clamp(pixels, 1.0, 100000.0));
@@ -152,6 +153,24 @@ POINT LineOrigin(const TEXTFRAME& f, int i, int width) {
         break;
     }
     return AlongLine(start, offset, f.nRotation);
+}
+
+void LayoutLines(const TEXTFRAME& frame, const TEXTMEASURE& measure,
+                 std::vector<_LINEINFO>& lines) {
+    DEF_TRY
+    lines.resize(size_t(std::max(0, frame.nLines)));
+    for (size_t i = 0; i < lines.size(); ++i) {
+        _LINEINFO& line = lines[i];
+        line.nWidth = i < measure.widths.size() ? measure.widths[i] : 0;
+        line.nHeight = frame.lh;
+        line.nChars = i < measure.chars.size() ? measure.chars[i] : 0;
+        const POINT origin = LineOrigin(frame, int(i), line.nWidth);
+        line.x = origin.x;
+        line.y = origin.y;
+    }
+    return;
+    DEF_CATCH
+    lines.clear();
 }
 
 POINT StepCellCentre(POINT origin, int k, int nPitch, int nRotation) {

@@ -78,6 +78,8 @@ POINT AlongLine(POINT pt, int d, int nRotation);
 // Where line i of width w is written: rotation 0 (X + offset, Y - lh + i lh); rotation 1
 // (X - lh + i lh, Y - offset); rotation 2 (X + lh - i lh, Y + offset).
 POINT LineOrigin(const TEXTFRAME& frame, int i, int width);
+// The layout records of every line of a text standing at `frame`.
+void LayoutLines(const TEXTFRAME& frame, const TEXTMEASURE& measure, std::vector<_LINEINFO>& lines);
 // The reference point (centre of the cell, top of the characters) of character k of a stepped
 // line starting at `origin`.
 POINT StepCellCentre(POINT origin, int k, int nPitch, int nRotation);

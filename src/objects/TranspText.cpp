@@ -850,8 +850,11 @@ void CTranspText::DrawText(CDC* pDC, BOOL bPrinting, const POINT* pDpi) {
         GetOrderedSelection(sChar, sLine, eChar, eLine);
         HighlightColors(highlight.crText, highlight.crBack);
     }
-    for (int i = 0; i < frame.nLines; ++i) {
-        const POINT origin = LineOrigin(frame, i, measure->widths[size_t(i)]);
+    // The layout records live for this drawing only.
+    std::vector<_LINEINFO> lines;
+    LayoutLines(frame, *measure, lines);
+    for (int i = 0; i < int(lines.size()); ++i) {
+        const POINT origin{lines[size_t(i)].x, lines[size_t(i)].y};
         if (placeholder) {
             // An empty field shows its mark on screen, except as a form field.
             if (bPrinting || m_bFormField) continue;
@@ -865,7 +868,7 @@ void CTranspText::DrawText(CDC* pDC, BOOL bPrinting, const POINT* pDpi) {
         const TEXTHIGHLIGHT* lineHighlight = nullptr;
         if (showSelection && i >= sLine && i <= eLine) {
             highlight.from = i == sLine ? sChar : 0;
-            highlight.to = i == eLine ? eChar : measure->chars[size_t(i)];
+            highlight.to = i == eLine ? eChar : lines[size_t(i)].nChars;
             lineHighlight = &highlight;
         }
         if (stepped)
