@@ -12,13 +12,13 @@
 #include "objects/TranspLine.h"
 #include "objects/TranspRectangle.h"
 #include "objects/TranspSizeArrow.h"
+#include "objects/TranspText.h"
 #include "platform/Guard.h"
-
-// HOLE (until its commit lands): the text object, stored kind 1, clipboard kind 6.
 
 std::unique_ptr<CTranspBaseClass> CreateObjectForKind(LONG nKind, IObjectHost* pView, int nPage) {
     DEF_TRY
     switch (nKind) {
+    case KIND_TEXT: return std::make_unique<CTranspText>(pView, nPage);
     case KIND_CHECKMARK: return std::make_unique<CTranspCheckMark>(pView, nPage);
     case KIND_RECTANGLE: return std::make_unique<CTranspRectangle>(pView, nPage);
     case KIND_ELLIPSE: return std::make_unique<CTranspEllipse>(pView, nPage);
@@ -39,6 +39,8 @@ LONG GetStoredKind(const CTranspBaseClass* pObject) {
     DEF_TRY
     // Tested in the order the document file has always used; no kind derives from another, so
     // the order decides nothing else.
+    if (dynamic_cast<const CTranspText*>(pObject))
+        return KIND_TEXT;
     if (dynamic_cast<const CTranspCheckMark*>(pObject))
         return KIND_CHECKMARK;
     if (dynamic_cast<const CTranspCircle*>(pObject))
@@ -74,6 +76,13 @@ std::unique_ptr<CTranspBaseClass> CreateObjectFromBlock(const QByteArray& block,
     case CLIPKIND_ELLIPSE: return CTranspEllipse::FromBlock(pView, block, ptAt, nPage);
     case CLIPKIND_LINE: return CTranspLine::FromBlock(pView, block, ptAt, nPage);
     case CLIPKIND_FREEHAND: return CTranspFreehand::FromBlock(pView, block, ptAt, nPage);
+    case CLIPKIND_TEXT: {
+        // A block the text does not accept leaves it without lines.
+        auto text = std::make_unique<CTranspText>(pView, block, ptAt.x, ptAt.y, nPage);
+        if (text->IsEmpty())
+            return nullptr;
+        return text;
+    }
     case CLIPKIND_CHECKMARK: return CTranspCheckMark::FromBlock(pView, block, ptAt, nPage);
     case CLIPKIND_IMAGE: return CTranspImage::FromBlock(pView, block, ptAt, nPage);
     case CLIPKIND_CIRCLE: return CTranspCircle::FromBlock(pView, block, ptAt, nPage);

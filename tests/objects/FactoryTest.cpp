@@ -2,6 +2,7 @@
 
 #include "ObjectBytes.h"
 #include "TestObjectHost.h"
+#include "TextTestHost.h"
 #include "objects/BlockReader.h"
 #include "objects/TranspArrow.h"
 #include "objects/TranspBlock.h"
@@ -14,10 +15,12 @@
 #include "objects/TranspLine.h"
 #include "objects/TranspRectangle.h"
 #include "objects/TranspSizeArrow.h"
+#include "objects/TranspText.h"
 
 #include <functional>
 #include <gtest/gtest.h>
 #include <random>
+#include <stdexcept>
 
 namespace {
 
@@ -47,6 +50,11 @@ std::unique_ptr<CTranspBaseClass> MakePicture(IObjectHost* host) {
 
 const std::vector<Kind>& Kinds() {
     static const std::vector<Kind> kinds = {
+        {"text", KIND_TEXT, CLIPKIND_TEXT, Is<CTranspText>,
+         [](IObjectHost* h) {
+             const TEXTSTYLE style = TestTextStyle();
+             return std::make_unique<CTranspText>(h, 30, 60, &style, "Factory", 1, FALSE);
+         }},
         {"check mark", KIND_CHECKMARK, CLIPKIND_CHECKMARK, Is<CTranspCheckMark>,
          [](IObjectHost* h) {
              return std::make_unique<CTranspCheckMark>(h, RECT{10, 20, 40, 50}, 0xFF, 2, 1);
@@ -83,9 +91,16 @@ const std::vector<Kind>& Kinds() {
     return kinds;
 }
 
+const Kind& KindOf(LONG stored) {
+    for (const Kind& k : Kinds())
+        if (k.stored == stored)
+            return k;
+    throw std::out_of_range("kind");
+}
+
 TEST(FactoryTest, StoredKindCodesMakeTheirClassesAndRecordsRoundTrip) {
     g_dUnitScale = 0.00001;
-    CTestObjectHost host;
+    CTextTestHost host;
     for (const Kind& k : Kinds()) {
         auto sample = k.make(&host);
         EXPECT_EQ(GetStoredKind(sample.get()), k.stored) << k.name;
@@ -111,7 +126,7 @@ TEST(FactoryTest, StoredKindCodesMakeTheirClassesAndRecordsRoundTrip) {
 
 TEST(FactoryTest, ClipboardKindCodesMakeTheirClassesAtThePastePoint) {
     g_dUnitScale = 0.00001;
-    CTestObjectHost host;
+    CTextTestHost host;
     for (const Kind& k : Kinds()) {
         auto sample = k.make(&host);
         const QByteArray block = sample->GetObData();
@@ -123,8 +138,11 @@ TEST(FactoryTest, ClipboardKindCodesMakeTheirClassesAtThePastePoint) {
         RECT rc;
         pasted->GetAlignRect(&rc);
         NormalizeRect(rc);
-        // Every kind lands at the paste point but the circle, which is centred on it.
-        if (k.stored == KIND_CIRCLE)
+        // Every kind lands at the paste point but the circle, which is centred on it, and the
+        // text, whose anchor is its bottom-left.
+        if (k.stored == KIND_TEXT)
+            EXPECT_EQ(rc.left, 500);
+        else if (k.stored == KIND_CIRCLE)
             EXPECT_EQ((POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2}), (POINT{500, 700}));
         else
             EXPECT_EQ((POINT{rc.left, rc.top}), (POINT{500, 700})) << k.name;
@@ -133,7 +151,7 @@ TEST(FactoryTest, ClipboardKindCodesMakeTheirClassesAtThePastePoint) {
         EXPECT_TRUE(k.is(many[0].get())) << k.name;
     }
     // The size arrow answers to both of its codes.
-    QByteArray sizeArrow = Kinds()[8].make(&host)->GetObData();
+    QByteArray sizeArrow = KindOf(KIND_SIZEARROW).make(&host)->GetObData();
     sizeArrow.replace(4, 4, Bytes().I32(13).bytes());
     EXPECT_TRUE(Is<CTranspSizeArrow>(CreateObjectFromBlock(sizeArrow, POINT{}, &host, 0).get()));
     // Codes that are not pasted.
@@ -185,7 +203,7 @@ TEST(FactoryTest, GroupMembersLandAtThePastePointPlusTheirOffsets) {
 // makes an object or nothing; none reads outside the bytes (the sanitizer builds check that).
 TEST(FactoryTest, DamagedBlocksMakeNothingOrAnObject) {
     g_dUnitScale = 0.00001;
-    CTestObjectHost host;
+    CTextTestHost host;
     std::vector<QByteArray> blocks;
     CTranspBlock group(&host);
     for (const Kind& k : Kinds()) {
