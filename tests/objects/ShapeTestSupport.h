@@ -13,6 +13,10 @@
 #include <QImage>
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
+
+// In a namespace of their own: other object tests have helpers of the same names.
+namespace shapetest {
 
 // A page of 100 dpi seen at 100 %: 1000 text units are one page pixel, one view pixel and, with
 // no scroll, one client pixel.
@@ -47,6 +51,11 @@ public:
     Bytes& I32(std::int32_t v) {
         for (int i = 0; i < 4; ++i)
             m_bytes += char((std::uint32_t(v) >> (8 * i)) & 0xFF);
+        return *this;
+    }
+    Bytes& I32s(std::initializer_list<std::int32_t> values) {
+        for (const std::int32_t v : values)
+            I32(v);
         return *this;
     }
     Bytes& F64(double d) {
@@ -146,3 +155,5 @@ inline QImage DrawShape(CTranspBaseClass& obj, bool printing, int w = 200, int h
     }
     return image;
 }
+
+} // namespace shapetest

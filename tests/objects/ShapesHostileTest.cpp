@@ -22,6 +22,8 @@
 
 namespace {
 
+using namespace shapetest;
+
 struct Kind {
     const char* name;
     // A fresh object of the kind with some geometry, and one read from a block at (0, 0).

@@ -7,6 +7,8 @@
 
 namespace {
 
+using namespace shapetest;
+
 TEST(TranspArrowTest, BarbAngleIsTheGivenDouble) {
     const std::uint64_t bits = 0x3FE0C131D5ACB6F5ull;
     double expected;

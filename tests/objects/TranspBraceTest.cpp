@@ -9,6 +9,8 @@
 
 namespace {
 
+using namespace shapetest;
+
 const RECT kRect{60000, 20000, 160000, 120000}; // client (60, 20, 160, 120); g = 6, middle 70
 
 TEST(MidpointCircleTest, WalkStaysOnTheCircle) {
@@ -90,25 +92,15 @@ TEST(TranspBraceTest, RecordAndBlockBytes) {
     CShapeTestScope scope;
     CShapeHost host;
     CTranspBrace brace(&host, RECT{1, 2, 3, 4}, 0xABCDEF, 9, 5, BRACESTYLE_BOTTOM);
-    const QByteArray record = Bytes()
-                                  .RecordHead(64, 1)
-                                  .I32(1)
-                                  .I32(2)
-                                  .I32(3)
-                                  .I32(4)
-                                  .I32(0xABCDEF)
-                                  .I32(9)
-                                  .I32(5)
-                                  .I32(4)
-                                  .Zeros(16);
+    const QByteArray record =
+        Bytes().RecordHead(64, 1).I32s({1, 2, 3, 4, 0xABCDEF, 9, 5, 4}).Zeros(16);
     EXPECT_EQ(StoreRecord(brace), record);
     CTranspBrace loaded(&host, 0);
     ASSERT_TRUE(LoadRecord(loaded, record));
     EXPECT_EQ(loaded.m_nBraceStyle, BRACESTYLE_BOTTOM);
     EXPECT_EQ(loaded.m_rect, (RECT{1, 2, 3, 4}));
 
-    const QByteArray block =
-        Bytes().BlockHead(56, 14, 1).I32(1).I32(2).I32(3).I32(4).I32(9).I32(0xABCDEF).I32(4).I32(0);
+    const QByteArray block = Bytes().BlockHead(56, 14, 1).I32s({1, 2, 3, 4, 9, 0xABCDEF, 4, 0});
     EXPECT_EQ(brace.GetObData(), block);
     auto pasted = CTranspBrace::FromBlock(&host, block, POINT{-10, 20}, 0);
     ASSERT_TRUE(pasted);

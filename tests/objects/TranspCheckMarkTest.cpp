@@ -6,6 +6,8 @@
 
 namespace {
 
+using namespace shapetest;
+
 // Puts the program-wide check-mark size and click flag back.
 class CCheckMarkScope : public CShapeTestScope {
 public:
@@ -169,13 +171,7 @@ TEST(TranspCheckMarkTest, RecordKeepsTheRectangleUnscaledAndTheTick) {
     mark.m_bChecked = FALSE;
     const QByteArray record = Bytes()
                                   .RecordHead(64, 2)
-                                  .I32(96)
-                                  .I32(192)
-                                  .I32(288)
-                                  .I32(384)
-                                  .I32(0x00FF00)
-                                  .I32(500)
-                                  .I32(4)
+                                  .I32s({96, 192, 288, 384, 0x00FF00, 500, 4})
                                   .Zeros(12)
                                   .I32(0)
                                   .Zeros(4);
@@ -201,8 +197,7 @@ TEST(TranspCheckMarkTest, BlocksOfBothVersions) {
     CShapeHost host;
     CTranspCheckMark mark(&host, RECT{10, 20, 30, 40}, 0x0000FF, 7, 0);
     mark.m_bChecked = FALSE;
-    const QByteArray block =
-        Bytes().BlockHead(56, 7, 2).I32(10).I32(20).I32(30).I32(40).I32(7).I32(0xFF).I32(0).I32(0);
+    const QByteArray block = Bytes().BlockHead(56, 7, 2).I32s({10, 20, 30, 40, 7, 0xFF, 0, 0});
     EXPECT_EQ(mark.GetObData(), block);
     auto pasted = CTranspCheckMark::FromBlock(&host, block, POINT{100, 100}, 0);
     ASSERT_TRUE(pasted);
@@ -210,8 +205,7 @@ TEST(TranspCheckMarkTest, BlocksOfBothVersions) {
     EXPECT_FALSE(pasted->m_bChecked);
 
     // Version 1: 48 bytes, no tick state, ticked. A later version must hold the tick.
-    const QByteArray v1 =
-        Bytes().BlockHead(48, 7, 1).I32(10).I32(20).I32(30).I32(40).I32(7).I32(0xFF);
+    const QByteArray v1 = Bytes().BlockHead(48, 7, 1).I32s({10, 20, 30, 40, 7, 0xFF});
     pasted = CTranspCheckMark::FromBlock(&host, v1, POINT{0, 0}, 0);
     ASSERT_TRUE(pasted);
     EXPECT_TRUE(pasted->m_bChecked);

@@ -6,6 +6,8 @@
 
 namespace {
 
+using namespace shapetest;
+
 // Centre (100, 80), radius 40: client square (60, 40, 140, 120).
 CTranspCircle MakeCircle(IObjectHost* host) {
     return CTranspCircle(host, 100000, 80000, 40000, 0x0000FF, 1000, 0);
@@ -95,14 +97,14 @@ TEST(TranspCircleTest, RecordScalesTheRadiusAsAWidthAndBlockCentres) {
     CShapeHost host;
     CTranspCircle circle(&host, 96, 96, 96, 0xFF00FF, 3, 7);
     const QByteArray record =
-        Bytes().RecordHead(56, 1).I32(120).I32(144).I32(120).I32(0xFF00FF).I32(3).I32(7).Zeros(16);
+        Bytes().RecordHead(56, 1).I32s({120, 144, 120, 0xFF00FF, 3, 7}).Zeros(16);
     EXPECT_EQ(StoreRecord(circle), record);
     CTranspCircle loaded(&host, 0);
     ASSERT_TRUE(LoadRecord(loaded, record));
     EXPECT_EQ(loaded.m_rect, (RECT{0, 0, 192, 192}));
     EXPECT_EQ(loaded.m_nPage, 7);
 
-    const QByteArray block = Bytes().BlockHead(40, 9, 1).I32(96).I32(3).I32(0xFF00FF).Zeros(4);
+    const QByteArray block = Bytes().BlockHead(40, 9, 1).I32s({96, 3, 0xFF00FF}).Zeros(4);
     EXPECT_EQ(circle.GetObData(), block);
     auto pasted = CTranspCircle::FromBlock(&host, block, POINT{500, 700}, 1);
     ASSERT_TRUE(pasted);

@@ -7,6 +7,8 @@
 
 namespace {
 
+using namespace shapetest;
+
 // Client pixels (20, 30) to (120, 90).
 CTranspLine MakeLine(IObjectHost* host) {
     return CTranspLine(host, 20000, 30000, 120000, 90000, 0x0000FF, 2000, 3);
@@ -99,16 +101,8 @@ TEST(TranspLineTest, RecordBytesScaleThePointsToTheScreen) {
     CShapeTestScope scope;
     CShapeHost host;
     CTranspLine line = MakeLine(&host);
-    const QByteArray expected = Bytes()
-                                    .RecordHead(56, 1)
-                                    .I32(20000)
-                                    .I32(30000)
-                                    .I32(120000)
-                                    .I32(90000)
-                                    .I32(0x0000FF)
-                                    .I32(2000)
-                                    .I32(3)
-                                    .Zeros(12);
+    const QByteArray expected =
+        Bytes().RecordHead(56, 1).I32s({20000, 30000, 120000, 90000, 0x0000FF, 2000, 3}).Zeros(12);
     EXPECT_EQ(StoreRecord(line), expected);
 
     CTranspLine loaded(&host, 0);
@@ -124,8 +118,7 @@ TEST(TranspLineTest, RecordBytesScaleThePointsToTheScreen) {
     // On a 120 x 144 dpi screen x is stored × 1.25 and y × 1.5; the width is a length, unscaled.
     qputenv("BRELLIN_SCREEN_DPI", "120,144");
     CTranspLine small(&host, 100, -101, 8, 6, 0, 7, 0);
-    EXPECT_EQ(StoreRecord(small).mid(24, 20),
-              Bytes().I32(125).I32(-151).I32(10).I32(9).I32(0).bytes());
+    EXPECT_EQ(StoreRecord(small).mid(24, 20), Bytes().I32s({125, -151, 10, 9, 0}).bytes());
     // The arrow stores the same record.
     CTranspArrow arrow(&host, 100, -101, 8, 6, 0, 7, 0);
     EXPECT_EQ(StoreRecord(arrow), StoreRecord(small));
@@ -135,8 +128,7 @@ TEST(TranspLineTest, BlockBytesAndPlacement) {
     CShapeTestScope scope;
     CShapeHost host;
     CTranspLine line(&host, 100, 300, 50, 400, 0x123456, 700, 0);
-    const QByteArray block =
-        Bytes().BlockHead(48, 3, 1).I32(100).I32(300).I32(50).I32(400).I32(700).I32(0x123456);
+    const QByteArray block = Bytes().BlockHead(48, 3, 1).I32s({100, 300, 50, 400, 700, 0x123456});
     EXPECT_EQ(line.GetObData(), block);
 
     // Placed with the top-left of its rectangle at the point: both ends move alike.

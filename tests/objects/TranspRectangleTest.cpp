@@ -7,6 +7,8 @@
 
 namespace {
 
+using namespace shapetest;
+
 const RECT kRect{20000, 20000, 120000, 80000}; // client (20, 20, 120, 80)
 
 TEST(TranspRectangleTest, CornersAreRoundedByTheMidpointWalkUnlessTooSmall) {
@@ -54,16 +56,8 @@ TEST(TranspRectangleTest, RecordsScaleAndBlocksPlace) {
     qputenv("BRELLIN_SCREEN_DPI", "120,144");
     CShapeHost host;
     CTranspRectangle rect(&host, RECT{96, 96, 192, 192}, 0x010203, 11, 2);
-    const QByteArray record = Bytes()
-                                  .RecordHead(56, 1)
-                                  .I32(120)
-                                  .I32(144)
-                                  .I32(240)
-                                  .I32(288)
-                                  .I32(0x010203)
-                                  .I32(11)
-                                  .I32(2)
-                                  .Zeros(12);
+    const QByteArray record =
+        Bytes().RecordHead(56, 1).I32s({120, 144, 240, 288, 0x010203, 11, 2}).Zeros(12);
     EXPECT_EQ(StoreRecord(rect), record);
     CTranspEllipse ellipse(&host, RECT{96, 96, 192, 192}, 0x010203, 11, 2);
     EXPECT_EQ(StoreRecord(ellipse), record);
@@ -72,8 +66,7 @@ TEST(TranspRectangleTest, RecordsScaleAndBlocksPlace) {
     EXPECT_EQ(loaded.m_rect, (RECT{96, 96, 192, 192}));
     EXPECT_EQ(loaded.m_crColor, 0x010203u);
 
-    const QByteArray block =
-        Bytes().BlockHead(48, 1, 1).I32(96).I32(96).I32(192).I32(192).I32(11).I32(0x010203);
+    const QByteArray block = Bytes().BlockHead(48, 1, 1).I32s({96, 96, 192, 192, 11, 0x010203});
     EXPECT_EQ(rect.GetObData(), block);
     QByteArray ellipseBlock = block;
     ellipseBlock[4] = 2;

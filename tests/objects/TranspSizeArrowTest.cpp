@@ -6,6 +6,8 @@
 
 namespace {
 
+using namespace shapetest;
+
 const RECT kRect{20000, 20000, 180000, 100000}; // client (20, 20, 180, 100)
 
 TEST(TranspSizeArrowTest, OffsetFollowsTheEdgeItIsMeasuredFrom) {
@@ -89,18 +91,8 @@ TEST(TranspSizeArrowTest, RecordAndBlockBytes) {
     CTranspSizeArrow arrow(&host, RECT{96, 192, 288, 384}, 0x00FF00, 500, 4, 77, TRUE);
     qputenv("BRELLIN_SCREEN_DPI", "120");
     // Coordinates scaled by 120 / 96; the offset and the flag are not.
-    const QByteArray record = Bytes()
-                                  .RecordHead(64, 1)
-                                  .I32(120)
-                                  .I32(240)
-                                  .I32(360)
-                                  .I32(480)
-                                  .I32(0x00FF00)
-                                  .I32(500)
-                                  .I32(4)
-                                  .I32(77)
-                                  .I32(1)
-                                  .Zeros(12);
+    const QByteArray record =
+        Bytes().RecordHead(64, 1).I32s({120, 240, 360, 480, 0x00FF00, 500, 4, 77, 1}).Zeros(12);
     EXPECT_EQ(StoreRecord(arrow), record);
     CTranspSizeArrow loaded(&host, 0);
     ASSERT_TRUE(LoadRecord(loaded, record));
@@ -109,16 +101,8 @@ TEST(TranspSizeArrowTest, RecordAndBlockBytes) {
     EXPECT_TRUE(loaded.m_bHorizontal);
     EXPECT_EQ(loaded.m_nPage, 4);
 
-    const QByteArray block = Bytes()
-                                 .BlockHead(56, 12, 1)
-                                 .I32(96)
-                                 .I32(192)
-                                 .I32(288)
-                                 .I32(384)
-                                 .I32(500)
-                                 .I32(0x00FF00)
-                                 .I32(77)
-                                 .I32(1);
+    const QByteArray block =
+        Bytes().BlockHead(56, 12, 1).I32s({96, 192, 288, 384, 500, 0x00FF00, 77, 1});
     EXPECT_EQ(arrow.GetObData(), block);
     // Both size-arrow codes are read; the block is placed by its top-left.
     QByteArray other = block;
