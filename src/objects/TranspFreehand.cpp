@@ -72,7 +72,15 @@ void CTranspFreehand::Draw(CDC* pDC, BOOL bPrinting, const POINT* pDpi) {
         width = GetPixelLineWidth();
     }
     const LOGPEN oldPen = pDC->SelectPen(LOGPEN{PS_SOLID, width, GetOutlineColor(m_crColor)});
-    pDC->Polyline(pts.data(), int(pts.size()));
+    if (width <= 1) {
+        pDC->Polyline(pts.data(), int(pts.size()));
+    } else {
+        // Segment by segment, each with the pen's round ends, as the stroke was drawn: the ends
+        // round the corners off, and this costs far less than joining a wide polyline.
+        pDC->MoveTo(pts[0].x, pts[0].y);
+        for (std::size_t i = 1; i < pts.size(); ++i)
+            pDC->LineTo(pts[i].x, pts[i].y);
+    }
     pDC->SelectPen(oldPen);
     if (!bPrinting) {
         RECT rc = m_rect;

@@ -236,6 +236,23 @@ TEST(TranspFreehandTest, DrawsOnScreenWithMarksAndForOutputWithout) {
     EXPECT_TRUE(Near(print, 18, 52, Qt::white));
 }
 
+TEST(TranspFreehandTest, WidePensRoundTheCorners) {
+    CTestObjectHost host;
+    const POINT pts[] = {{20, 20}, {80, 20}, {80, 80}};
+    CTranspFreehand stroke(&host, pts, 3, 0x000000, 7, 0);
+    QImage img(100, 100, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    {
+        CDC dc(&img);
+        stroke.Draw(&dc, FALSE, nullptr);
+    }
+    EXPECT_TRUE(Near(img, 50, 17, Qt::black)); // three pixels off the centre line
+    EXPECT_TRUE(Near(img, 83, 50, Qt::black));
+    EXPECT_TRUE(Near(img, 82, 18, Qt::black)); // the outer corner, inside the round end
+    EXPECT_TRUE(Near(img, 86, 14, Qt::white)); // beyond it
+    EXPECT_TRUE(Near(img, 50, 26, Qt::white));
+}
+
 TEST(TranspFreehandTest, TabOrderDisplayDrawsGrey) {
     CTestObjectHost host;
     const POINT pts[] = {{10, 20}, {90, 20}};
