@@ -194,16 +194,9 @@ bool CTranspFreehand::ReadBlock(const QByteArray& block, int x, int y) {
 }
 
 void CTranspFreehand::Serialize(CArchive& ar) {
-    // Archive faults go on to the document, which refuses the file as a whole; any other fault is
-    // logged like every guarded operation and refuses the file the same way.
-    try {
-        SerializeRecord(ar);
-    } catch (const CArchiveException&) {
-        throw;
-    } catch (...) {
-        ::brellin::LogGuardEntry(__FILE__, __LINE__, __PRETTY_FUNCTION__);
-        AfxThrowArchiveException(CArchiveException::genericException);
-    }
+    DEF_TRY
+    SerializeRecord(ar);
+    DEF_CATCH_RECORD
 }
 
 void CTranspFreehand::SerializeRecord(CArchive& ar) {

@@ -4,8 +4,11 @@
 #include "TestObjectHost.h"
 #include "platform/DC.h"
 
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
+#include <QMimeData>
 #include <gtest/gtest.h>
 
 namespace {
@@ -322,6 +325,18 @@ TEST(TranspImageTest, DragOffersTheBlockAndAStandardBitmap) {
     ASSERT_GE(dib, 0);
     EXPECT_EQ(drag.bytes[std::size_t(dib)], f.pic.GetBitmap().ConvertToDIB());
     EXPECT_TRUE(drag.formats.contains(QStringLiteral("application/x-qt-image")));
+}
+
+TEST(TranspImageTest, CopyPutsTheBlockAndAStandardBitmapOnTheClipboardTogether) {
+    DrawFixture f;
+    RegisterObjectClipboardFormats();
+    f.pic.CopyToClipboard();
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    ASSERT_TRUE(data);
+    EXPECT_EQ(data->data(QString::fromLatin1(OBJECT_CLIPBOARD_MIME)), f.pic.GetObData());
+    EXPECT_EQ(data->data(brellin::imaging::DibMimeType()), f.pic.GetBitmap().ConvertToDIB());
+    ASSERT_TRUE(data->hasImage());
+    EXPECT_EQ(qvariant_cast<QImage>(data->imageData()).size(), QSize(2, 2));
 }
 
 } // namespace
