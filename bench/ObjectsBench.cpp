@@ -101,16 +101,29 @@ std::vector<std::unique_ptr<CTranspBaseClass>> MakePage(CBenchHost& host) {
         const RECT rc{x, y, x + (40 + i % 60) * U, y + (30 + i % 50) * U};
         std::unique_ptr<CTranspBaseClass> obj;
         switch (i % 11) {
-        case 0: obj = std::make_unique<CTranspText>(&host, x, y + 20 * U, &style, "Field 12345", 0, TRUE); break;
-        case 1: obj = std::make_unique<CTranspCheckMark>(&host, RECT{x, y, x + 20 * U, y + 20 * U}, color, width, 0); break;
-        case 2: obj = std::make_unique<CTranspRectangle>(&host, rc, color, width, 0); break;
-        case 3: obj = std::make_unique<CTranspEllipse>(&host, rc, color, width, 0); break;
-        case 4: obj = std::make_unique<CTranspLine>(&host, x, y, rc.right, rc.bottom, color, width, 0); break;
+        case 0:
+            obj =
+                std::make_unique<CTranspText>(&host, x, y + 20 * U, &style, "Field 12345", 0, TRUE);
+            break;
+        case 1:
+            obj = std::make_unique<CTranspCheckMark>(&host, RECT{x, y, x + 20 * U, y + 20 * U},
+                                                     color, width, 0);
+            break;
+        case 2:
+            obj = std::make_unique<CTranspRectangle>(&host, rc, color, width, 0);
+            break;
+        case 3:
+            obj = std::make_unique<CTranspEllipse>(&host, rc, color, width, 0);
+            break;
+        case 4:
+            obj = std::make_unique<CTranspLine>(&host, x, y, rc.right, rc.bottom, color, width, 0);
+            break;
         case 5: {
             std::vector<POINT> pts;
             for (int k = 0; k < 24; ++k)
                 pts.push_back(POINT{x + k * 3 * U, y + int(15 * U * std::sin(k * 0.5))});
-            obj = std::make_unique<CTranspFreehand>(&host, pts.data(), int(pts.size()), color, width, 0);
+            obj = std::make_unique<CTranspFreehand>(&host, pts.data(), int(pts.size()), color,
+                                                    width, 0);
             break;
         }
         case 6: {
@@ -120,10 +133,19 @@ std::vector<std::unique_ptr<CTranspBaseClass>> MakePage(CBenchHost& host) {
             obj = std::move(pic);
             break;
         }
-        case 7: obj = std::make_unique<CTranspCircle>(&host, x + 25 * U, y + 25 * U, (20 + i % 10) * U, color, width, 0); break;
-        case 8: obj = std::make_unique<CTranspArrow>(&host, x, y, rc.right, rc.bottom, color, width, 0); break;
-        case 9: obj = std::make_unique<CTranspSizeArrow>(&host, rc, color, width, 0, 8 * U, i % 2); break;
-        default: obj = std::make_unique<CTranspBrace>(&host, rc, color, width, 0, i % 4); break;
+        case 7:
+            obj = std::make_unique<CTranspCircle>(&host, x + 25 * U, y + 25 * U, (20 + i % 10) * U,
+                                                  color, width, 0);
+            break;
+        case 8:
+            obj = std::make_unique<CTranspArrow>(&host, x, y, rc.right, rc.bottom, color, width, 0);
+            break;
+        case 9:
+            obj = std::make_unique<CTranspSizeArrow>(&host, rc, color, width, 0, 8 * U, i % 2);
+            break;
+        default:
+            obj = std::make_unique<CTranspBrace>(&host, rc, color, width, 0, i % 4);
+            break;
         }
         obj->m_bSelected = i % 50 == 0;
         objects.push_back(std::move(obj));

@@ -23,11 +23,9 @@ public:
     // The declared size must be at least the header and at most the bytes present; the bytes
     // beyond it are not part of the block.
     explicit CObjectBlockReader(const QByteArray& block) : m_block(block) {
-        if (block.size() < BLOCK_PREFIX_SIZE)
-            return;
+        if (block.size() < BLOCK_PREFIX_SIZE) return;
         const std::int32_t total = Raw32(0);
-        if (total < BLOCK_PREFIX_SIZE || total > block.size())
-            return;
+        if (total < BLOCK_PREFIX_SIZE || total > block.size()) return;
         m_nSize = total;
     }
 
@@ -39,20 +37,17 @@ public:
         return offset >= 0 && width >= 0 && offset <= m_nSize && width <= m_nSize - offset;
     }
     bool Int32(qint64 offset, std::int32_t& v) const {
-        if (!Has(offset, 4))
-            return false;
+        if (!Has(offset, 4)) return false;
         v = Raw32(offset);
         return true;
     }
     bool Int16(qint64 offset, std::int16_t& v) const {
-        if (!Has(offset, 2))
-            return false;
+        if (!Has(offset, 2)) return false;
         v = std::int16_t(Byte(offset) | (Byte(offset + 1) << 8));
         return true;
     }
     bool Double(qint64 offset, double& v) const {
-        if (!Has(offset, 8))
-            return false;
+        if (!Has(offset, 8)) return false;
         std::uint64_t bits = 0;
         for (int i = 7; i >= 0; --i)
             bits = (bits << 8) | Byte(offset + i);
@@ -61,8 +56,7 @@ public:
     }
     // count bytes from offset; a null array when they are not all inside the block.
     QByteArray Bytes(qint64 offset, qint64 count) const {
-        if (!Has(offset, count))
-            return {};
+        if (!Has(offset, count)) return {};
         return m_block.mid(qsizetype(offset), qsizetype(count));
     }
 
@@ -103,8 +97,7 @@ public:
         return *this;
     }
     CObjectBlockWriter& Zeros(qsizetype count) {
-        if (count > 0)
-            m_block.append(count, '\0');
+        if (count > 0) m_block.append(count, '\0');
         return *this;
     }
     qsizetype Size() const { return m_block.size(); }

@@ -27,11 +27,9 @@ QByteArray CTranspBlock::GetObData() const {
     for (const QByteArray& member : m_handlesList) {
         // A reader steps from member to member by their own size fields, so each must be exact.
         const CObjectBlockReader r(member);
-        if (!r.IsValid() || r.GetSize() != member.size())
-            return {};
+        if (!r.IsValid() || r.GetSize() != member.size()) return {};
         total += member.size() + BLOCK_MEMBER_OVERHEAD;
-        if (total > INT_MAX)
-            return {};
+        if (total > INT_MAX) return {};
     }
     CObjectBlockWriter w{qsizetype(total)};
     w.Int32(std::int32_t(total)).Int32(CLIPKIND_BLOCK).Int32(std::int32_t(m_handlesList.size()));

@@ -15,8 +15,7 @@ CTranspFreehand::CTranspFreehand(IObjectHost* pView, const POINT* pPoints, int n
                                  COLORREF crColor, int nLineWidth, int nPage)
     : CTranspGraphClass(pView, RECT{}, crColor, nLineWidth, nPage) {
     DEF_TRY
-    if (pPoints && nCount > 0)
-        m_points.assign(pPoints, pPoints + nCount);
+    if (pPoints && nCount > 0) m_points.assign(pPoints, pPoints + nCount);
     RecalcRect();
     DEF_CATCH
 }
@@ -58,8 +57,7 @@ void CTranspFreehand::GetRepaintRect(RECT* pRect) const {
 
 void CTranspFreehand::Draw(CDC* pDC, BOOL bPrinting, const POINT* pDpi) {
     DEF_TRY
-    if (!pDC || m_points.empty())
-        return;
+    if (!pDC || m_points.empty()) return;
     std::vector<POINT> pts(m_points);
     for (POINT& p : pts)
         UnitToDevice(p, pDC, bPrinting, pDpi);
@@ -90,7 +88,9 @@ void CTranspFreehand::Draw(CDC* pDC, BOOL bPrinting, const POINT* pDpi) {
     DEF_CATCH
 }
 
-BOOL CTranspFreehand::IsEmpty() const { return m_points.empty(); }
+BOOL CTranspFreehand::IsEmpty() const {
+    return m_points.empty();
+}
 
 void CTranspFreehand::MoveBy(int dx, int dy) {
     DEF_TRY
@@ -102,22 +102,19 @@ void CTranspFreehand::MoveBy(int dx, int dy) {
     }
     RecalcRect();
     Repaint(&rcOld);
-    if (dx != 0 || dy != 0)
-        SetModified();
+    if (dx != 0 || dy != 0) SetModified();
     DEF_CATCH
 }
 
 void CTranspFreehand::Resize(int dx, int dy) {
     DEF_TRY
-    if (m_nCapture == HIT_BODY)
-        MoveBy(dx, dy);
+    if (m_nCapture == HIT_BODY) MoveBy(dx, dy);
     DEF_CATCH
 }
 
 void CTranspFreehand::SetUndoState(const void* pState) {
     DEF_TRY
-    if (!pState)
-        return;
+    if (!pState) return;
     const RECT current = m_rect;
     CTranspGraphClass::SetUndoState(pState);
     const LONG dx = SubCoord(m_rect.left, current.left);
@@ -133,8 +130,7 @@ void CTranspFreehand::SetUndoState(const void* pState) {
 QByteArray CTranspFreehand::GetObData() const {
     DEF_TRY
     const qint64 total = FREEHAND_BLOCK_OVERHEAD + 8 * qint64(m_points.size());
-    if (total > INT_MAX)
-        return {};
+    if (total > INT_MAX) return {};
     CObjectBlockWriter w{qsizetype(total)};
     w.Int32(std::int32_t(total)).Int32(CLIPKIND_FREEHAND).Int32(FREEHAND_BLOCK_VERSION).Int32(0);
     w.Double(g_dUnitScale).Int32(m_nLineWidth).Int32(std::int32_t(m_crColor));
@@ -147,21 +143,18 @@ QByteArray CTranspFreehand::GetObData() const {
     return {};
 }
 
-std::unique_ptr<CTranspFreehand> CTranspFreehand::FromBlock(IObjectHost* pView,
-                                                            const QByteArray& block, POINT pt,
-                                                            int nPage) {
+std::unique_ptr<CTranspFreehand>
+CTranspFreehand::FromBlock(IObjectHost* pView, const QByteArray& block, POINT pt, int nPage) {
     DEF_TRY
     auto obj = std::make_unique<CTranspFreehand>(pView, block, pt.x, pt.y, nPage);
-    if (!obj->IsEmpty())
-        return obj;
+    if (!obj->IsEmpty()) return obj;
     DEF_CATCH
     return nullptr;
 }
 
 bool CTranspFreehand::ReadBlock(const QByteArray& block, int x, int y) {
     const CObjectBlockReader r(block);
-    if (!r.IsValid() || r.GetKind() != CLIPKIND_FREEHAND)
-        return false;
+    if (!r.IsValid() || r.GetKind() != CLIPKIND_FREEHAND) return false;
     std::int32_t version = 0, width = 0, color = 0, count = 0;
     double unitScale = 0.0;
     if (!r.Int32(8, version) || version < 1 || !r.Double(16, unitScale) ||
@@ -169,8 +162,7 @@ bool CTranspFreehand::ReadBlock(const QByteArray& block, int x, int y) {
         !r.Int32(FREEHAND_BLOCK_COLOR, color) || !r.Int32(FREEHAND_BLOCK_COUNT, count))
         return false;
     // The count is believed only as far as the block holds the points it counts.
-    if (count <= 0 || !r.Has(FREEHAND_BLOCK_POINTS, 8 * qint64(count)))
-        return false;
+    if (count <= 0 || !r.Has(FREEHAND_BLOCK_POINTS, 8 * qint64(count))) return false;
     std::vector<POINT> points(std::size_t(count), POINT{});
     for (std::int32_t i = 0; i < count; ++i) {
         const qint64 at = FREEHAND_BLOCK_POINTS + 8 * qint64(i);
@@ -216,14 +208,10 @@ void CTranspFreehand::SerializeRecord(CArchive& ar) {
     CArchive& f = reader.Fixed();
     std::uint32_t color = m_crColor;
     std::int32_t width = m_nLineWidth, count = 0, page = m_nPage;
-    if (reader.HasField(16, 4))
-        f >> color;
-    if (reader.HasField(20, 4))
-        f >> width;
-    if (reader.HasField(24, 4))
-        f >> count;
-    if (reader.HasField(28, 4))
-        f >> page;
+    if (reader.HasField(16, 4)) f >> color;
+    if (reader.HasField(20, 4)) f >> width;
+    if (reader.HasField(24, 4)) f >> count;
+    if (reader.HasField(28, 4)) f >> page;
     // A negative count, or one the record has no room for, refuses the record before anything is
     // allocated.
     reader.CheckVariableCount(count, 8);

@@ -23,8 +23,7 @@ POINT PixelSizeInUnits(const CTranspBaseClass& obj, const LBitmapBase& bitmap) {
 QByteArray MakePictureBlock(std::int16_t version, std::int16_t transparent, const RECT& rc,
                             const QByteArray& dib) {
     const qint64 total = IMAGE_BLOCK_OVERHEAD + qint64(dib.size());
-    if (dib.isEmpty() || total > INT_MAX)
-        return {};
+    if (dib.isEmpty() || total > INT_MAX) return {};
     CObjectBlockWriter w{qsizetype(total)};
     w.Int32(std::int32_t(total)).Int32(CLIPKIND_IMAGE).Int16(version).Int16(transparent).Int32(0);
     w.Double(g_dUnitScale).Int32(rc.left).Int32(rc.top).Int32(rc.right).Int32(rc.bottom);
@@ -52,8 +51,7 @@ void CTranspImage::PlaceBitmap(LMyBitmap& bitmap, int x, int y) {
 BOOL CTranspImage::Create(const QString& path, int x, int y) {
     DEF_TRY
     LMyBitmap bitmap;
-    if (bitmap.Load(path) != SUCCESS || !bitmap.IsAllocated())
-        return FALSE;
+    if (bitmap.Load(path) != SUCCESS || !bitmap.IsAllocated()) return FALSE;
     PlaceBitmap(bitmap, x, y);
     return TRUE;
     DEF_CATCH
@@ -63,8 +61,7 @@ BOOL CTranspImage::Create(const QString& path, int x, int y) {
 BOOL CTranspImage::CreateDib(const QByteArray& dib, int x, int y) {
     DEF_TRY
     LMyBitmap bitmap;
-    if (LMyBitmap::CopyFromHDib(bitmap, dib) != SUCCESS || !bitmap.IsAllocated())
-        return FALSE;
+    if (LMyBitmap::CopyFromHDib(bitmap, dib) != SUCCESS || !bitmap.IsAllocated()) return FALSE;
     PlaceBitmap(bitmap, x, y);
     return TRUE;
     DEF_CATCH
@@ -74,8 +71,7 @@ BOOL CTranspImage::CreateDib(const QByteArray& dib, int x, int y) {
 BOOL CTranspImage::Create(const QByteArray& block, int x, int y) {
     DEF_TRY
     const CObjectBlockReader r(block);
-    if (!r.IsValid() || r.GetKind() != CLIPKIND_IMAGE)
-        return FALSE;
+    if (!r.IsValid() || r.GetKind() != CLIPKIND_IMAGE) return FALSE;
     std::int16_t version = 0, transparent = 0;
     double unitScale = 0.0;
     std::int32_t dibSize = 0;
@@ -89,11 +85,9 @@ BOOL CTranspImage::Create(const QByteArray& block, int x, int y) {
     // The bitmap's byte count must lie inside the block; the bitmap's own header is checked
     // against that count before any pixel memory is taken.
     const QByteArray dib = r.Bytes(IMAGE_BLOCK_DIB, dibSize);
-    if (dibSize <= 0 || dib.isNull())
-        return FALSE;
+    if (dibSize <= 0 || dib.isNull()) return FALSE;
     LMyBitmap bitmap;
-    if (LMyBitmap::CopyFromHDib(bitmap, dib) != SUCCESS || !bitmap.IsAllocated())
-        return FALSE;
+    if (LMyBitmap::CopyFromHDib(bitmap, dib) != SUCCESS || !bitmap.IsAllocated()) return FALSE;
 
     g_dUnitScale = unitScale;
     m_bTransparent = version == IMAGE_BLOCK_VERSION_DIB || transparent != 0 ? 1 : 0;
@@ -114,16 +108,14 @@ std::unique_ptr<CTranspImage> CTranspImage::FromBlock(IObjectHost* pView, const 
                                                       POINT pt, int nPage) {
     DEF_TRY
     auto obj = std::make_unique<CTranspImage>(pView, nPage);
-    if (obj->Create(block, pt.x, pt.y))
-        return obj;
+    if (obj->Create(block, pt.x, pt.y)) return obj;
     DEF_CATCH
     return nullptr;
 }
 
 BOOL CTranspImage::Rotate(int nAngle) {
     DEF_TRY
-    if (!m_bitmap.IsAllocated())
-        return FALSE;
+    if (!m_bitmap.IsAllocated()) return FALSE;
     RECT rcOld;
     GetRepaintRect(&rcOld);
     // Text units per pixel, kept across the turn.
@@ -134,8 +126,7 @@ BOOL CTranspImage::Rotate(int nAngle) {
 
     AddBitmapToCurrentUndoItem();
     // A failed rotation leaves the bitmap as it was.
-    if (m_bitmap.Rotate(nAngle, ROTATE_RESIZE, 0xFFFFFF) != SUCCESS)
-        return FALSE;
+    if (m_bitmap.Rotate(nAngle, ROTATE_RESIZE, 0xFFFFFF) != SUCCESS) return FALSE;
 
     const auto clamp = [](std::int64_t v) {
         return LONG(std::clamp<std::int64_t>(v, INT_MIN, INT_MAX));
@@ -154,8 +145,7 @@ BOOL CTranspImage::Rotate(int nAngle) {
 
 BOOL CTranspImage::GetBitmap(LBitmapBase& bitmap) const {
     DEF_TRY
-    if (!m_bitmap.IsAllocated())
-        return FALSE;
+    if (!m_bitmap.IsAllocated()) return FALSE;
     return bitmap.Copy(m_bitmap) == SUCCESS;
     DEF_CATCH
     return FALSE;
@@ -163,8 +153,7 @@ BOOL CTranspImage::GetBitmap(LBitmapBase& bitmap) const {
 
 void CTranspImage::SetTransparent(int bTransparent) {
     DEF_TRY
-    if ((m_bTransparent != 0) == (bTransparent != 0))
-        return;
+    if ((m_bTransparent != 0) == (bTransparent != 0)) return;
     m_bTransparent = bTransparent != 0 ? 1 : 0;
     SetModified();
     Repaint();
@@ -173,11 +162,9 @@ void CTranspImage::SetTransparent(int bTransparent) {
 
 void CTranspImage::AddBitmapToCurrentUndoItem() {
     DEF_TRY
-    if (m_nUndoPos < 0 || m_nUndoPos >= int(m_undoList.size()) || !m_bitmap.IsAllocated())
-        return;
+    if (m_nUndoPos < 0 || m_nUndoPos >= int(m_undoList.size()) || !m_bitmap.IsAllocated()) return;
     auto* state = static_cast<IMAGEUNDOSTATE*>(m_undoList[std::size_t(m_nUndoPos)].get());
-    if (state)
-        state->bitmap = std::make_shared<const LMyBitmap>(m_bitmap);
+    if (state) state->bitmap = std::make_shared<const LMyBitmap>(m_bitmap);
     DEF_CATCH
 }
 
@@ -197,19 +184,16 @@ UndoState CTranspImage::GetUndoState() const {
 
 void CTranspImage::SetUndoState(const void* pState) {
     DEF_TRY
-    if (!pState)
-        return;
+    if (!pState) return;
     const auto* s = static_cast<const IMAGEUNDOSTATE*>(pState);
     CTranspGraphClass::SetUndoState(&s->graph);
-    if (s->bitmap && s->bitmap->IsAllocated())
-        m_bitmap.Copy(*s->bitmap);
+    if (s->bitmap && s->bitmap->IsAllocated()) m_bitmap.Copy(*s->bitmap);
     DEF_CATCH
 }
 
 void CTranspImage::Draw(CDC* pDC, BOOL bPrinting, const POINT* pDpi) {
     DEF_TRY
-    if (!pDC)
-        return;
+    if (!pDC) return;
     RECT rc = m_rect;
     UnitToDevice(rc, pDC, bPrinting, pDpi);
     NormalizeRect(rc);
@@ -222,8 +206,7 @@ void CTranspImage::Draw(CDC* pDC, BOOL bPrinting, const POINT* pDpi) {
                         m_bTransparent ? SRCAND : SRCCOPY);
         pDC->RestoreDC(saved);
     }
-    if (!bPrinting)
-        DrawMarks(pDC, rc, TRUE);
+    if (!bPrinting) DrawMarks(pDC, rc, TRUE);
     DEF_CATCH
 }
 
@@ -237,41 +220,33 @@ QByteArray CTranspImage::GetObData() const {
 
 std::unique_ptr<QMimeData> CTranspImage::MakeMimeData() const {
     const QByteArray block = GetObData();
-    if (block.isEmpty())
-        return nullptr;
+    if (block.isEmpty()) return nullptr;
     auto data = std::make_unique<QMimeData>();
     data->setData(QString::fromLatin1(OBJECT_CLIPBOARD_MIME), block);
     const QByteArray dib = m_bitmap.ConvertToDIB();
-    if (!dib.isEmpty())
-        data->setData(brellin::imaging::DibMimeType(), dib);
+    if (!dib.isEmpty()) data->setData(brellin::imaging::DibMimeType(), dib);
     data->setImageData(m_bitmap.ToQImage());
     return data;
 }
 
 void CTranspImage::BeginDrag() {
     DEF_TRY
-    if (!m_pView)
-        return;
+    if (!m_pView) return;
     std::unique_ptr<QMimeData> data = MakeMimeData();
-    if (data)
-        m_pView->DoDragDrop(std::move(data), DROPEFFECT_COPY);
+    if (data) m_pView->DoDragDrop(std::move(data), DROPEFFECT_COPY);
     DEF_CATCH
 }
 
 void CTranspImage::CopyToClipboard() {
     DEF_TRY
-    if (!CanCopy() || g_nObjectClipboardFormat == 0)
-        return;
+    if (!CanCopy() || g_nObjectClipboardFormat == 0) return;
     // Without a windowed application there is no clipboard to open.
-    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        return;
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
     QClipboard* clipboard = QGuiApplication::clipboard();
-    if (!clipboard)
-        return;
+    if (!clipboard) return;
     // One hand-over, so that the block and the standard bitmap are on the clipboard together.
     std::unique_ptr<QMimeData> data = MakeMimeData();
-    if (data)
-        clipboard->setMimeData(data.release());
+    if (data) clipboard->setMimeData(data.release());
     DEF_CATCH
 }
 
@@ -306,8 +281,7 @@ void CTranspImage::SerializeRecord(CArchive& ar) {
     RECT rc = dpi.Store(m_rect);
     std::int32_t page = m_nPage, transparent = m_bTransparent;
     const auto readInt = [&](LONG offset, std::int32_t& value) {
-        if (reader.HasField(offset, 4))
-            f >> value;
+        if (reader.HasField(offset, 4)) f >> value;
     };
     readInt(16, rc.left);
     readInt(20, rc.top);
@@ -316,8 +290,7 @@ void CTranspImage::SerializeRecord(CArchive& ar) {
     readInt(32, page);
     readInt(36, transparent);
     // The first structure had no flag: its pictures were all transparent.
-    if (reader.GetVersion() < 2)
-        transparent = 1;
+    if (reader.GetVersion() < 2) transparent = 1;
 
     reader.CheckVariableCount(1, 4);
     CArchive& v = reader.Archive();
