@@ -1,8 +1,17 @@
 #include "app/LumidorApp.h"
+#include "document/DocumentBatch.h"
+#include "document/DocManager.h"
 #include "frame/MainFrame.h"
 
 int main(int argc, char* argv[]) {
     CLumidorApp app(argc, argv);
-    app.SetMainFrameFactory([] { return new CMainFrame; });
+    RegisterDocumentBatchCommands();
+    CDocManager documents;
+    app.SetDocumentManager(&documents);
+    app.SetMainFrameFactory([&documents] {
+        auto* frame = new CMainFrame;
+        frame->AttachDocumentManager(&documents);
+        return frame;
+    });
     return app.Run();
 }

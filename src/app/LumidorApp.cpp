@@ -1,6 +1,7 @@
 #include "app/LumidorApp.h"
 
 #include "app/ProfileRecords.h"
+#include "app/Resource.h"
 #include "app/SingleInstance.h"
 #include "app/TipDlg.h"
 #include "app/Utils.h"
@@ -14,6 +15,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/ResourceModule.h"
 #include "platform/SettingsStore.h"
+#include "platform/imaging/MyBitmap.h"
 
 #include <QApplication>
 #include <QFile>
@@ -235,7 +237,7 @@ bool CLumidorApp::ProcessShellCommand(const CCommandLineInfo& info) {
 CLumidorDoc* CLumidorApp::OpenDocumentFile(const QString& path, int copyFlag) {
     DEF_TRY
     if (!m_pDocManager) {
-        ErrorBox(QStringLiteral("%1\nThis file cannot be opened.").arg(path));
+        ErrorBox(LoadResString(IDS_CANNOT_OPEN_DOC).arg(path));
         return nullptr;
     }
     QString target = path;
@@ -266,6 +268,10 @@ void CLumidorApp::CreateDocFromTemplate(const QString& path) {
 
 void CLumidorApp::CreateDocFromImage(const QString& path, bool detached) {
     DEF_TRY
+    if (ExtractFileExt(path).toLower() == QStringLiteral("emf")) {
+        CreateDocFromEMF(path);
+        return;
+    }
     m_newDocSource = NewDocSource{};
     m_newDocSource.nKind = detached ? NDS_IMAGE_FILE_DETACHED : NDS_IMAGE_FILE;
     m_newDocSource.strImagePath = path;
@@ -273,6 +279,49 @@ void CLumidorApp::CreateDocFromImage(const QString& path, bool detached) {
         m_pDocManager->RunNewDocumentPath();
     DeleteAutoCreatedDocs();
     DEF_CATCH
+}
+
+void CLumidorApp::CreateDocFromEMF(const QString& path) {
+    DEF_TRY
+    LMyBitmap bitmap;
+    const int rc = LMyBitmap::LoadEMF(bitmap, path);
+    if (rc != SUCCESS) {
+        if (rc != ERROR_USER_ABORT)
+            ErrorBox(GetImagingErrorText(rc));
+        return;
+    }
+    CreateDocFromBitmap(&bitmap, nullptr);
+    DEF_CATCH
+}
+
+void CLumidorApp::CreateDocFromBitmap(LBitmapBase* pBitmap, const POINT* pPos) {
+    DEF_TRY
+    // The title and page name were set by the caller for this request.
+    m_newDocSource.nKind = NDS_BITMAP;
+    m_newDocSource.pBitmap = pBitmap;
+    m_newDocSource.ptImagePos = pPos ? *pPos : POINT{};
+    if (m_pDocManager)
+        m_pDocManager->RunNewDocumentPath();
+    // Nothing of this request may reach the next document.
+    m_newDocSource = NewDocSource{};
+    DeleteAutoCreatedDocs();
+    DEF_CATCH
+    m_newDocSource = NewDocSource{};
+}
+
+void CLumidorApp::CreateDocFromBitmapList(LBitmapList* pList, const QString* pTitle) {
+    DEF_TRY
+    m_newDocSource = NewDocSource{};
+    m_newDocSource.nKind = NDS_BITMAP_LIST;
+    m_newDocSource.pBitmapList = pList;
+    m_newDocSource.pListTitle = pTitle;
+    if (m_pDocManager)
+        m_pDocManager->RunNewDocumentPath();
+    m_newDocSource.pListTitle = nullptr;
+    m_newDocSource.pBitmapList = nullptr;
+    DeleteAutoCreatedDocs();
+    DEF_CATCH
+    m_newDocSource = NewDocSource{};
 }
 
 void CLumidorApp::CreateEmptyDoc(BOOL autoCreated) {
@@ -291,6 +340,13 @@ void CLumidorApp::DeleteAutoCreatedDocs() {
     DEF_TRY
     if (m_pDocManager)
         m_pDocManager->DeleteAutoCreatedDocs();
+    DEF_CATCH
+}
+
+void CLumidorApp::GetDocumentsList(QList<CLumidorDoc*>& list) const {
+    DEF_TRY
+    if (m_pDocManager)
+        m_pDocManager->GetDocumentsList(list);
     DEF_CATCH
 }
 

@@ -7,6 +7,7 @@
 #include "app/NewDocSource.h"
 #include "app/PrinterSettings.h"
 
+#include <QList>
 #include <QString>
 #include <functional>
 #include <map>
@@ -16,6 +17,8 @@ class QApplication;
 class QMainWindow;
 class CLumidorDoc;
 class CSingleInstance;
+class LBitmapBase;
+class LBitmapList;
 
 // What the document layer gives the application: the template role of the windowing toolkit.
 class IDocumentManager {
@@ -27,6 +30,8 @@ public:
     virtual CLumidorDoc* RunNewDocumentPath() = 0;
     // Closes every auto-created document that is empty and not modified.
     virtual void DeleteAutoCreatedDocs() = 0;
+    // Appends every open document, in the order they were opened.
+    virtual void GetDocumentsList(QList<CLumidorDoc*>& list) const = 0;
 };
 
 class CLumidorApp {
@@ -57,8 +62,14 @@ public:
     CLumidorDoc* OpenDocumentFile(const QString& path, int copyFlag);
     void CreateDocFromTemplate(const QString& path);
     void CreateDocFromImage(const QString& path, bool detached);
+    void CreateDocFromEMF(const QString& path);
+    // The caller may set m_newDocSource.strTitle and strPageName first; the document takes them
+    // over and they are cleared afterwards.
+    void CreateDocFromBitmap(LBitmapBase* pBitmap, const POINT* pPos = nullptr);
+    void CreateDocFromBitmapList(LBitmapList* pList, const QString* pTitle = nullptr);
     void CreateEmptyDoc(BOOL autoCreated);
     void DeleteAutoCreatedDocs();
+    void GetDocumentsList(QList<CLumidorDoc*>& list) const;
     QString GetTemplateDir() const;
 
     void UpdatePrinterSettings();

@@ -50,6 +50,7 @@ enum FrameOptionField : int {
     OPT_EMPTY_DOC_AT_START = 12,
     OPT_TEMPLATES_AT_START = 13,
     OPT_ASK_BEFORE_CLOSE = 17,
+    OPT_PAGE_FRAME = 18,
 };
 enum CaptureOptionField : int { CAPOPT_MULTIPLE_AT_START = 8 };
 

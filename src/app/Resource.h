@@ -52,3 +52,21 @@
 #define IDS_MENU_FILE 300
 #define IDS_MENU_EXIT 301
 #define IDS_FOLDER_STATUS 302
+
+// Documents and page images
+#define IDS_BIG_IMAGE 400
+#define IDS_UNSUPPORTED_FORMAT 401
+#define IDS_CROP_FAILED 402
+#define IDS_REPLACE_IMAGE 403
+#define IDS_DELETE_IMAGE 404
+#define IDS_REVERT_IMAGE 405
+#define IDS_RENAME_CAPTION 406
+#define IDS_RENAME_PROMPT 407
+#define IDS_RESOLUTION_CAPTION 408
+#define IDS_RESOLUTION_PROMPT 409
+#define IDS_FILTER_LOADIMAGE_1 410
+#define IDS_FILTER_LOADIMAGE_2 411
+#define IDS_DOCWND_TEXT 412
+#define IDS_CANNOT_OPEN_DOC 413
+// The page resolution dialog's refusal of a number that is not whole or is 0
+#define IDS_RESOLUTION_INVALID 61490

@@ -86,7 +86,7 @@ void CEraseList::Serialize(CArchive& ar, int nPage) {
         std::int32_t v[5];
         for (std::int32_t& x : v)
             ar >> x;
-        e = _ERASERECT{v[0], v[1], v[2], v[3], v[4] ? 1 : 0};
+        e = _ERASERECT{v[0], v[1], v[2], v[3], v[4]};
     }
     // Only a whole list replaces the old one.
     RemoveAll();

@@ -46,6 +46,7 @@ QString GetMessageCaption() { return Caption(); }
 
 void ErrorBox(const QString& text) { Box(text, MsgIcon::Exclamation, MsgButtons::Ok, IDOK); }
 void ErrorBox(UINT id) { ErrorBox(LoadResString(id)); }
+void WarningBox(const QString& text) { Box(text, MsgIcon::Exclamation, MsgButtons::Ok, IDOK); }
 void WarningBox(UINT id) { Box(LoadResString(id), MsgIcon::Exclamation, MsgButtons::Ok, IDOK); }
 void InformationBox(const QString& text) {
     Box(text, MsgIcon::Information, MsgButtons::Ok, IDOK);

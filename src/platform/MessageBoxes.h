@@ -50,6 +50,7 @@ QString GetMessageCaption();
 
 void ErrorBox(const QString& text);
 void ErrorBox(UINT stringId);
+void WarningBox(const QString& text);
 void WarningBox(UINT stringId);
 void InformationBox(const QString& text);
 void InformationBox(UINT stringId);

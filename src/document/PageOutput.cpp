@@ -1,0 +1,72 @@
+#include "document/PageOutput.h"
+
+#include "app/Utils.h"
+#include "document/LumidorDoc.h"
+#include "objects/TranspBaseClass.h"
+#include "platform/DC.h"
+#include "platform/Guard.h"
+#include "platform/imaging/BitmapBase.h"
+
+#include <QPainter>
+#include <algorithm>
+
+void DrawOnImagePage(CDC* pDC, const CLumidorDoc& doc, int nPage) {
+    DEF_TRY
+    const _PAGEINFO* p = doc.GetPageInfo(nPage);
+    if (!pDC || !pDC->IsValid() || !p)
+        return;
+    const int saved = pDC->SaveDC();
+    const SIZE canvas = doc.GetCanvasSize(nPage);
+    const RECT rcPage{0, 0, canvas.cx, canvas.cy};
+    pDC->FillSolidRect(rcPage, RGB(255, 255, 255));
+    const POINT res = doc.GetPageResolution(nPage);
+    if (p->m_Bitmap.IsAllocated()) {
+        // The image position in page pixels; a negative position cuts the image's left or top
+        // part off instead of placing it outside the page.
+        const POINT pos{RoundHalfUp(double(p->m_ptImagePos.x) * res.x * doc.m_dUnitScale),
+                        RoundHalfUp(double(p->m_ptImagePos.y) * res.y * doc.m_dUnitScale)};
+        const LONG w = p->m_Bitmap.GetWidth(), h = p->m_Bitmap.GetHeight();
+        const RECT src{std::max(0, -pos.x), std::max(0, -pos.y), w, h};
+        const RECT dst{std::max(0, pos.x), std::max(0, pos.y),
+                       std::max(0, pos.x) + (src.right - src.left),
+                       std::max(0, pos.y) + (src.bottom - src.top)};
+        if (!src.IsRectEmpty()) {
+            pDC->SetStretchBltMode(COLORONCOLOR);
+            pDC->StretchBlt(dst, p->m_Bitmap.GetImage(), src, SRCCOPY);
+        }
+        for (const QRect& r : p->m_EraseList.GetRegion())
+            pDC->FillSolidRect(RECT{r.left(), r.top(), r.right() + 1, r.bottom() + 1},
+                               RGB(255, 255, 255));
+    }
+    for (const auto& o : p->m_ObjectsList)
+        o->Draw(pDC, TRUE, &res);
+    pDC->RestoreDC(saved);
+    DEF_CATCH
+}
+
+int GetPageAsBitmap(const CLumidorDoc& doc, int nPage, LBitmapBase& out) {
+    DEF_TRY
+    const SIZE canvas = doc.GetCanvasSize(nPage);
+    if (!doc.GetPageInfo(nPage) || canvas.cx <= 0 || canvas.cy <= 0)
+        return ERROR_INV_PARAMETER;
+    QImage image = brellin::imaging::AllocateImage(canvas.cx, canvas.cy, 24);
+    if (image.isNull())
+        return brellin::imaging::FitsLimit(canvas.cx, canvas.cy, 24) ? ERROR_NO_MEMORY
+                                                                     : ERROR_IMAGE_TOO_LARGE;
+    const POINT res = doc.GetPageResolution(nPage);
+    {
+        CDC dc(&image);
+        dc.SetLogPixelsOverride(res.x, res.y);
+        DrawOnImagePage(&dc, doc, nPage);
+    }
+    LBitmapBase bitmap;
+    const int rc = bitmap.SetImage(image, 24);
+    if (rc != SUCCESS)
+        return rc;
+    bitmap.SetXResolution(res.x);
+    bitmap.SetYResolution(res.y);
+    out.TakePixels(bitmap);
+    return SUCCESS;
+    DEF_CATCH
+    return ERROR_INTERNAL;
+}

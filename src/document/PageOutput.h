@@ -1,0 +1,18 @@
+#pragma once
+// The output rendering of a page, shared by cropping, export and printing as an image: no window
+// takes part. The page is drawn in page pixels at scale 1: a white canvas, the page image at its
+// position with its erased region filled white, then every object of the page in list order drawn
+// for output (no selection or focus marks).
+
+#include "platform/WinTypes.h"
+
+class CDC;
+class CLumidorDoc;
+class LBitmapBase;
+
+// Draws page nPage into pDC, whose logical units are the page's pixels.
+void DrawOnImagePage(CDC* pDC, const CLumidorDoc& doc, int nPage);
+
+// The page as drawn for output, in a new 24-bit bitmap of the page's canvas size at the page's
+// resolution; an imaging result code (ERROR_INV_PARAMETER for a page without canvas).
+int GetPageAsBitmap(const CLumidorDoc& doc, int nPage, LBitmapBase& out);
