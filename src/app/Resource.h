@@ -70,3 +70,27 @@
 #define IDS_CANNOT_OPEN_DOC 413
 // The page resolution dialog's refusal of a number that is not whole or is 0
 #define IDS_RESOLUTION_INVALID 61490
+
+// Document file: load and save messages, file dialogs, the what-to-save dialog, batch commands
+#define IDS_DOC_WRONG_FORMAT 500
+#define IDS_DOC_OLD_VERSION 501
+#define IDS_DOC_NEWER_VERSION 502
+#define IDS_DOC_PAGE_MISMATCH 503
+#define IDS_DOC_SAVE_CHANGES 504
+#define IDS_DOC_IMAGE_MISSING 505
+#define IDS_DOC_BAD_PAGE_IMAGE 506
+#define IDS_DOC_READ_EOF 507
+#define IDS_DOC_OPEN_FAILED 508
+#define IDS_DOC_SAVE_FAILED 509
+#define IDS_DOC_TOO_MANY_PAGES 510
+#define IDS_DOC_SAVE_BAD_EXT 511
+#define IDS_FILTER_DOCUMENT 512
+#define IDS_FILTER_ALL_FILES 513
+#define IDS_FILTER_DRAFT 514
+#define IDS_FILTER_SAVE_TEMPLATE 515
+#define IDS_FILTER_EXCHANGE 516
+#define IDS_WHATSAVE_CAPTION 517
+#define IDS_WHATSAVE_PROMPT 518
+#define IDS_WHATSAVE_WITH_IMAGE 519
+#define IDS_WHATSAVE_WITHOUT_IMAGE 520
+#define IDS_BATCH_CANNOT_OPEN 521

@@ -1,0 +1,475 @@
+// The document file of CLumidorDoc: storing, loading (the record stream of versions 3 to 6 and
+// the archived text boxes of version 2), the page-image record, merging, and the save, open and
+// close flows.
+//
+//   header       48 bytes (DocFileFormat.h)
+//   kind 8       the page-image record, when a page has an image and images are saved
+//   per page     its object records in list order (kind code, then the object's own record),
+//                then kind 12 with the page's erase list when it holds rectangles
+//   kind 0       the end
+//
+// Loading distrusts every number: counts and lengths are checked against what the file has left
+// before anything is allocated or looped over, and any fault fails the load with the program's
+// message or the toolkit's report.
+
+#include "document/DocFile.h"
+
+#include "app/LumidorApp.h"
+#include "app/ProfileRecords.h"
+#include "app/Resource.h"
+#include "app/Utils.h"
+#include "document/DocFileFormat.h"
+#include "document/LumidorDoc.h"
+#include "document/PageImageCodec.h"
+#include "document/TransparentEdit.h"
+#include "document/WhatSaveDialog.h"
+#include "objects/ObjectFactory.h"
+#include "objects/RecordFrame.h"
+#include "objects/TranspText.h"
+#include "platform/Archive.h"
+#include "platform/DataPaths.h"
+#include "platform/DialogService.h"
+#include "platform/Guard.h"
+#include "platform/MessageBoxes.h"
+#include "platform/ResourceModule.h"
+#include "platform/SettingsStore.h"
+#include "platform/imaging/ImagingTypes.h"
+
+#include <QBuffer>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileDevice>
+#include <QFileInfo>
+#include <QLocale>
+#include <QSaveFile>
+#include <QVariant>
+#include <climits>
+#include <cmath>
+
+namespace {
+
+const char kArchiveNameProperty[] = "brellinArchiveFileName";
+
+// Shows a message (when there is one) and fails the load or save with the program's refusal,
+// which the toolkit's report leaves unsaid.
+[[noreturn]] void Refuse(const QString& message = {}, const QString& what = {}) {
+    if (!message.isEmpty())
+        ErrorBox(message);
+    AfxThrowArchiveException(CArchiveException::programRefusal, what);
+}
+
+// An archive over the L bytes of one record, so that nothing its reader does can reach past the
+// record.
+class CRecordArchive {
+public:
+    CRecordArchive(CArchive& ar, LONG nLength) : m_bytes(ar.ReadBytes(nLength)), m_buf(&m_bytes) {
+        m_buf.open(QIODevice::ReadOnly);
+        // Readers of the record judge names by the document file's.
+        SetArchiveFileName(&m_buf, GetArchiveFileName(ar));
+    }
+    CArchive& Archive() { return m_ar; }
+
+private:
+    QByteArray m_bytes;
+    QBuffer m_buf;
+    CArchive m_ar{&m_buf, CArchive::load};
+};
+
+// The record's length as the stream gives it; a negative one or one longer than the file is
+// refused.
+LONG ReadRecordLength(CArchive& ar) {
+    LONG nLength = 0;
+    ar >> nLength;
+    ar.CheckCount(nLength);
+    return nLength;
+}
+
+QString FileNameForMessage(const QString& path) { return QDir::toNativeSeparators(path); }
+
+} // namespace
+
+// ---- Archive names and the toolkit's open -----------------------------------------------------
+
+QString GetArchiveFileName(const CArchive& ar) {
+    QIODevice* device = ar.GetDevice();
+    if (!device)
+        return {};
+    const QVariant given = device->property(kArchiveNameProperty);
+    if (given.isValid())
+        return given.toString();
+    if (auto* file = qobject_cast<QFileDevice*>(device))
+        return file->fileName();
+    return {};
+}
+
+void SetArchiveFileName(QIODevice* device, const QString& name) {
+    if (device)
+        device->setProperty(kArchiveNameProperty, name);
+}
+
+bool ReadDocumentFile(CLumidorDoc& doc, const QString& path) {
+    DEF_TRY
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        const CArchiveException e(CArchiveException::genericException, file.errorString());
+        doc.ReportSaveLoadException(path, &e, FALSE);
+        return false;
+    }
+    CArchive ar(&file, CArchive::load);
+    try {
+        doc.Serialize(ar);
+        return true;
+    } catch (const CArchiveException& e) {
+        doc.ReportSaveLoadException(path, &e, FALSE);
+    } catch (...) {
+        doc.ReportSaveLoadException(path, nullptr, FALSE);
+    }
+    return false;
+    DEF_CATCH
+    return false;
+}
+
+QString AutoSaveFileName(const QString& folder, const QString& docName, const QDateTime& when) {
+    DEF_TRY
+    const QString date = when.date().toString(QStringLiteral("yyyy'-'MM'-'dd"));
+    const QTime t = when.time();
+    const QLocale locale = QLocale::system();
+    const int h12 = t.hour() % 12 == 0 ? 12 : t.hour() % 12;
+    QString time = QStringLiteral("%1-%2 %3")
+                       .arg(h12, 2, 10, QLatin1Char('0'))
+                       .arg(t.minute(), 2, 10, QLatin1Char('0'))
+                       .arg(t.hour() < 12 ? locale.amText() : locale.pmText());
+    // A locale without AM/PM markers writes the 24-hour form.
+    if (time.size() < 8)
+        time = t.toString(QStringLiteral("HH'-'mm"));
+    QString base = folder;
+    if (!base.isEmpty() && !base.endsWith(QLatin1Char('/')) && !base.endsWith(QLatin1Char('\\')))
+        base += QLatin1Char('/');
+    return base + QStringLiteral("%1 at %2 %3.brf").arg(date, time, docName);
+    DEF_CATCH
+    return {};
+}
+
+// ---- Serialize ---------------------------------------------------------------------------------
+
+void CLumidorDoc::Serialize(CArchive& ar) {
+    // Faults are raised to the open or save that runs it: they decide what the user sees.
+    if (ar.IsStoring())
+        StoringSerialize(ar);
+    else
+        LoadingSerialize(ar);
+}
+
+void CLumidorDoc::StoringSerialize(CArchive& ar) {
+    // 1. Only the file family's extensions are written.
+    if (!IsSavableDocPath(GetArchiveFileName(ar)))
+        Refuse();
+
+    // 2. The header.
+    _DOCFILEHEADER header;
+    header.dUnitScale = m_dUnitScale;
+    header.nOriginX = m_ptOrigin.x;
+    header.nOriginY = m_ptOrigin.y;
+    header.nOriginFlag = m_nOriginFlag;
+    header.nPageCount = m_nPageCount;
+    WriteDocHeader(ar, header);
+
+    // 3. The page images.
+    if (IsImageAvailable() && !m_bSaveWithoutImage) {
+        ar << DOCKIND_IMAGES;
+        SerializeImage(ar);
+        for (const auto& page : m_PagesList)
+            page->m_bImageModified = FALSE;
+    }
+
+    // 4. Page after page: its objects, then its erase list.
+    for (int nPage = 0; nPage < int(m_PagesList.size()); ++nPage) {
+        _PAGEINFO& page = *m_PagesList[std::size_t(nPage)];
+        page.m_FieldObjectsList.clear();
+        for (const auto& pObject : page.m_ObjectsList) {
+            const LONG nKind = GetStoredKind(pObject.get());
+            if (nKind == 0)
+                continue;
+            if (auto* pText = dynamic_cast<CTranspText*>(pObject.get())) {
+                pText->m_bSaveFields = m_bSaveFields;
+                if (pText->m_bFormField) {
+                    page.m_FieldObjectsList.push_back(pText);
+                } else if (pText->IsEmpty()) {
+                    pText->m_bSaveFields = FALSE;
+                    continue;
+                }
+            }
+            ar << nKind;
+            pObject->Serialize(ar);
+        }
+        if (!page.m_EraseList.IsEmpty()) {
+            ar << DOCKIND_ERASE;
+            page.m_EraseList.Serialize(ar, nPage);
+        }
+    }
+
+    // 5. The end.
+    ar << DOCKIND_END;
+}
+
+void CLumidorDoc::LoadingSerialize(CArchive& ar) {
+    // 1. The roles that are read; a draft marks the document.
+    const QString path = GetArchiveFileName(ar);
+    if (!IsLoadableDocPath(path))
+        Refuse();
+    m_bDraft = HasDocExtension(path, DocExtRole::Draft) ? TRUE : FALSE;
+
+    // 2. The header.
+    _DOCFILEHEADER header;
+    try {
+        ReadDocHeader(ar, header);
+    } catch (const CArchiveException&) {
+        // Less than a header is no document at all.
+        Refuse(LoadResString(IDS_DOC_WRONG_FORMAT));
+    }
+    if (!IsDocTag(header))
+        Refuse(LoadResString(IDS_DOC_WRONG_FORMAT));
+
+    // The version decides before anything is taken over.
+    if (header.nVersion >= DOC_VERSION_NEWER)
+        Refuse(LoadResString(IDS_DOC_NEWER_VERSION).arg(header.nVersion));
+    if (header.nVersion != DOC_VERSION_TEXTBOXES &&
+        (header.nVersion < DOC_VERSION_OLDEST_STREAM || header.nVersion > DOC_VERSION))
+        Refuse(LoadResString(IDS_DOC_OLD_VERSION));
+    // A unit scale that is no length would turn every position into nonsense.
+    if (!IsValidUnitScale(header.dUnitScale))
+        Refuse(LoadResString(IDS_DOC_WRONG_FORMAT));
+
+    // 3. Document-wide values.
+    m_dUnitScale = header.dUnitScale;
+    m_ptOrigin = POINT{header.nOriginX, header.nOriginY};
+    m_nOriginFlag = header.nOriginFlag;
+
+    // 4. Pages.
+    const LONG nPageCount = header.nPageCount;
+    if (nPageCount < 0)
+        Refuse(LoadResString(IDS_DOC_WRONG_FORMAT));
+    if (m_bMerging) {
+        if (nPageCount == 0 || nPageCount == 1)
+            m_bMergePageByPage = FALSE;
+        else if (nPageCount == m_nPageCount)
+            m_bMergePageByPage = TRUE;
+        else
+            Refuse(LoadResString(IDS_DOC_PAGE_MISMATCH));
+    } else {
+        if (nPageCount > MAX_DOC_PAGES)
+            Refuse(LoadResString(IDS_DOC_TOO_MANY_PAGES).arg(nPageCount));
+        const int nPages = std::max<LONG>(nPageCount, 1);
+        while (int(m_PagesList.size()) < nPages)
+            m_PagesList.push_back(std::make_unique<_PAGEINFO>());
+        m_nPageCount = int(m_PagesList.size());
+    }
+
+    // 5. The body of the version.
+    if (header.nVersion == DOC_VERSION_TEXTBOXES) {
+        // LoadingSerialize2 needs the header's image position: it is read back from the archive
+        // position, which is just after the header.
+        LoadingSerialize2(ar);
+        return;
+    }
+
+    // 6. The record stream.
+    m_bImageRecordSeen = FALSE;
+    for (;;) {
+        LONG nKind = 0;
+        ar >> nKind;
+        if (nKind == DOCKIND_END)
+            break;
+        if (std::unique_ptr<CTranspBaseClass> pObject = CreateObjectForKind(nKind, nullptr, 0)) {
+            // The object reads its own length and record.
+            pObject->Serialize(ar);
+            auto* pText = dynamic_cast<CTranspText*>(pObject.get());
+            if (pText && pText->m_bFormField) {
+                if (AddObjectToList(std::move(pObject)))
+                    AddFieldObjectToList(pText);
+            } else if (pText && pText->IsEmpty()) {
+                // An empty text that is no field holds nothing: it is dropped.
+            } else {
+                AddObjectToList(std::move(pObject));
+            }
+            continue;
+        }
+        const LONG nLength = ReadRecordLength(ar);
+        CRecordArchive record(ar, nLength);
+        switch (nKind) {
+        case DOCKIND_IMAGES:
+            if (m_bMerging) {
+                const QString strImagePath = m_strImagePath;
+                SerializeImage(record.Archive());
+                m_strImagePath = strImagePath;
+            } else {
+                SerializeImage(record.Archive());
+                m_bImageRecordSeen = TRUE;
+            }
+            break;
+        case DOCKIND_ERASE_PAGE0:
+        case DOCKIND_ERASE: {
+            LONG nPage = 0;
+            if (nKind == DOCKIND_ERASE)
+                record.Archive() >> nPage;
+            // The list of a page the document does not have has nowhere to go.
+            if (CEraseList* pList = GetErasedList(nPage))
+                pList->Serialize(record.Archive(), nPage);
+            break;
+        }
+        default:
+            // A kind this program does not know: its L bytes are passed over.
+            break;
+        }
+    }
+
+    // 7. Files before version 6 link their image.
+    if (header.nVersion < DOC_VERSION && m_bImageRecordSeen) {
+        if (!FileExists(m_strImagePath))
+            Refuse(LoadResString(IDS_DOC_IMAGE_MISSING).arg(FileNameForMessage(m_strImagePath)),
+                   m_strImagePath);
+        if (!OpenImage(m_strImagePath))
+            Refuse({}, m_strImagePath);
+    }
+}
+
+void CLumidorDoc::LoadingSerialize2(CArchive& ar) {
+    const QString path = GetArchiveFileName(ar);
+    // The header is read again for its image position: only this version has one.
+    const qint64 nBody = ar.GetPosition();
+    ar.Seek(nBody - DOC_HEADER_SIZE);
+    _DOCFILEHEADER header;
+    ReadDocHeader(ar, header);
+
+    const QByteArray imageName = ar.ReadCString();
+    CEditArchiveReader reader(ar);
+    for (;;) {
+        LONG nMarker = 0;
+        ar >> nMarker;
+        if (nMarker == 0)
+            break;
+        if (nMarker != 1)
+            continue;
+        std::unique_ptr<CTransparentEdit> pEdit = reader.ReadObject();
+        if (!pEdit)
+            continue;
+        if (std::unique_ptr<CTranspBaseClass> pObject = pEdit->Convert())
+            AddObjectToList(std::move(pObject));
+    }
+
+    if (!m_bMerging) {
+        // The image lies beside the document; only its name is taken from the file, so that a
+        // stored path cannot point anywhere else.
+        const QString name = ExtractFileName(QString::fromLocal8Bit(imageName));
+        const QString imagePath = ExtractFilePath(path) + name;
+        if (name.isEmpty() || !FileExists(imagePath))
+            Refuse(LoadResString(IDS_DOC_IMAGE_MISSING).arg(FileNameForMessage(imagePath)), name);
+        if (!OpenImage(imagePath))
+            Refuse({}, name);
+    }
+
+    const POINT res = GetPageResolution(0);
+    SetPageImagePos(0, RoundHalfUp(double(res.x) * header.nImageX * m_dUnitScale),
+                    RoundHalfUp(double(res.y) * header.nImageY * m_dUnitScale));
+}
+
+// ---- The page-image record ---------------------------------------------------------------------
+
+void CLumidorDoc::SerializeImage(CArchive& ar) {
+    const CRecordDpi dpi;
+    if (ar.IsStoring()) {
+        std::vector<const LBitmapBase*> bitmaps;
+        bitmaps.reserve(m_PagesList.size());
+        for (const auto& page : m_PagesList)
+            bitmaps.push_back(page->m_Bitmap.IsAllocated() ? &page->m_Bitmap : nullptr);
+        std::vector<QByteArray> png;
+        const int rc = EncodePageImages(bitmaps, png);
+        if (rc != SUCCESS)
+            AfxThrowArchiveException(CArchiveException::genericException,
+                                     GetImagingErrorText(rc));
+        // L is known before anything is written, so the images go straight to the file.
+        qint64 nLength = 4 + IMAGE_HEADER_SIZE;
+        for (std::size_t i = 0; i < m_PagesList.size(); ++i)
+            nLength += 16 + 4 + m_PagesList[i]->m_strPageName.size() + 4 + png[i].size();
+        if (nLength > INT_MAX)
+            AfxThrowArchiveException(CArchiveException::genericException,
+                                     QStringLiteral("the page images are too large for one file"));
+        ar << LONG(nLength);
+        _IMAGEHEADER h;
+        h.nStorageVersion = IMAGE_STORAGE_PNG;
+        h.nPageCount = LONG(m_PagesList.size());
+        WriteImageHeader(ar, h);
+        for (std::size_t i = 0; i < m_PagesList.size(); ++i) {
+            const _PAGEINFO& page = *m_PagesList[i];
+            ar << dpi.StoreX(page.m_ptImagePos.x) << dpi.StoreY(page.m_ptImagePos.y);
+            ar << page.m_nCanvasWidth << page.m_nCanvasHeight;
+            WriteString(ar, page.m_strPageName);
+            ar << LONG(png[i].size());
+            ar.Write(png[i]);
+            // The encoded page is written: its memory goes back before the next one is written.
+            png[i] = QByteArray();
+        }
+        return;
+    }
+
+    _IMAGEHEADER h;
+    ReadImageHeader(ar, h);
+    const int nPages = int(std::clamp<LONG>(h.nPageCount, 0, m_nPageCount));
+    struct PageEntry {
+        POINT pos;
+        LONG cx = 0;
+        LONG cy = 0;
+        QByteArray name;
+    };
+    std::vector<PageEntry> entries(static_cast<std::size_t>(nPages));
+    std::vector<QByteArray> data(static_cast<std::size_t>(nPages));
+    for (int i = 0; i < nPages; ++i) {
+        PageEntry& e = entries[std::size_t(i)];
+        LONG x = 0, y = 0;
+        ar >> x >> y >> e.cx >> e.cy;
+        e.pos = POINT{dpi.LoadX(x), dpi.LoadY(y)};
+        ReadString(ar, e.name);
+        if (h.nStorageVersion > IMAGE_STORAGE_LINKED) {
+            LONG n = 0;
+            ar >> n;
+            data[std::size_t(i)] = ar.ReadBytes(n);
+        }
+    }
+    QByteArray linkedPath;
+    if (h.nStorageVersion == IMAGE_STORAGE_LINKED)
+        ReadString(ar, linkedPath);
+
+    // Every image is decoded before the pages take anything over.
+    std::vector<LBitmapBase> decoded;
+    const int rc = DecodePageImages(data, decoded);
+    if (rc != SUCCESS) {
+        int nBad = 0;
+        while (nBad < nPages && (data[std::size_t(nBad)].isEmpty() ||
+                                 decoded[std::size_t(nBad)].IsAllocated()))
+            ++nBad;
+        Refuse(LoadResString(IDS_DOC_BAD_PAGE_IMAGE).arg(nBad + 1).arg(GetImagingErrorText(rc)));
+    }
+    data.clear();
+
+    for (int i = 0; i < nPages; ++i) {
+        _PAGEINFO& page = *m_PagesList[std::size_t(i)];
+        const PageEntry& e = entries[std::size_t(i)];
+        page.m_ptImagePos = e.pos;
+        SetCanvasSize(i, e.cx, e.cy);
+        page.m_strPageName = e.name;
+        m_bFrame = e.pos.x != 0 ? TRUE : FALSE;
+        if (decoded[std::size_t(i)].IsAllocated()) {
+            page.m_Bitmap.TakePixels(decoded[std::size_t(i)]);
+            page.m_bImageModified = FALSE;
+        }
+    }
+
+    if (h.nStorageVersion == IMAGE_STORAGE_LINKED) {
+        m_strImagePath = QString::fromLocal8Bit(linkedPath);
+        // A document moved with its image finds the image beside itself.
+        if (!FileExists(m_strImagePath))
+            m_strImagePath =
+                ExtractFilePath(GetArchiveFileName(ar)) + ExtractFileName(m_strImagePath);
+    }
+}

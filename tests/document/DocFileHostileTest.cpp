@@ -1,0 +1,139 @@
+// Files that are damaged or made to harm: each is a failed load with the program's message (or a
+// load that passes over what it does not know), never a crash, a hang or a huge allocation.
+
+#include "DocFileTestSupport.h"
+
+#include "app/Resource.h"
+#include "objects/TranspRectangle.h"
+#include "platform/ResourceModule.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+using namespace filetest;
+
+namespace {
+
+class DocFileHostile : public testing::Test {
+protected:
+    void SetUp() override {
+        LoadModule();
+        m_dir = TestTempDir();
+        m_sample = ReadFileBytes(SamplePath(QStringLiteral("sample.brf")));
+        ASSERT_FALSE(m_sample.isEmpty());
+    }
+    // Loads bytes as a document file; the messages shown are left in TestMessages().
+    bool Load(const QByteArray& bytes, CLumidorDoc& doc, const char* name = "h.brf") {
+        TestMessages().shown.clear();
+        const QString path = m_dir + QLatin1Char('/') + QLatin1String(name);
+        WriteFileBytes(path, bytes);
+        return OpenDoc(doc, path);
+    }
+    bool Load(const QByteArray& bytes) {
+        CLumidorDoc doc;
+        return Load(bytes, doc);
+    }
+    QString OnlyMessage() const {
+        return TestMessages().shown.size() == 1 ? TestMessages().shown[0].text : QString();
+    }
+    // The sample with its end record replaced by `tail` (and a new end).
+    QByteArray SampleWithTail(const QByteArray& tail) const {
+        return m_sample.left(m_sample.size() - 4) + tail + Bytes().I32(0).bytes();
+    }
+
+    QString m_dir;
+    QByteArray m_sample;
+};
+
+// Every cut of the sample is refused with a message.
+TEST_F(DocFileHostile, TruncatedFilesFailWithAMessage) {
+    for (qsizetype n = 0; n < m_sample.size(); n += (n < 200 ? 1 : 37)) {
+        SCOPED_TRACE(n);
+        CLumidorDoc doc;
+        EXPECT_FALSE(Load(m_sample.left(n), doc));
+        EXPECT_EQ(TestMessages().shown.size(), 1u);
+        EXPECT_EQ(doc.GetPageCount(), 1);
+    }
+}
+
+TEST_F(DocFileHostile, PageCounts) {
+    CLumidorDoc zero;
+    EXPECT_TRUE(Load(Bytes().DocHeader(6, 0).I32(0), zero));
+    EXPECT_EQ(zero.GetPageCount(), 1);
+
+    EXPECT_FALSE(Load(Bytes().DocHeader(6, 2000000000).I32(0)));
+    EXPECT_EQ(OnlyMessage(), LoadResString(IDS_DOC_TOO_MANY_PAGES).arg(2000000000));
+    EXPECT_FALSE(Load(Bytes().DocHeader(6, -3).I32(0)));
+    EXPECT_EQ(OnlyMessage(), LoadResString(IDS_DOC_WRONG_FORMAT));
+
+    // An image record that claims more pages than the document has reads only the document's.
+    Bytes image;
+    image.I32(40).I32s({40, 2, 0, 0, 1000000}).Zeros(20).I32s({0, 0, 5, 5}).Str("p").I32(0);
+    CLumidorDoc doc;
+    EXPECT_TRUE(Load(Bytes().DocHeader(6, 1).I32(8).I32(image.size()).Raw(image).I32(0), doc));
+    EXPECT_EQ(doc.GetPageCount(), 1);
+    EXPECT_EQ(doc.m_PagesList[0]->m_strPageName, QByteArray("p"));
+}
+
+TEST_F(DocFileHostile, PageImageThatDoesNotDecode) {
+    FileParts parts;
+    ASSERT_TRUE(SplitImagePayloads(m_sample, parts));
+    QByteArray bad = m_sample;
+    const qsizetype at = bad.indexOf(parts.png[1]);
+    ASSERT_GT(at, 0);
+    for (int i = 16; i < 40; ++i) // the image header chunk of page 2
+        bad[at + i] = char(0xEE);
+    EXPECT_FALSE(Load(bad));
+    EXPECT_TRUE(OnlyMessage().startsWith(LoadResString(IDS_DOC_BAD_PAGE_IMAGE).arg(2).left(20)))
+        << OnlyMessage().toStdString();
+}
+
+// Kinds this program does not know are passed over by their length; lengths that do not fit
+// are refused.
+TEST_F(DocFileHostile, UnknownKindsAreSkippedByTheirLength) {
+    CLumidorDoc reference, doc;
+    ASSERT_TRUE(Load(m_sample, reference));
+    ASSERT_TRUE(Load(SampleWithTail(Bytes().I32(77).I32(12).I32s({1, 2, 3}).I32(7).I32(0)), doc));
+    ExpectSameDocuments(reference, doc);
+
+    EXPECT_FALSE(Load(SampleWithTail(Bytes().I32(77).I32(-4))));
+    EXPECT_FALSE(Load(SampleWithTail(Bytes().I32(77).I32(1000000))));
+    EXPECT_EQ(OnlyMessage(),
+              LoadResString(IDS_DOC_READ_EOF).arg(QDir::toNativeSeparators(m_dir + "/h.brf")));
+}
+
+TEST_F(DocFileHostile, EraseListRecords) {
+    // A count the record cannot hold.
+    EXPECT_FALSE(Load(SampleWithTail(Bytes().I32(12).I32(12).I32s({0, 50000000, 0}))));
+    // A page the document does not have: the record is passed over.
+    CLumidorDoc doc;
+    EXPECT_TRUE(Load(SampleWithTail(Bytes().I32(12).I32(28).I32s({9, 1, 0, 0, 5, 5, 0})), doc));
+    // Kind 11 is the list of page 0 without a page index.
+    EXPECT_TRUE(Load(SampleWithTail(Bytes().I32(11).I32(24).I32s({1, 1, 2, 3, 4, 0})), doc));
+    EXPECT_EQ(doc.m_PagesList[0]->m_EraseList.GetRects().back(), (_ERASERECT{1, 2, 3, 4, 0}));
+}
+
+TEST_F(DocFileHostile, ImageHeaderAndObjectLengths) {
+    EXPECT_FALSE(Load(Bytes().DocHeader(6, 1).I32(8).I32(4).I32(-1).I32(0)));
+    EXPECT_FALSE(Load(Bytes().DocHeader(6, 1).I32(8).I32(8).I32(0x7FFFFFFF).I32(0).I32(0)));
+    // An object whose L runs past the file.
+    EXPECT_FALSE(Load(Bytes().DocHeader(6, 1).I32(3).I32(0x7FFFFFF0).I32(56).I32(0)));
+    // An object whose structure claims more than its record holds.
+    EXPECT_FALSE(Load(Bytes().DocHeader(6, 1).I32(3).I32(8).I32(5000).I32(5000).I32(0)));
+}
+
+TEST_F(DocFileHostile, MissingLinkedImages) {
+    CLumidorDoc v5;
+    EXPECT_FALSE(Load(BuildVersion5File("/nowhere/gone.png"), v5, "old.brf"));
+    EXPECT_EQ(OnlyMessage(), LoadResString(IDS_DOC_IMAGE_MISSING)
+                                 .arg(QDir::toNativeSeparators(m_dir + QStringLiteral("/gone.png"))));
+    CLumidorDoc v2;
+    EXPECT_FALSE(Load(BuildVersion2File("gone.png"), v2, "old2.brf"));
+    EXPECT_EQ(OnlyMessage(), LoadResString(IDS_DOC_IMAGE_MISSING)
+                                 .arg(QDir::toNativeSeparators(m_dir + QStringLiteral("/gone.png"))));
+    // A stored name cannot lead out of the document's folder.
+    CLumidorDoc up;
+    EXPECT_FALSE(Load(BuildVersion2File("../sample-v2.png"), up, "old3.brf"));
+}
+
+} // namespace
