@@ -68,6 +68,7 @@
 #define IDS_FILTER_LOADIMAGE_2 411
 #define IDS_DOCWND_TEXT 412
 #define IDS_CANNOT_OPEN_DOC 413
+#define IDS_ERASE_TOO_COMPLEX 414
 // The page resolution dialog's refusal of a number that is not whole or is 0
 #define IDS_RESOLUTION_INVALID 61490
 

@@ -1,7 +1,9 @@
 #include "document/EraseList.h"
 
+#include "app/Resource.h"
 #include "platform/Archive.h"
 #include "platform/Guard.h"
+#include "platform/ResourceModule.h"
 
 #include <algorithm>
 
@@ -11,6 +13,12 @@ namespace {
 constexpr LONG kCoordLimit = 1 << 29;
 
 LONG Clamp(LONG v) { return std::clamp(v, -kCoordLimit, kCoordLimit); }
+
+// Rebuilding a region costs about its number of rectangles at every change between erased and
+// restored records. A list made by hand stays far below this budget (50,000 records of
+// scribbling cost a few million); a list that would take many seconds is not a page's, and a file
+// holding one is refused rather than left to stall the program.
+constexpr qint64 kRebuildBudget = 200'000'000;
 } // namespace
 
 QRect CEraseList::ToQRect(const RECT& rect) {
@@ -19,16 +27,6 @@ QRect CEraseList::ToQRect(const RECT& rect) {
     const LONG t = Clamp(std::min(rect.top, rect.bottom));
     const LONG b = Clamp(std::max(rect.top, rect.bottom));
     return QRect(l, t, r - l, b - t);
-}
-
-void CEraseList::Apply(const _ERASERECT& record) {
-    const QRect r = ToQRect(RECT{record.left, record.top, record.right, record.bottom});
-    if (r.isEmpty())
-        return;
-    if (record.nRestore)
-        m_region -= r;
-    else
-        m_region += r;
 }
 
 BOOL CEraseList::AddErased(const RECT& rect) {
@@ -89,8 +87,59 @@ void CEraseList::Serialize(CArchive& ar, int nPage) {
         e = _ERASERECT{v[0], v[1], v[2], v[3], v[4]};
     }
     // Only a whole list replaces the old one.
-    RemoveAll();
+    std::vector<_ERASERECT> old = std::move(m_list);
+    const QRegion oldRegion = m_region;
     m_list = std::move(list);
-    for (const _ERASERECT& e : m_list)
-        Apply(e);
+    try {
+        Rebuild();
+    } catch (...) {
+        m_list = std::move(old);
+        m_region = oldRegion;
+        throw;
+    }
+}
+
+namespace {
+// The union of rectangles, merged pairwise in a balanced tree: each rectangle takes part in
+// log(n) merges instead of one merge with an ever larger region.
+QRegion UnionOf(std::vector<QRegion>& parts) {
+    if (parts.empty())
+        return {};
+    for (size_t step = 1; step < parts.size(); step *= 2)
+        for (size_t i = 0; i + step < parts.size(); i += 2 * step)
+            parts[i] = parts[i].united(parts[i + step]);
+    return parts.front();
+}
+} // namespace
+
+void CEraseList::Rebuild() {
+    // Replaying the records one by one costs the region's size for each record; consecutive
+    // records of the same kind are united first, which gives the same region:
+    // (R + a) + b = R + (a + b) and (R - a) - b = R - (a + b).
+    m_region = QRegion();
+    std::vector<QRegion> run;
+    bool restoring = false;
+    qint64 work = 0;
+    auto flush = [&] {
+        if (run.empty())
+            return;
+        work += m_region.rectCount() + qint64(run.size());
+        if (work > kRebuildBudget)
+            AfxThrowArchiveException(CArchiveException::genericException,
+                                     LoadResString(IDS_ERASE_TOO_COMPLEX));
+        const QRegion part = UnionOf(run);
+        m_region = restoring ? m_region.subtracted(part) : m_region.united(part);
+        run.clear();
+    };
+    for (const _ERASERECT& e : m_list) {
+        const bool restore = e.nRestore != 0;
+        if (restore != restoring) {
+            flush();
+            restoring = restore;
+        }
+        const QRect r = ToQRect(RECT{e.left, e.top, e.right, e.bottom});
+        if (!r.isEmpty())
+            run.emplace_back(r);
+    }
+    flush();
 }

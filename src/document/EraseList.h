@@ -50,7 +50,8 @@ public:
     static QRect ToQRect(const RECT& rect);
 
 private:
-    void Apply(const _ERASERECT& record);
+    // The region from the records, replayed in list order.
+    void Rebuild();
 
     std::vector<_ERASERECT> m_list;
     QRegion m_region;

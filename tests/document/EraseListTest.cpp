@@ -24,8 +24,8 @@ QByteArray Ints(std::initializer_list<std::int32_t> values) {
     return b;
 }
 
-// Loads the part after L and the page index.
-bool Load(CEraseList& list, const QByteArray& bytes) {
+// Loads the part after L and the page index; `message` receives the refusal's text.
+bool Load(CEraseList& list, const QByteArray& bytes, QString* message = nullptr) {
     QByteArray copy = bytes;
     QBuffer buffer(&copy);
     buffer.open(QIODevice::ReadOnly);
@@ -33,7 +33,9 @@ bool Load(CEraseList& list, const QByteArray& bytes) {
     try {
         list.Serialize(ar, 0);
         return true;
-    } catch (const CArchiveException&) {
+    } catch (const CArchiveException& e) {
+        if (message)
+            *message = e.Describe();
         return false;
     }
 }
@@ -114,4 +116,23 @@ TEST(EraseList, CountsTheBytesCannotHoldAreRefusedBeforeReading) {
     EXPECT_EQ(list.GetCount(), 1) << "a refused record leaves the list as it was";
     ASSERT_TRUE(Load(list, Ints({0})));
     EXPECT_TRUE(list.IsEmpty());
+}
+
+TEST(EraseList, ListTooCostlyToRebuildIsRefusedAndTheOldOneKept) {
+    CEraseList list;
+    list.AddErased(RECT{1, 2, 3, 4});
+    // Scattered squares, erased and restored in turn: every record reshapes a large region.
+    std::vector<std::int32_t> v{20000};
+    for (int i = 0; i < 20000; ++i) {
+        const int x = (i * 37) % 2400, y = (i * 53) % 3400;
+        v.insert(v.end(), {x, y, x + 30, y + 30, i % 2});
+    }
+    QByteArray bytes;
+    for (std::int32_t x : v)
+        bytes += Ints({x});
+    QString message;
+    EXPECT_FALSE(Load(list, bytes, &message));
+    EXPECT_FALSE(message.isEmpty());
+    ASSERT_EQ(list.GetCount(), 1);
+    EXPECT_TRUE(list.GetRegion().contains(QPoint(1, 2)));
 }
