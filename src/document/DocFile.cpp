@@ -33,6 +33,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/ResourceModule.h"
 #include "platform/SettingsStore.h"
+#include "platform/imaging/ImageFile.h"
 #include "platform/imaging/ImagingTypes.h"
 
 #include <QBuffer>
@@ -45,6 +46,7 @@
 #include <QSaveFile>
 #include <QVariant>
 #include <climits>
+#include <unistd.h>
 #include <cmath>
 
 namespace {
@@ -56,7 +58,7 @@ const char kArchiveNameProperty[] = "brellinArchiveFileName";
 [[noreturn]] void Refuse(const QString& message = {}, const QString& what = {}) {
     if (!message.isEmpty())
         ErrorBox(message);
-    AfxThrowArchiveException(CArchiveException::programRefusal, what);
+    throw CDocRefusal(what);
 }
 
 // An archive over the L bytes of one record, so that nothing its reader does can reach past the
@@ -87,9 +89,41 @@ LONG ReadRecordLength(CArchive& ar) {
 
 QString FileNameForMessage(const QString& path) { return QDir::toNativeSeparators(path); }
 
+// The memory a decoded image takes in the imaging layer's formats (rows aligned to 4 bytes; 4-
+// and 8-bit images a byte a pixel).
+std::int64_t DecodedImageBytes(const FILEINFO& info) {
+    const std::int64_t w = std::max(info.Width, 0);
+    const std::int64_t h = std::max(info.Height, 0);
+    std::int64_t line = 0;
+    switch (info.BitsPerPixel) {
+    case 1: line = (w + 31) / 32 * 4; break;
+    case 24: line = (3 * w + 3) / 4 * 4; break;
+    case 32: line = 4 * w; break;
+    default: line = (w + 3) / 4 * 4; break;
+    }
+    return line * h;
+}
+
+// All page images of one document together: half the machine's memory, and never more than
+// sixteen of the largest bitmaps the imaging layer makes.
+std::int64_t MaxDocumentImageBytes() {
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long pageSize = sysconf(_SC_PAGESIZE);
+    const std::int64_t limit = 16 * GetMaxBitmapBytes();
+    if (pages <= 0 || pageSize <= 0)
+        return limit;
+    return std::min(limit, std::int64_t(pages) * pageSize / 2);
+}
+
 } // namespace
 
 // ---- Archive names and the toolkit's open -----------------------------------------------------
+
+CArchiveException ReportableException(const CArchiveException& e) {
+    if (e.m_cause == CArchiveException::programRefusal)
+        return CArchiveException(CArchiveException::genericException, e.Describe());
+    return e;
+}
 
 QString GetArchiveFileName(const CArchive& ar) {
     QIODevice* device = ar.GetDevice();
@@ -120,8 +154,11 @@ bool ReadDocumentFile(CLumidorDoc& doc, const QString& path) {
     try {
         doc.Serialize(ar);
         return true;
-    } catch (const CArchiveException& e) {
+    } catch (const CDocRefusal& e) {
         doc.ReportSaveLoadException(path, &e, FALSE);
+    } catch (const CArchiveException& e) {
+        const CArchiveException reported = ReportableException(e);
+        doc.ReportSaveLoadException(path, &reported, FALSE);
     } catch (...) {
         doc.ReportSaveLoadException(path, nullptr, FALSE);
     }
@@ -439,6 +476,23 @@ void CLumidorDoc::SerializeImage(CArchive& ar) {
     QByteArray linkedPath;
     if (h.nStorageVersion == IMAGE_STORAGE_LINKED)
         ReadString(ar, linkedPath);
+
+    // What the images will take once decoded is known from their headers; a few compressed
+    // bytes can claim gigabytes, so the whole document is held to a budget before anything is
+    // decoded.
+    std::int64_t nImageBytes = 0;
+    for (int i = 0; i < nPages; ++i) {
+        const QByteArray& bytes = data[std::size_t(i)];
+        FILEINFO info;
+        if (!bytes.isEmpty() &&
+            brellin::imaging::ReadInfo(reinterpret_cast<const uchar*>(bytes.constData()),
+                                       std::size_t(bytes.size()), info) == SUCCESS)
+            nImageBytes += DecodedImageBytes(info);
+        if (nImageBytes > MaxDocumentImageBytes())
+            Refuse(LoadResString(IDS_DOC_BAD_PAGE_IMAGE)
+                       .arg(i + 1)
+                       .arg(GetImagingErrorText(ERROR_IMAGE_TOO_LARGE)));
+    }
 
     // Every image is decoded before the pages take anything over.
     std::vector<LBitmapBase> decoded;

@@ -4,9 +4,10 @@
 // the extension of. The save, open, merge and close flows themselves are operations of
 // CLumidorDoc (DocFile.cpp).
 
+#include "platform/Archive.h"
+
 #include <QString>
 
-class CArchive;
 class CLumidorDoc;
 class QIODevice;
 
@@ -14,6 +15,17 @@ class QIODevice;
 // memory with SetArchiveFileName.
 QString GetArchiveFileName(const CArchive& ar);
 void SetArchiveFileName(QIODevice* device, const QString& name);
+
+// The document file's own refusal (cause 100): the user has been told already, or needs no word,
+// so the toolkit's report stays silent. A refusal of the same cause from a reader below the
+// document (a count or a length that cannot be) has told nobody: ReportableException, for the
+// handler that catches CDocRefusal before it, turns that into a failure that is reported.
+class CDocRefusal : public CArchiveException {
+public:
+    explicit CDocRefusal(QString what = {})
+        : CArchiveException(CArchiveException::programRefusal, std::move(what)) {}
+};
+CArchiveException ReportableException(const CArchiveException& e);
 
 // Reads `path` into the document with the document loader (the toolkit's open: any failure is
 // reported through ReportSaveLoadException). The caller decides whether the document is merging.

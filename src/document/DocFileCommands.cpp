@@ -128,10 +128,16 @@ BOOL CLumidorDoc::OnSaveDocument(const QString& path) {
         ar.Flush();
         if (!file.commit())
             AfxThrowArchiveException(CArchiveException::genericException, file.errorString());
-    } catch (const CArchiveException& e) {
+    } catch (const CDocRefusal& e) {
         file.cancelWriting();
         restore();
         ReportSaveLoadException(path, &e, TRUE);
+        return FALSE;
+    } catch (const CArchiveException& e) {
+        file.cancelWriting();
+        restore();
+        const CArchiveException reported = ReportableException(e);
+        ReportSaveLoadException(path, &reported, TRUE);
         return FALSE;
     } catch (...) {
         file.cancelWriting();

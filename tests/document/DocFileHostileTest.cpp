@@ -6,6 +6,7 @@
 #include "app/Resource.h"
 #include "objects/TranspRectangle.h"
 #include "platform/ResourceModule.h"
+#include "platform/imaging/ImageFile.h"
 
 #include <QDir>
 #include <gtest/gtest.h>
@@ -113,13 +114,42 @@ TEST_F(DocFileHostile, EraseListRecords) {
     EXPECT_EQ(doc.m_PagesList[0]->m_EraseList.GetRects().back(), (_ERASERECT{1, 2, 3, 4, 0}));
 }
 
+// Lengths that cannot be: refused, and the user is told (a refusal from below the document is
+// reported like any damaged file).
 TEST_F(DocFileHostile, ImageHeaderAndObjectLengths) {
-    EXPECT_FALSE(Load(Bytes().DocHeader(6, 1).I32(8).I32(4).I32(-1).I32(0)));
-    EXPECT_FALSE(Load(Bytes().DocHeader(6, 1).I32(8).I32(8).I32(0x7FFFFFFF).I32(0).I32(0)));
-    // An object whose L runs past the file.
-    EXPECT_FALSE(Load(Bytes().DocHeader(6, 1).I32(3).I32(0x7FFFFFF0).I32(56).I32(0)));
-    // An object whose structure claims more than its record holds.
-    EXPECT_FALSE(Load(Bytes().DocHeader(6, 1).I32(3).I32(8).I32(5000).I32(5000).I32(0)));
+    const QByteArray files[] = {
+        Bytes().DocHeader(6, 1).I32(8).I32(4).I32(-1).I32(0),
+        Bytes().DocHeader(6, 1).I32(8).I32(8).I32(0x7FFFFFFF).I32(0).I32(0),
+        // An object whose L runs past the file.
+        Bytes().DocHeader(6, 1).I32(3).I32(0x7FFFFFF0).I32(56).I32(0),
+        // An object whose structure claims more than its record holds.
+        Bytes().DocHeader(6, 1).I32(3).I32(8).I32(5000).I32(5000).I32(0),
+        // An object with a negative length.
+        Bytes().DocHeader(6, 1).I32(3).I32(-8).I32(56).I32(0),
+    };
+    for (const QByteArray& file : files) {
+        EXPECT_FALSE(Load(file));
+        EXPECT_EQ(TestMessages().shown.size(), 1u);
+    }
+}
+
+// Page images whose headers together claim more memory than a document may take are refused
+// before one of them is decoded.
+TEST_F(DocFileHostile, PageImagesBeyondTheDocumentsBudget) {
+    const std::int64_t limit = GetMaxBitmapBytes();
+    SetMaxBitmapBytes(8LL * 1024 * 1024); // the budget is 16 of these: 128 MB
+    LBitmapBase white;
+    white.Create(4000, 4000, 1);
+    QByteArray png;
+    ASSERT_EQ(brellin::imaging::EncodeImage(white, FILE_PNG, 0, 0, png, {}), SUCCESS);
+    constexpr int kPages = 100; // 2 MB each when decoded
+    Bytes image;
+    image.I32(40).I32s({40, 2, 0, 0, kPages}).Zeros(20);
+    for (int i = 0; i < kPages; ++i)
+        image.I32s({0, 0, 4000, 4000}).Str("").I32(int(png.size())).Raw(png);
+    EXPECT_FALSE(Load(Bytes().DocHeader(6, kPages).I32(8).I32(image.size()).Raw(image).I32(0)));
+    EXPECT_TRUE(OnlyMessage().contains(GetImagingErrorText(ERROR_IMAGE_TOO_LARGE)));
+    SetMaxBitmapBytes(limit);
 }
 
 TEST_F(DocFileHostile, MissingLinkedImages) {
