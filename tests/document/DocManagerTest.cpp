@@ -121,8 +121,18 @@ TEST_F(DocManagerTest, ClosingRemovesTheDocumentOnceAndTellsListeners) {
 }
 
 TEST_F(DocManagerTest, MetafileBecomesAOnePageDocument) {
-    EXPECT_EQ(manager.GetDocumentCount(), 0);
     app.App().CreateDocFromImage(TestTempDir() + QStringLiteral("/absent.EMF"), false);
     EXPECT_EQ(manager.GetDocumentCount(), 0);
-    ASSERT_EQ(TestMessages().shown.size(), 1u) << "the metafile loader's message";
+    ASSERT_EQ(TestMessages().shown.size(), 1u);
+    EXPECT_EQ(TestMessages().shown[0].text, GetImagingErrorText(ERROR_FILE_OPEN))
+        << "the metafile loader's message, whatever the extension's case";
+
+    app.App().CreateDocFromImage(TestDataDir() + QStringLiteral("/imaging/emf/libemf-shapes.emf"),
+                                 false);
+    ASSERT_EQ(manager.GetDocumentCount(), 1);
+    QList<CLumidorDoc*> docs;
+    manager.GetDocumentsList(docs);
+    EXPECT_EQ(docs[0]->GetPageCount(), 1);
+    EXPECT_EQ(docs[0]->GetBitmapPage(0)->GetBitsPerPixel(), 24);
+    EXPECT_TRUE(docs[0]->m_strImagePath.isEmpty()) << "nothing links it to the metafile";
 }
