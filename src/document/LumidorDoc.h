@@ -176,7 +176,7 @@ public:
     // The page resolution dialog on a page: both resolutions become the number entered.
     BOOL OnImageResolution(int nPage);
 
-    // ---- Document file: these live in DocFile.cpp ------------------------------------------
+    // ---- Document file: these live in DocFile.cpp and DocFileCommands.cpp -----------------
     void Serialize(CArchive& ar);
     void SerializeImage(CArchive& ar);
     void StoringSerialize(CArchive& ar);
