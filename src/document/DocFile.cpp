@@ -46,6 +46,7 @@
 #include <QSaveFile>
 #include <QVariant>
 #include <climits>
+#include <memory>
 #include <unistd.h>
 #include <cmath>
 
@@ -61,13 +62,99 @@ const char kArchiveNameProperty[] = "brellinArchiveFileName";
     throw CDocRefusal(what);
 }
 
-// An archive over the L bytes of one record, so that nothing its reader does can reach past the
-// record.
+// The L bytes of one record as a device of their own, read straight from the file's device, so
+// that nothing a record's reader does can reach past the record, and a page image is copied once,
+// from the file into its own array.
+class CRecordDevice : public QIODevice {
+public:
+    CRecordDevice(QIODevice* pParent, qint64 nLength)
+        : m_pParent(pParent), m_nStart(pParent->pos()), m_nLength(nLength) {
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    }
+    bool isSequential() const override { return false; }
+    qint64 size() const override { return m_nLength; }
+    bool seek(qint64 pos) override {
+        if (pos < 0 || pos > m_nLength || !m_pParent->seek(m_nStart + pos))
+            return false;
+        return QIODevice::seek(pos);
+    }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override {
+        const qint64 n = std::min(maxSize, m_nLength - pos());
+        return n <= 0 ? 0 : m_pParent->read(data, n);
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QIODevice* m_pParent;
+    qint64 m_nStart;
+    qint64 m_nLength;
+};
+
+// An archive over the L bytes of one record; the file goes on just after the record, whatever
+// its reader left unread. A device that cannot seek hands the record over as a copy.
 class CRecordArchive {
 public:
-    CRecordArchive(CArchive& ar, LONG nLength) : m_bytes(ar.ReadBytes(nLength)), m_buf(&m_bytes) {
-        m_buf.open(QIODevice::ReadOnly);
+    CRecordArchive(CArchive& ar, LONG nLength) : m_ar(ar) {
+        QIODevice* parent = ar.GetDevice();
+        m_nEnd = ar.GetPosition() + nLength;
+        if (parent->isSequential()) {
+            m_bytes = ar.ReadBytes(nLength);
+            m_pDevice = std::make_unique<QBuffer>(&m_bytes);
+            m_pDevice->open(QIODevice::ReadOnly);
+        } else {
+            m_pDevice = std::make_unique<CRecordDevice>(parent, nLength);
+        }
         // Readers of the record judge names by the document file's.
+        SetArchiveFileName(m_pDevice.get(), GetArchiveFileName(ar));
+        m_pRecordAr = std::make_unique<CArchive>(m_pDevice.get(), CArchive::load);
+    }
+    ~CRecordArchive() {
+        m_pRecordAr.reset();
+        m_pDevice.reset();
+    }
+    CArchive& Archive() { return *m_pRecordAr; }
+    // Moves the file to the end of the record.
+    void End() {
+        if (!m_ar.GetDevice()->isSequential())
+            m_ar.Seek(m_nEnd);
+    }
+
+private:
+    CArchive& m_ar;
+    qint64 m_nEnd = 0;
+    QByteArray m_bytes;
+    std::unique_ptr<QIODevice> m_pDevice;
+    std::unique_ptr<CArchive> m_pRecordAr;
+};
+
+// The record's length as the stream gives it; a negative one or one longer than the file is
+// refused.
+LONG ReadRecordLength(CArchive& ar, qint64 nFileSize) {
+    LONG nLength = 0;
+    ar >> nLength;
+    // The size of a file is taken once per load: asking the file for it costs a system call.
+    if (nFileSize < 0)
+        ar.CheckCount(nLength);
+    else if (nLength < 0)
+        AfxThrowArchiveException(CArchiveException::programRefusal);
+    else if (nLength > nFileSize - ar.GetPosition())
+        AfxThrowArchiveException(CArchiveException::endOfFile);
+    return nLength;
+}
+
+// One object's record (L and what follows) copied out of the file, for the object to read
+// within its own bytes.
+class CObjectRecord {
+public:
+    CObjectRecord(CArchive& ar, LONG nLength) {
+        m_bytes.reserve(4 + qsizetype(nLength));
+        for (int i = 0; i < 4; ++i)
+            m_bytes.append(char((std::uint32_t(nLength) >> (8 * i)) & 0xFF));
+        m_bytes.append(ar.ReadBytes(nLength));
+        m_buf.setBuffer(&m_bytes);
+        m_buf.open(QIODevice::ReadOnly);
         SetArchiveFileName(&m_buf, GetArchiveFileName(ar));
     }
     CArchive& Archive() { return m_ar; }
@@ -77,15 +164,6 @@ private:
     QBuffer m_buf;
     CArchive m_ar{&m_buf, CArchive::load};
 };
-
-// The record's length as the stream gives it; a negative one or one longer than the file is
-// refused.
-LONG ReadRecordLength(CArchive& ar) {
-    LONG nLength = 0;
-    ar >> nLength;
-    ar.CheckCount(nLength);
-    return nLength;
-}
 
 QString FileNameForMessage(const QString& path) { return QDir::toNativeSeparators(path); }
 
@@ -113,6 +191,58 @@ std::int64_t MaxDocumentImageBytes() {
     if (pages <= 0 || pageSize <= 0)
         return limit;
     return std::min(limit, std::int64_t(pages) * pageSize / 2);
+}
+
+// The page images of a file being decoded on the workers while the load reads on: the image
+// record hands its decoder over, and the pages take their images once the stream has ended (or
+// when a second image record arrives). A load that fails drops the decoder, which stops its
+// workers.
+class CPendingImages {
+public:
+    CPendingImages();
+    ~CPendingImages();
+    CPendingImages(const CPendingImages&) = delete;
+    CPendingImages& operator=(const CPendingImages&) = delete;
+
+    // The images now being decoded by the load on this thread, if any.
+    static CPendingImages* Current();
+
+    void Hand(std::unique_ptr<CPageDecoder> pDecoder, int nPages) {
+        m_pDecoder = std::move(pDecoder);
+        m_nPages = nPages;
+    }
+    // Waits for the decoding and gives the pages their images; a page that does not decode
+    // fails the load with its message.
+    void Apply(CLumidorDoc& doc);
+
+private:
+    std::unique_ptr<CPageDecoder> m_pDecoder;
+    int m_nPages = 0;
+    CPendingImages* m_pOuter = nullptr;
+};
+
+thread_local CPendingImages* t_pPendingImages = nullptr;
+
+CPendingImages::CPendingImages() : m_pOuter(t_pPendingImages) { t_pPendingImages = this; }
+CPendingImages::~CPendingImages() { t_pPendingImages = m_pOuter; }
+CPendingImages* CPendingImages::Current() { return t_pPendingImages; }
+
+void CPendingImages::Apply(CLumidorDoc& doc) {
+    if (!m_pDecoder)
+        return;
+    std::unique_ptr<CPageDecoder> pDecoder = std::move(m_pDecoder);
+    std::vector<LBitmapBase> decoded;
+    int nBad = 0;
+    const int rc = pDecoder->Finish(decoded, &nBad);
+    if (rc != SUCCESS)
+        Refuse(LoadResString(IDS_DOC_BAD_PAGE_IMAGE).arg(nBad + 1).arg(GetImagingErrorText(rc)));
+    for (int i = 0; i < m_nPages && i < int(decoded.size()); ++i) {
+        _PAGEINFO* pPage = doc.GetPageInfo(i);
+        if (pPage && decoded[std::size_t(i)].IsAllocated()) {
+            pPage->m_Bitmap.TakePixels(decoded[std::size_t(i)]);
+            pPage->m_bImageModified = FALSE;
+        }
+    }
 }
 
 } // namespace
@@ -188,6 +318,89 @@ QString AutoSaveFileName(const QString& folder, const QString& docName, const QD
     return {};
 }
 
+// ---- Storing the page images -------------------------------------------------------------------
+
+namespace {
+
+std::vector<const LBitmapBase*> PageBitmaps(const CLumidorDoc& doc) {
+    std::vector<const LBitmapBase*> bitmaps;
+    bitmaps.reserve(doc.m_PagesList.size());
+    for (const auto& page : doc.m_PagesList)
+        bitmaps.push_back(page->m_Bitmap.IsAllocated() ? &page->m_Bitmap : nullptr);
+    return bitmaps;
+}
+
+// The payload of the page-image record (its L first), the PNG files from `encoder`. On a device
+// that can go back, each page is written while it is still being encoded and the lengths are
+// filled in afterwards; otherwise every page is encoded before anything is written, so that the
+// lengths are known first.
+void WriteImageRecord(const CLumidorDoc& doc, CArchive& ar, CPageEncoder& encoder) {
+    const CRecordDpi dpi;
+    const int nPages = int(doc.m_PagesList.size());
+    const bool bFillIn = !ar.GetDevice()->isSequential();
+    const auto fail = [](int rc) {
+        AfxThrowArchiveException(CArchiveException::genericException, GetImagingErrorText(rc));
+    };
+    std::vector<QByteArray> png(static_cast<std::size_t>(nPages));
+    qint64 nLength = 4 + IMAGE_HEADER_SIZE;
+    for (int i = 0; i < nPages; ++i) {
+        if (!bFillIn) {
+            const int rc = encoder.Take(i, png[std::size_t(i)]);
+            if (rc != SUCCESS)
+                fail(rc);
+        }
+        nLength += 16 + 4 + doc.m_PagesList[std::size_t(i)]->m_strPageName.size() + 4 +
+                   png[std::size_t(i)].size();
+    }
+    if (nLength > INT_MAX)
+        AfxThrowArchiveException(CArchiveException::genericException,
+                                 QStringLiteral("the page images are too large for one file"));
+    const qint64 nLengthAt = ar.GetPosition();
+    ar << LONG(nLength);
+    const qint64 nPayloadAt = ar.GetPosition();
+    _IMAGEHEADER h;
+    h.nStorageVersion = IMAGE_STORAGE_PNG;
+    h.nPageCount = LONG(nPages);
+    WriteImageHeader(ar, h);
+    for (int i = 0; i < nPages; ++i) {
+        const _PAGEINFO& page = *doc.m_PagesList[std::size_t(i)];
+        ar << dpi.StoreX(page.m_ptImagePos.x) << dpi.StoreY(page.m_ptImagePos.y);
+        ar << page.m_nCanvasWidth << page.m_nCanvasHeight;
+        WriteString(ar, page.m_strPageName);
+        if (!bFillIn) {
+            ar << LONG(png[std::size_t(i)].size());
+            ar.Write(png[std::size_t(i)]);
+            // The page is written: its memory goes back before the next one is written.
+            png[std::size_t(i)] = QByteArray();
+            continue;
+        }
+        const qint64 nSizeAt = ar.GetPosition();
+        ar << LONG(0);
+        qint64 nSize = 0;
+        const int rc = encoder.Stream(i, [&](const QByteArray& piece) {
+            ar.Write(piece);
+            nSize += piece.size();
+        });
+        if (rc != SUCCESS)
+            fail(rc);
+        if (ar.GetPosition() - nPayloadAt > INT_MAX)
+            AfxThrowArchiveException(CArchiveException::genericException,
+                                     QStringLiteral("the page images are too large for one file"));
+        const qint64 nEnd = ar.GetPosition();
+        ar.Seek(nSizeAt);
+        ar << LONG(nSize);
+        ar.Seek(nEnd);
+    }
+    if (bFillIn) {
+        const qint64 nEnd = ar.GetPosition();
+        ar.Seek(nLengthAt);
+        ar << LONG(nEnd - nPayloadAt);
+        ar.Seek(nEnd);
+    }
+}
+
+} // namespace
+
 // ---- Serialize ---------------------------------------------------------------------------------
 
 void CLumidorDoc::Serialize(CArchive& ar) {
@@ -212,15 +425,19 @@ void CLumidorDoc::StoringSerialize(CArchive& ar) {
     header.nPageCount = m_nPageCount;
     WriteDocHeader(ar, header);
 
-    // 3. The page images.
-    if (IsImageAvailable() && !m_bSaveWithoutImage) {
-        ar << DOCKIND_IMAGES;
-        SerializeImage(ar);
-        for (const auto& page : m_PagesList)
-            page->m_bImageModified = FALSE;
-    }
+    // 3. The page images are encoded on the workers from now on, while this thread puts the
+    // objects and erase lists that follow them in the file into memory.
+    const bool bImages = IsImageAvailable() && !m_bSaveWithoutImage;
+    std::unique_ptr<CPageEncoder> pEncoder;
+    if (bImages)
+        pEncoder = std::make_unique<CPageEncoder>(PageBitmaps(*this));
 
     // 4. Page after page: its objects, then its erase list.
+    QByteArray objects;
+    QBuffer objectsBuf(&objects);
+    objectsBuf.open(QIODevice::WriteOnly);
+    SetArchiveFileName(&objectsBuf, GetArchiveFileName(ar));
+    CArchive objectsAr(&objectsBuf, CArchive::store);
     for (int nPage = 0; nPage < int(m_PagesList.size()); ++nPage) {
         _PAGEINFO& page = *m_PagesList[std::size_t(nPage)];
         page.m_FieldObjectsList.clear();
@@ -237,17 +454,25 @@ void CLumidorDoc::StoringSerialize(CArchive& ar) {
                     continue;
                 }
             }
-            ar << nKind;
-            pObject->Serialize(ar);
+            objectsAr << nKind;
+            pObject->Serialize(objectsAr);
         }
         if (!page.m_EraseList.IsEmpty()) {
-            ar << DOCKIND_ERASE;
-            page.m_EraseList.Serialize(ar, nPage);
+            objectsAr << DOCKIND_ERASE;
+            page.m_EraseList.Serialize(objectsAr, nPage);
         }
     }
 
     // 5. The end.
-    ar << DOCKIND_END;
+    objectsAr << DOCKIND_END;
+
+    if (bImages) {
+        ar << DOCKIND_IMAGES;
+        WriteImageRecord(*this, ar, *pEncoder);
+        for (const auto& page : m_PagesList)
+            page->m_bImageModified = FALSE;
+    }
+    ar.Write(objects);
 }
 
 void CLumidorDoc::LoadingSerialize(CArchive& ar) {
@@ -311,7 +536,9 @@ void CLumidorDoc::LoadingSerialize(CArchive& ar) {
         return;
     }
 
-    // 6. The record stream.
+    // 6. The record stream; the page images decode while the objects after them are read.
+    CPendingImages pendingImages;
+    const qint64 nFileSize = ar.GetDevice()->isSequential() ? -1 : ar.GetDevice()->size();
     m_bImageRecordSeen = FALSE;
     for (;;) {
         LONG nKind = 0;
@@ -319,8 +546,9 @@ void CLumidorDoc::LoadingSerialize(CArchive& ar) {
         if (nKind == DOCKIND_END)
             break;
         if (std::unique_ptr<CTranspBaseClass> pObject = CreateObjectForKind(nKind, nullptr, 0)) {
-            // The object reads its own length and record.
-            pObject->Serialize(ar);
+            // The object reads its own length and record, within the record's bytes.
+            CObjectRecord record(ar, ReadRecordLength(ar, nFileSize));
+            pObject->Serialize(record.Archive());
             auto* pText = dynamic_cast<CTranspText*>(pObject.get());
             if (pText && pText->m_bFormField) {
                 if (AddObjectToList(std::move(pObject)))
@@ -332,7 +560,7 @@ void CLumidorDoc::LoadingSerialize(CArchive& ar) {
             }
             continue;
         }
-        const LONG nLength = ReadRecordLength(ar);
+        const LONG nLength = ReadRecordLength(ar, nFileSize);
         CRecordArchive record(ar, nLength);
         switch (nKind) {
         case DOCKIND_IMAGES:
@@ -359,7 +587,10 @@ void CLumidorDoc::LoadingSerialize(CArchive& ar) {
             // A kind this program does not know: its L bytes are passed over.
             break;
         }
+        record.End();
     }
+
+    pendingImages.Apply(*this);
 
     // 7. Files before version 6 link their image.
     if (header.nVersion < DOC_VERSION && m_bImageRecordSeen) {
@@ -416,37 +647,8 @@ void CLumidorDoc::LoadingSerialize2(CArchive& ar) {
 void CLumidorDoc::SerializeImage(CArchive& ar) {
     const CRecordDpi dpi;
     if (ar.IsStoring()) {
-        std::vector<const LBitmapBase*> bitmaps;
-        bitmaps.reserve(m_PagesList.size());
-        for (const auto& page : m_PagesList)
-            bitmaps.push_back(page->m_Bitmap.IsAllocated() ? &page->m_Bitmap : nullptr);
-        std::vector<QByteArray> png;
-        const int rc = EncodePageImages(bitmaps, png);
-        if (rc != SUCCESS)
-            AfxThrowArchiveException(CArchiveException::genericException,
-                                     GetImagingErrorText(rc));
-        // L is known before anything is written, so the images go straight to the file.
-        qint64 nLength = 4 + IMAGE_HEADER_SIZE;
-        for (std::size_t i = 0; i < m_PagesList.size(); ++i)
-            nLength += 16 + 4 + m_PagesList[i]->m_strPageName.size() + 4 + png[i].size();
-        if (nLength > INT_MAX)
-            AfxThrowArchiveException(CArchiveException::genericException,
-                                     QStringLiteral("the page images are too large for one file"));
-        ar << LONG(nLength);
-        _IMAGEHEADER h;
-        h.nStorageVersion = IMAGE_STORAGE_PNG;
-        h.nPageCount = LONG(m_PagesList.size());
-        WriteImageHeader(ar, h);
-        for (std::size_t i = 0; i < m_PagesList.size(); ++i) {
-            const _PAGEINFO& page = *m_PagesList[i];
-            ar << dpi.StoreX(page.m_ptImagePos.x) << dpi.StoreY(page.m_ptImagePos.y);
-            ar << page.m_nCanvasWidth << page.m_nCanvasHeight;
-            WriteString(ar, page.m_strPageName);
-            ar << LONG(png[i].size());
-            ar.Write(png[i]);
-            // The encoded page is written: its memory goes back before the next one is written.
-            png[i] = QByteArray();
-        }
+        CPageEncoder encoder(PageBitmaps(*this));
+        WriteImageRecord(*this, ar, encoder);
         return;
     }
 
@@ -460,7 +662,12 @@ void CLumidorDoc::SerializeImage(CArchive& ar) {
         QByteArray name;
     };
     std::vector<PageEntry> entries(static_cast<std::size_t>(nPages));
-    std::vector<QByteArray> data(static_cast<std::size_t>(nPages));
+    // Each page decodes on a worker while the next one is read. What the images will take once
+    // decoded is known from their headers; a few compressed bytes can claim gigabytes, so the
+    // whole document is held to a budget before a page is decoded.
+    auto pDecoder =
+        std::make_unique<CPageDecoder>(h.nStorageVersion > IMAGE_STORAGE_LINKED ? nPages : 0);
+    std::int64_t nImageBytes = 0;
     for (int i = 0; i < nPages; ++i) {
         PageEntry& e = entries[std::size_t(i)];
         LONG x = 0, y = 0;
@@ -470,41 +677,22 @@ void CLumidorDoc::SerializeImage(CArchive& ar) {
         if (h.nStorageVersion > IMAGE_STORAGE_LINKED) {
             LONG n = 0;
             ar >> n;
-            data[std::size_t(i)] = ar.ReadBytes(n);
+            QByteArray bytes = ar.ReadBytes(n);
+            FILEINFO info;
+            if (!bytes.isEmpty() &&
+                brellin::imaging::ReadInfo(reinterpret_cast<const uchar*>(bytes.constData()),
+                                           std::size_t(bytes.size()), info) == SUCCESS)
+                nImageBytes += DecodedImageBytes(info);
+            if (nImageBytes > MaxDocumentImageBytes())
+                Refuse(LoadResString(IDS_DOC_BAD_PAGE_IMAGE)
+                           .arg(i + 1)
+                           .arg(GetImagingErrorText(ERROR_IMAGE_TOO_LARGE)));
+            pDecoder->Add(i, std::move(bytes));
         }
     }
     QByteArray linkedPath;
     if (h.nStorageVersion == IMAGE_STORAGE_LINKED)
         ReadString(ar, linkedPath);
-
-    // What the images will take once decoded is known from their headers; a few compressed
-    // bytes can claim gigabytes, so the whole document is held to a budget before anything is
-    // decoded.
-    std::int64_t nImageBytes = 0;
-    for (int i = 0; i < nPages; ++i) {
-        const QByteArray& bytes = data[std::size_t(i)];
-        FILEINFO info;
-        if (!bytes.isEmpty() &&
-            brellin::imaging::ReadInfo(reinterpret_cast<const uchar*>(bytes.constData()),
-                                       std::size_t(bytes.size()), info) == SUCCESS)
-            nImageBytes += DecodedImageBytes(info);
-        if (nImageBytes > MaxDocumentImageBytes())
-            Refuse(LoadResString(IDS_DOC_BAD_PAGE_IMAGE)
-                       .arg(i + 1)
-                       .arg(GetImagingErrorText(ERROR_IMAGE_TOO_LARGE)));
-    }
-
-    // Every image is decoded before the pages take anything over.
-    std::vector<LBitmapBase> decoded;
-    const int rc = DecodePageImages(data, decoded);
-    if (rc != SUCCESS) {
-        int nBad = 0;
-        while (nBad < nPages && (data[std::size_t(nBad)].isEmpty() ||
-                                 decoded[std::size_t(nBad)].IsAllocated()))
-            ++nBad;
-        Refuse(LoadResString(IDS_DOC_BAD_PAGE_IMAGE).arg(nBad + 1).arg(GetImagingErrorText(rc)));
-    }
-    data.clear();
 
     for (int i = 0; i < nPages; ++i) {
         _PAGEINFO& page = *m_PagesList[std::size_t(i)];
@@ -513,10 +701,18 @@ void CLumidorDoc::SerializeImage(CArchive& ar) {
         SetCanvasSize(i, e.cx, e.cy);
         page.m_strPageName = e.name;
         m_bFrame = e.pos.x != 0 ? TRUE : FALSE;
-        if (decoded[std::size_t(i)].IsAllocated()) {
-            page.m_Bitmap.TakePixels(decoded[std::size_t(i)]);
-            page.m_bImageModified = FALSE;
-        }
+    }
+
+    // The images go to their pages once decoded: at the end of the stream when a load reads on
+    // meanwhile, here otherwise.
+    CPendingImages* pPending = CPendingImages::Current();
+    if (pPending) {
+        pPending->Apply(*this);
+        pPending->Hand(std::move(pDecoder), nPages);
+    } else {
+        CPendingImages own;
+        own.Hand(std::move(pDecoder), nPages);
+        own.Apply(*this);
     }
 
     if (h.nStorageVersion == IMAGE_STORAGE_LINKED) {

@@ -1,0 +1,353 @@
+// Document file benchmarks on A4 pages at 300 dpi (2480 x 3508): saving and loading a 20-page
+// document of 1-bit fax pages with 50 objects each, a 5-page document of noisy 24-bit colour scans,
+// and one colour page. Each save and load is set beside the yard sticks it is held to:
+//
+//   *_EncodeParallel / *_DecodeParallel   the imaging layer's coder alone on the page images, all
+//                                         pages at once on all cores; a save or load may cost at
+//                                         most 1.1 x this
+//   *_EncodeSerial / *_DecodeSerial       the same one page after the other; a save or load of
+//                                         several pages may cost at most 0.65 x this
+//
+// Load20x1_Memory reports the heap a loaded document holds against its 1-bit pixel bytes
+// (heap_ratio, at most 1.3).
+//
+//   cmake --build build --target brellin_bench_document
+//   QT_QPA_PLATFORM=offscreen build/bench/brellin_bench_document
+
+#include "app/ProfileRecords.h"
+#include "document/DocFile.h"
+#include "document/LumidorDoc.h"
+#include "document/PageImageCodec.h"
+#include "objects/TranspCheckMark.h"
+#include "objects/TranspEllipse.h"
+#include "objects/TranspLine.h"
+#include "objects/TranspRectangle.h"
+#include "objects/TranspText.h"
+#include "platform/MessageBoxes.h"
+#include "platform/ResourceModule.h"
+#include "platform/imaging/ImageFile.h"
+
+#include <QDir>
+#include <atomic>
+#include <thread>
+#include <vector>
+#include <QFile>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <cmath>
+#include <malloc.h>
+#include <memory>
+
+namespace {
+
+using namespace brellin::imaging;
+
+constexpr int kW = 2480;
+constexpr int kH = 3508;
+
+std::uint32_t Rand(std::uint64_t& s) {
+    s = s * 6364136223846793005ULL + 1442695040888963407ULL;
+    return std::uint32_t(s >> 33);
+}
+
+// A colour scan: slowly varying shading, sensor noise of a few levels on every sample, bands of
+// dark text.
+LBitmapBase NoisyColourPage(std::uint64_t seed) {
+    LBitmapBase b;
+    b.Create(kW, kH, 24);
+    QImage img = b.GetImage();
+    std::uint64_t s = seed;
+    for (int y = 0; y < kH; ++y) {
+        uchar* row = img.scanLine(y);
+        const bool textBand = (y / 40) % 3 == 0 && y % 40 < 12;
+        for (int x = 0; x < kW; ++x)
+            for (int c = 0; c < 3; ++c) {
+                double base = 200 + 40 * std::sin(x / 300.0 + c) * std::cos(y / 500.0);
+                if (textBand && (x / 30) % 2)
+                    base = 40;
+                const int v = int(base) + int(Rand(s) % 9) - 4;
+                row[3 * x + c] = uchar(std::clamp(v, 0, 255));
+            }
+    }
+    b.SetImage(img, 24);
+    b.SetXResolution(300);
+    b.SetYResolution(300);
+    return b;
+}
+
+// A fax form: ruled fields and lines of typed text, thresholded to 1 bit.
+LBitmapBase FaxPage(int n) {
+    QImage img(kW, kH, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    {
+        QPainter p(&img);
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setPixelSize(34);
+        p.setFont(font);
+        p.setPen(QPen(Qt::black, 3));
+        for (int y = 200, line = 0; y < kH - 200; y += 120, ++line) {
+            p.drawLine(150, y, kW - 150, y);
+            p.drawText(QPointF(170, y + 60),
+                       QStringLiteral("%1. Page %2, name, address and reference of the sender: %3")
+                           .arg(line)
+                           .arg(n)
+                           .arg(line * 37 + n));
+        }
+    }
+    LBitmapBase b;
+    b.SetImage(img);
+    b.ChangeBitsPerPixel(1);
+    b.SetXResolution(300);
+    b.SetYResolution(300);
+    return b;
+}
+
+// 50 objects of a form: texts, rules, boxes, check marks, a few ellipses.
+void AddFormObjects(CLumidorDoc& doc, int page) {
+    const TEXTSTYLE style = DefaultTextStyle();
+    for (int i = 0; i < 50; ++i) {
+        const int y = 100000 + i * 20000;
+        std::unique_ptr<CTranspBaseClass> p;
+        switch (i % 5) {
+        case 0:
+        case 1:
+            p = std::make_unique<CTranspText>(nullptr, 150000, y, &style, "Field text 0123", page,
+                                              TRUE);
+            break;
+        case 2: p = std::make_unique<CTranspLine>(nullptr, 100000, y, 700000, y, 0, 1000, page); break;
+        case 3:
+            p = std::make_unique<CTranspRectangle>(nullptr, RECT{100000, y, 400000, y + 15000}, 0,
+                                                   1000, page);
+            break;
+        default:
+            p = i % 10 == 4 ? std::unique_ptr<CTranspBaseClass>(std::make_unique<CTranspCheckMark>(
+                                  nullptr, RECT{600000, y, 615000, y + 15000}, 0, 2000, page))
+                            : std::make_unique<CTranspEllipse>(
+                                  nullptr, RECT{500000, y, 560000, y + 15000}, 0, 1000, page);
+        }
+        doc.AddObjectToList(std::move(p));
+    }
+}
+
+struct Fixture {
+    QTemporaryDir dir;
+    std::unique_ptr<CLumidorDoc> doc;
+    QString file;
+    std::vector<QByteArray> png;
+};
+
+std::unique_ptr<CLumidorDoc> MakeDocument(int pages, bool colour) {
+    auto doc = std::make_unique<CLumidorDoc>();
+    for (int i = 0; i < pages; ++i) {
+        if (i > 0)
+            doc->m_PagesList.push_back(std::make_unique<_PAGEINFO>());
+        LBitmapBase page = colour ? NoisyColourPage(42 + i) : FaxPage(i);
+        doc->m_PagesList[std::size_t(i)]->m_Bitmap.TakePixels(page);
+        doc->m_nPageCount = i + 1;
+        doc->ApplyFrameRule(i);
+        AddFormObjects(*doc, i);
+    }
+    return doc;
+}
+
+Fixture& Documents(int pages, bool colour) {
+    static std::map<std::pair<int, bool>, std::unique_ptr<Fixture>> made;
+    auto& f = made[{pages, colour}];
+    if (!f) {
+        f = std::make_unique<Fixture>();
+        f->doc = MakeDocument(pages, colour);
+        f->file = f->dir.path() + QStringLiteral("/bench.brf");
+        f->doc->OnSaveDocument(f->file);
+        std::vector<const LBitmapBase*> bitmaps;
+        for (const auto& p : f->doc->m_PagesList)
+            bitmaps.push_back(&p->m_Bitmap);
+        EncodePageImages(bitmaps, f->png);
+    }
+    return *f;
+}
+
+std::vector<const LBitmapBase*> Bitmaps(const CLumidorDoc& doc) {
+    std::vector<const LBitmapBase*> bitmaps;
+    for (const auto& p : doc.m_PagesList)
+        bitmaps.push_back(&p->m_Bitmap);
+    return bitmaps;
+}
+
+void Save(benchmark::State& state, int pages, bool colour) {
+    Fixture& f = Documents(pages, colour);
+    for (auto _ : state) {
+        if (!f.doc->OnSaveDocument(f.file))
+            state.SkipWithError("save failed");
+    }
+    state.counters["file_bytes"] = double(QFile(f.file).size());
+}
+
+// Runs job(0) .. job(count - 1) on as many threads as there are cores, each taking the next.
+template <typename Job> void OnAllCores(int count, const Job& job) {
+    std::atomic<int> next{0};
+    const auto work = [&] {
+        for (int i = next++; i < count; i = next++)
+            job(i);
+    };
+    std::vector<std::thread> threads;
+    const int workers = std::min<int>(count, int(std::max(1u, std::thread::hardware_concurrency())));
+    for (int w = 0; w < workers; ++w)
+        threads.emplace_back(work);
+    for (std::thread& t : threads)
+        t.join();
+}
+
+// The imaging layer's encoder on every page at once, nothing else.
+void EncodeParallel(benchmark::State& state, int pages, bool colour) {
+    Fixture& f = Documents(pages, colour);
+    const std::vector<const LBitmapBase*> bitmaps = Bitmaps(*f.doc);
+    for (auto _ : state) {
+        std::vector<QByteArray> out(bitmaps.size());
+        OnAllCores(int(bitmaps.size()), [&](int i) {
+            EncodeImage(*bitmaps[std::size_t(i)], FILE_PNG, 0, 0, out[std::size_t(i)], {});
+        });
+        benchmark::DoNotOptimize(out.data());
+    }
+}
+
+void EncodeSerial(benchmark::State& state, int pages, bool colour) {
+    Fixture& f = Documents(pages, colour);
+    QByteArray out;
+    for (auto _ : state)
+        for (const auto& p : f.doc->m_PagesList) {
+            EncodeImage(p->m_Bitmap, FILE_PNG, 0, 0, out, {});
+            benchmark::DoNotOptimize(out.data());
+        }
+}
+
+std::int64_t HeapInUse() {
+    malloc_trim(0);
+    return std::int64_t(mallinfo2().uordblks);
+}
+
+void Load(benchmark::State& state, int pages, bool colour) {
+    Fixture& f = Documents(pages, colour);
+    for (auto _ : state) {
+        auto doc = std::make_unique<CLumidorDoc>();
+        if (!doc->OnOpenDocument(f.file))
+            state.SkipWithError("load failed");
+        // Closing the document is no part of loading it.
+        state.PauseTiming();
+        doc.reset();
+        state.ResumeTiming();
+    }
+}
+
+// The heap a loaded document holds, against the bytes its pixels need at their depth.
+void LoadMemory(benchmark::State& state, int pages, bool colour) {
+    Fixture& f = Documents(pages, colour);
+    std::int64_t heap = 0;
+    std::int64_t pixels = 0;
+    for (auto _ : state) {
+        const std::int64_t before = HeapInUse();
+        CLumidorDoc doc;
+        if (!doc.OnOpenDocument(f.file))
+            state.SkipWithError("load failed");
+        heap = HeapInUse() - before;
+        pixels = 0;
+        for (const auto& p : doc.m_PagesList)
+            pixels += (std::int64_t(p->m_Bitmap.GetWidth()) * p->m_Bitmap.GetBitsPerPixel() + 7) /
+                      8 * p->m_Bitmap.GetHeight();
+    }
+    state.counters["heap_bytes"] = double(heap);
+    state.counters["pixel_bytes"] = double(pixels);
+    state.counters["heap_ratio"] = pixels ? double(heap) / double(pixels) : 0.0;
+}
+
+// The imaging layer's decoder on every page at once, nothing else.
+void DecodeParallel(benchmark::State& state, int pages, bool colour) {
+    Fixture& f = Documents(pages, colour);
+    for (auto _ : state) {
+        std::vector<LBitmapBase> out(f.png.size());
+        OnAllCores(int(f.png.size()), [&](int i) {
+            const QByteArray& png = f.png[std::size_t(i)];
+            DecodeImage(reinterpret_cast<const uchar*>(png.constData()), std::size_t(png.size()), 1,
+                        out[std::size_t(i)], {});
+        });
+        benchmark::DoNotOptimize(out.data());
+    }
+}
+
+void DecodeSerial(benchmark::State& state, int pages, bool colour) {
+    Fixture& f = Documents(pages, colour);
+    for (auto _ : state)
+        for (const QByteArray& png : f.png) {
+            LBitmapBase b;
+            DecodeImage(reinterpret_cast<const uchar*>(png.constData()), std::size_t(png.size()), 1,
+                        b, {});
+            benchmark::DoNotOptimize(b.GetImage().constBits());
+        }
+}
+
+void BM_Save1x24(benchmark::State& s) { Save(s, 1, true); }
+void BM_Save1x24_EncodeParallel(benchmark::State& s) { EncodeParallel(s, 1, true); }
+void BM_Save20x1(benchmark::State& s) { Save(s, 20, false); }
+void BM_Save20x1_EncodeParallel(benchmark::State& s) { EncodeParallel(s, 20, false); }
+void BM_Save20x1_EncodeSerial(benchmark::State& s) { EncodeSerial(s, 20, false); }
+void BM_Save5x24(benchmark::State& s) { Save(s, 5, true); }
+void BM_Save5x24_EncodeParallel(benchmark::State& s) { EncodeParallel(s, 5, true); }
+void BM_Save5x24_EncodeSerial(benchmark::State& s) { EncodeSerial(s, 5, true); }
+void BM_Load20x1(benchmark::State& s) { Load(s, 20, false); }
+void BM_Load20x1_Memory(benchmark::State& s) { LoadMemory(s, 20, false); }
+// The 1000 object records of the 20-page document alone, without its page images.
+void BM_Load20x1_ObjectsOnly(benchmark::State& state) {
+    Fixture& f = Documents(20, false);
+    const QString file = f.dir.path() + QStringLiteral("/objects.brf");
+    f.doc->m_bSaveWithoutImage = TRUE;
+    f.doc->OnSaveDocument(file);
+    f.doc->m_bSaveWithoutImage = FALSE;
+    for (auto _ : state) {
+        auto doc = std::make_unique<CLumidorDoc>();
+        if (!doc->OnOpenDocument(file))
+            state.SkipWithError("load failed");
+        state.PauseTiming();
+        doc.reset();
+        state.ResumeTiming();
+    }
+}
+void BM_Load20x1_DecodeParallel(benchmark::State& s) { DecodeParallel(s, 20, false); }
+void BM_Load20x1_DecodeSerial(benchmark::State& s) { DecodeSerial(s, 20, false); }
+void BM_Load5x24(benchmark::State& s) { Load(s, 5, true); }
+void BM_Load5x24_DecodeParallel(benchmark::State& s) { DecodeParallel(s, 5, true); }
+void BM_Load5x24_DecodeSerial(benchmark::State& s) { DecodeSerial(s, 5, true); }
+
+} // namespace
+
+BENCHMARK(BM_Save1x24)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Save1x24_EncodeParallel)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Save20x1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Save20x1_EncodeParallel)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Save20x1_EncodeSerial)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Save5x24)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Save5x24_EncodeParallel)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Save5x24_EncodeSerial)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Load20x1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Load20x1_Memory)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_Load20x1_ObjectsOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Load20x1_DecodeParallel)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Load20x1_DecodeSerial)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Load5x24)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Load5x24_DecodeParallel)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Load5x24_DecodeSerial)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QGuiApplication app(argc, argv);
+    // Messages of the document go nowhere during timing.
+    class CSilentSink : public IMessageSink {
+    public:
+        int Show(const MessageRequest& r) override { return r.defaultAnswer; }
+    };
+    SetMessageSink(std::make_shared<CSilentSink>());
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
