@@ -635,11 +635,12 @@ void CLumidorDoc::LoadingSerialize2(CArchive& ar) {
             Refuse(LoadResString(IDS_DOC_IMAGE_MISSING).arg(FileNameForMessage(imagePath)), name);
         if (!OpenImage(imagePath))
             Refuse({}, name);
+        // The image goes where the header puts it. A merge brings no image, so the document's
+        // own image stays where it is.
+        const POINT res = GetPageResolution(0);
+        SetPageImagePos(0, RoundHalfUp(double(res.x) * header.nImageX * m_dUnitScale),
+                        RoundHalfUp(double(res.y) * header.nImageY * m_dUnitScale));
     }
-
-    const POINT res = GetPageResolution(0);
-    SetPageImagePos(0, RoundHalfUp(double(res.x) * header.nImageX * m_dUnitScale),
-                    RoundHalfUp(double(res.y) * header.nImageY * m_dUnitScale));
 }
 
 // ---- The page-image record ---------------------------------------------------------------------

@@ -11,6 +11,7 @@
 #include "platform/ResourceModule.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <gtest/gtest.h>
 
 using namespace filetest;
@@ -83,6 +84,21 @@ TEST_F(Legacy, Version2SavedAndReadAgain) {
     EXPECT_EQ(again.GetObjectsList(0)->size(), 3u);
     old.GetObjectsList(0)->erase(old.GetObjectsList(0)->begin() + 2);
     ExpectSameDocuments(old, again);
+}
+
+// Merged, a version-2 file brings its text boxes onto the current page and leaves the document's
+// own image where it is.
+TEST_F(Legacy, Version2MergedKeepsTheDocumentsImage) {
+    const QString copy = TestTempDir() + QStringLiteral("/old.tkx");
+    ASSERT_TRUE(QFile::copy(SamplePath(QStringLiteral("sample-v2.brf")), copy));
+    CLumidorDoc doc;
+    LBitmapBase image = PatternBitmap(40, 30, 24, 100);
+    doc.m_PagesList[0]->m_Bitmap.TakePixels(image);
+    doc.SetPageImagePos(0, 60000, 60000);
+    EXPECT_TRUE(doc.MergeToDoc(copy));
+    EXPECT_EQ(doc.GetObjectsList(0)->size(), 4u);
+    EXPECT_EQ(doc.GetPageImagePos(0), (POINT{60000, 60000}));
+    EXPECT_EQ(doc.GetPageSize(0), (SIZE{40, 30}));
 }
 
 TEST_F(Legacy, Version5LinksItsImageBesideTheDocument) {
