@@ -52,6 +52,15 @@
 #define IDS_MENU_FILE 300
 #define IDS_MENU_EXIT 301
 #define IDS_FOLDER_STATUS 302
+#define IDS_MENU_OPEN 303
+#define IDS_MENU_CLOSE 304
+#define IDS_MENU_VIEW 305
+#define IDS_MENU_ZOOM_IN 306
+#define IDS_MENU_ZOOM_OUT 307
+#define IDS_MENU_FIT_WINDOW 308
+#define IDS_MENU_FIT_WIDTH 309
+#define IDS_MENU_PREV_PAGE 310
+#define IDS_MENU_NEXT_PAGE 311
 
 // Documents and page images
 #define IDS_BIG_IMAGE 400

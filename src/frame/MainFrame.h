@@ -1,7 +1,7 @@
 #pragma once
-// The main window. For now a multi-document frame with a File menu, in which every open document
-// shows as a plain window with its title and page count; bars, modes, commands and the real
-// document windows join it later.
+// The main window. For now a multi-document frame with File and View menus, in which every open
+// document shows in its own window with its page view; bars, modes and the other commands join it
+// later.
 
 #include <QMainWindow>
 
@@ -9,6 +9,7 @@ class QMdiArea;
 class QMdiSubWindow;
 class CDocManager;
 class CLumidorDoc;
+class CLumidorView;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -19,6 +20,10 @@ public:
     void AttachDocumentManager(CDocManager* manager);
     // The window of a document, null when it has none.
     QMdiSubWindow* GetDocumentWindow(CLumidorDoc* doc) const;
+    // The view of the active document window (else of the newest one); null without windows.
+    CLumidorView* GetActiveView() const;
+    // Asks for a file and opens it: an image as a new untitled document, else as a document file.
+    void OnFileOpen();
 
 protected:
     // The documents are asked first; a document that must stay open keeps the frame open.

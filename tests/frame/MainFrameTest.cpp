@@ -1,4 +1,4 @@
-// The main frame's placeholder windows of documents: one per document, closed together with it
+// The main frame's document windows: one per document, closed together with it
 // whichever side goes first.
 
 #include "TestSupport.h"
@@ -8,9 +8,9 @@
 #include "document/LumidorDoc.h"
 #include "frame/MainFrame.h"
 #include "platform/ResourceModule.h"
+#include "view/LumidorView.h"
 
 #include <QCoreApplication>
-#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <gtest/gtest.h>
@@ -49,9 +49,11 @@ TEST_F(MainFrameDocuments, EachDocumentGetsAWindowShowingTitleAndPages) {
     EXPECT_EQ(w->windowTitle(), b->GetTitle());
     b->SetTitle(QStringLiteral("Renamed.tif"));
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Renamed"));
-    auto* label = w->findChild<QLabel*>(QStringLiteral("DocumentLabel"));
-    ASSERT_NE(label, nullptr);
-    EXPECT_TRUE(label->text().contains(QStringLiteral("Renamed")));
+    // The window shows the document in its page view.
+    auto* view = w->findChild<CLumidorView*>();
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->GetDocument(), b);
+    EXPECT_EQ(frame.GetActiveView() != nullptr, true);
 }
 
 TEST_F(MainFrameDocuments, ClosingEitherSideClosesBoth) {

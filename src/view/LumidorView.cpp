@@ -1,0 +1,551 @@
+#include "view/LumidorView.h"
+
+#include "app/Units.h"
+#include "document/LumidorDoc.h"
+#include "objects/TranspBaseClass.h"
+#include "platform/DC.h"
+#include "platform/Guard.h"
+#include "platform/ScreenDpi.h"
+
+#include <QCursor>
+#include <QMimeData>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+// The percentage shown for a scale: truncated, or 100 / |s| truncated for a dividing scale.
+int TruncPercent(double t) {
+    return t >= 0 ? int(t * 100) : int(100 / std::fabs(t));
+}
+
+RECT Intersect(const RECT& a, const RECT& b) {
+    RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+           std::min(a.bottom, b.bottom)};
+    if (r.right <= r.left || r.bottom <= r.top)
+        return RECT{};
+    return r;
+}
+
+bool IsEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+} // namespace
+
+CLumidorView::CLumidorView(CLumidorDoc* doc, QWidget* parent)
+    : QAbstractScrollArea(parent), m_pDoc(doc) {
+    setObjectName(QStringLiteral("CLumidorView"));
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setAutoFillBackground(false);
+    setFocusPolicy(Qt::StrongFocus);
+    // Both grid steps default to 14 points.
+    m_nGridX = m_nGridY = unitConvertToTextunit(14.0, UNIT_POINT);
+    if (m_pDoc)
+        m_pDoc->AddView(this);
+}
+
+CLumidorView::~CLumidorView() {
+    if (m_pDoc)
+        m_pDoc->RemoveView(this);
+}
+
+void CLumidorView::OnInitialUpdate() {
+    DEF_TRY
+    if (m_pDoc) {
+        g_dUnitScale = m_pDoc->m_dUnitScale;
+        m_geometry.SetUnitScale(m_pDoc->m_dUnitScale);
+        for (int i = 0; i < m_pDoc->GetPageCount(); ++i)
+            if (CObjectList* list = m_pDoc->GetObjectsList(i))
+                for (auto& o : *list)
+                    o->SetView(this);
+    }
+    const QPoint dpi = GetScreenDpi();
+    m_ptScreenRes = POINT{dpi.x() > 0 ? dpi.x() : 96, dpi.y() > 0 ? dpi.y() : 96};
+    m_geometry.SetScreenResolution(m_ptScreenRes.x, m_ptScreenRes.y);
+    UpdatePrinterSettings();
+    DEF_CATCH
+}
+
+std::vector<int> CLumidorView::GetScaleList() {
+    std::vector<int> list;
+    for (int n = 4; n >= -4; --n) {
+        if (n == 0 || n == -1)
+            continue;
+        list.push_back(n > 0 ? n * 100 : RoundCoord(100.0 / std::abs(n)));
+    }
+    return list;
+}
+
+int CLumidorView::ScaleToIndex(int k) {
+    if (k > 0)
+        return 4 - k;
+    if (k == 0 || k == -1)
+        return 3;
+    return 2 - k;
+}
+
+double CLumidorView::IndexToScale(int i) { return i < 4 ? 4 - i : 2 - i; }
+
+void CLumidorView::ApplyResolution() {
+    POINT res = m_ptScreenRes;
+    if (m_bFormView && m_pDoc)
+        res = m_pDoc->GetPageResolution(m_nActivePage);
+    if (res.x <= 0 || res.y <= 0)
+        res = m_ptScreenRes;
+    m_geometry.SetPageResolution(res.x, res.y);
+}
+
+void CLumidorView::SetViewScale(double s) {
+    DEF_TRY
+    if (s == -1.0 || s == 0.0 || std::isnan(s))
+        s = 1.0;
+    else if (s < -4.0)
+        s = -4.0;
+    else if (s > 4.0)
+        s = 4.0;
+    m_geometry.SetScale(s);
+    m_rcView = RECT{0, 0, m_szCanvas.cx + 2, m_szCanvas.cy + 2};
+    m_geometry.PageToView(m_rcView);
+    double whole = 0;
+    if (std::modf(std::fabs(s), &whole) == 0.0) {
+        const int index = ScaleToIndex(int(s));
+        if (IndexToScale(index) == s)
+            Q_EMIT scaleIndexSelected(index);
+    }
+    int line = s > 0 ? int(s * 5) : 5;
+    if (line < 1)
+        line = 1;
+    m_nLineStep = line;
+    m_nPageStep = (100 / line) * line;
+    UpdateScrollBars();
+    viewport()->update();
+    DEF_CATCH
+}
+
+void CLumidorView::UpdateScrollBars() {
+    const QSize client = viewport()->size();
+    QScrollBar* h = horizontalScrollBar();
+    QScrollBar* v = verticalScrollBar();
+    h->setRange(0, std::max(0, int(m_rcView.right - m_rcView.left) - client.width()));
+    v->setRange(0, std::max(0, int(m_rcView.bottom - m_rcView.top) - client.height()));
+    h->setSingleStep(m_nLineStep);
+    v->setSingleStep(m_nLineStep);
+    h->setPageStep(m_nPageStep);
+    v->setPageStep(m_nPageStep);
+    SyncScrollPosition();
+}
+
+void CLumidorView::SyncScrollPosition() {
+    m_geometry.SetScrollPosition(horizontalScrollBar()->value(), verticalScrollBar()->value());
+}
+
+void CLumidorView::IncViewScale(const POINT* ptPage) {
+    DEF_TRY
+    const double u = m_geometry.GetScale();
+    double t;
+    if (u < -1) {
+        t = u + 1;
+        if (t >= -1)
+            t = 1.0;
+    } else if (u < 0) {
+        t = std::fabs(1 / u) + 1;
+    } else if (u >= 1) {
+        t = u + 1;
+        if (t > 4)
+            t = 4.0;
+    } else {
+        t = u + 0.15;
+    }
+    Q_EMIT zoomChanged(TruncPercent(t));
+    SetViewScale(t);
+    if (ptPage)
+        SetPageCenterTo(ptPage->x, ptPage->y);
+    DEF_CATCH
+}
+
+void CLumidorView::DecViewScale(const POINT* ptPage) {
+    DEF_TRY
+    const double u = m_geometry.GetScale();
+    double t;
+    if (u == 1.0) {
+        t = -2.0;
+    } else {
+        if (u < -1) {
+            t = u - 1;
+            if (t < -4)
+                t = -4.0;
+        } else if (u < 0) {
+            t = std::fabs(1 / u) - 1;
+            if (t < 1)
+                t = 1.0;
+        } else if (u >= 1) {
+            t = u - 1;
+            if (t < 1)
+                t = 1.0;
+        } else {
+            t = u - 0.15;
+            if (t <= 0)
+                t = 0.0;
+        }
+        Q_EMIT zoomChanged(t >= 0 ? int(t * 100) : RoundCoord(100 / std::fabs(t)));
+    }
+    SetViewScale(t);
+    if (ptPage)
+        SetPageCenterTo(ptPage->x, ptPage->y);
+    DEF_CATCH
+}
+
+void CLumidorView::SetPageCenterTo(int x, int y) {
+    DEF_TRY
+    const double s = m_geometry.GetScale();
+    LONG vx = s > 0 ? LONG(x * s) : LONG(x / std::fabs(s));
+    LONG vy = s > 0 ? LONG(y * s) : LONG(y / std::fabs(s));
+    vx = std::max<LONG>(0, vx - viewport()->width() / 2);
+    vy = std::max<LONG>(0, vy - viewport()->height() / 2);
+    horizontalScrollBar()->setValue(vx);
+    verticalScrollBar()->setValue(vy);
+    SyncScrollPosition();
+    DEF_CATCH
+}
+
+void CLumidorView::ZoomPageRect(RECT rc) {
+    DEF_TRY
+    if (rc.left == rc.right || rc.top == rc.bottom)
+        return;
+    if (rc.left > rc.right)
+        std::swap(rc.left, rc.right);
+    if (rc.top > rc.bottom)
+        std::swap(rc.top, rc.bottom);
+    const double s = m_geometry.GetScale();
+    const int cw = viewport()->width(), ch = viewport()->height();
+    const int pw = s > 0 ? int(cw / s) : int(cw * std::fabs(s));
+    const int ph = s > 0 ? int(ch / s) : int(ch * std::fabs(s));
+    int k = std::min(pw / int(rc.right - rc.left), ph / int(rc.bottom - rc.top));
+    if (k == 1)
+        k = 2;
+    int scale;
+    if (s > 0)
+        scale = int(s) * k;
+    else if (k < std::fabs(s))
+        scale = int(s / k);
+    else
+        scale = int(k / std::fabs(s));
+    SetViewScale(scale);
+    SetPageCenterTo((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    DEF_CATCH
+}
+
+void CLumidorView::FitPageToWindow() {
+    DEF_TRY
+    SetViewScale(0.5);
+    const double a = m_szCanvas.cx + 3, b = m_szCanvas.cy + 3;
+    const double w = viewport()->width(), h = viewport()->height();
+    if (w <= 0 || a <= 0 || h <= 0 || b <= 0)
+        return;
+    const double rx = a / w, ry = b / h;
+    int percent;
+    if (rx > ry) {
+        SetViewScale(-rx);
+        percent = int(w / a * 100);
+    } else {
+        SetViewScale(-ry);
+        percent = int(h / b * 100);
+    }
+    Q_EMIT zoomChanged(percent);
+    DEF_CATCH
+}
+
+void CLumidorView::FitPageToWidth() {
+    DEF_TRY
+    const double a = m_szCanvas.cx + 3;
+    const double w = viewport()->width();
+    if (a <= 0 || w <= 0)
+        return;
+    SetViewScale(a > w ? -(a / w) : w / a);
+    Q_EMIT zoomChanged(int(w / a * 100));
+    DEF_CATCH
+}
+
+void CLumidorView::OnSelchangeComboScale(int index) {
+    if (index == 7)
+        FitPageToWidth();
+    else if (index == 8)
+        FitPageToWindow();
+    else if (index >= 0 && index < 7)
+        SetViewScale(IndexToScale(index));
+}
+
+void CLumidorView::SetActivePage(int nPage) {
+    DEF_TRY
+    if (!m_pDoc || nPage < 0 || nPage >= m_pDoc->GetPageCount())
+        return;
+    m_nActivePage = nPage;
+    UpdatePrinterSettings();
+    setFocus();
+    DEF_CATCH
+}
+
+void CLumidorView::UpdatePrinterSettings() {
+    DEF_TRY
+    m_szCanvas = m_pDoc ? m_pDoc->GetCanvasSize(m_nActivePage) : SIZE{};
+    if (m_szCanvas.cx < 0)
+        m_szCanvas.cx = 0;
+    if (m_szCanvas.cy < 0)
+        m_szCanvas.cy = 0;
+    m_rcPrintable = RECT{0, 0, m_szCanvas.cx, m_szCanvas.cy};
+    ApplyResolution();
+    SetViewScale(m_geometry.GetScale());
+    DEF_CATCH
+}
+
+void CLumidorView::OnUpdate() { UpdatePrinterSettings(); }
+
+RECT CLumidorView::GetPageRect() const {
+    RECT rc{0, 0, m_szCanvas.cx, m_szCanvas.cy};
+    m_geometry.PageToClient(rc);
+    return rc;
+}
+
+RECT CLumidorView::GetImageRect() const {
+    const SIZE size = m_pDoc ? m_pDoc->GetPageSize(m_nActivePage) : SIZE{};
+    RECT rc{0, 0, size.cx, size.cy};
+    m_geometry.PageToClient(rc);
+    return rc;
+}
+
+void CLumidorView::SetShowPageImage(bool show) {
+    if (show == m_bShowPageImage)
+        return;
+    m_bShowPageImage = show;
+    viewport()->update();
+}
+
+void CLumidorView::SetGrid(bool snap, int gx, int gy) {
+    m_bSnapToGrid = snap;
+    m_nGridX = gx;
+    m_nGridY = gy;
+    viewport()->update();
+}
+
+POINT CLumidorView::SnapToGrid(POINT pt) const {
+    DEF_TRY
+    if (!m_bSnapToGrid || m_nGridX <= 0 || m_nGridY <= 0)
+        return pt;
+    m_geometry.ClientToPage(pt);
+    m_geometry.PageToUnit(pt);
+    // Left to the line at or before x; y always down to the next line.
+    pt.x = m_nGridX * (pt.x / m_nGridX);
+    pt.y = m_nGridY * (pt.y / m_nGridY + 1);
+    m_geometry.UnitToPage(pt);
+    m_geometry.PageToClient(pt);
+    return pt;
+    DEF_CATCH
+    return pt;
+}
+
+const QImage* CLumidorView::PaintableImage() {
+    const _PAGEINFO* p = m_pDoc ? m_pDoc->GetPageInfo(m_nActivePage) : nullptr;
+    if (!p || !p->m_Bitmap.IsAllocated())
+        return nullptr;
+    const QImage& src = p->m_Bitmap.GetImage();
+    // Rows are painted one by one; a 1-bit or paletted image converted for every row would cost
+    // a whole conversion per row, so one converted copy is kept per image.
+    if (src.format() == QImage::Format_RGB32 || src.format() == QImage::Format_ARGB32)
+        return &src;
+    if (m_paintImage.isNull() || m_paintImageKey != src.cacheKey()) {
+        m_paintImage = src.convertToFormat(QImage::Format_RGB32);
+        m_paintImageKey = src.cacheKey();
+    }
+    return &m_paintImage;
+}
+
+void CLumidorView::DrawScreen(CDC* pDC, const RECT& rcUpdate) {
+    DEF_TRY
+    if (!pDC || !pDC->IsValid())
+        return;
+    const int saved = pDC->SaveDC();
+    const double s = m_geometry.GetScale();
+    const POINT scroll = m_geometry.GetScrollPosition();
+    RECT rcPageRegion{0, 0, m_szCanvas.cx, m_szCanvas.cy};
+    m_geometry.PageToView(rcPageRegion);
+
+    RECT rcPaint = rcUpdate;
+    if (rcPaint.left > rcPaint.right)
+        std::swap(rcPaint.left, rcPaint.right);
+    if (rcPaint.top > rcPaint.bottom)
+        std::swap(rcPaint.top, rcPaint.bottom);
+    RECT rcWork{rcPaint.left + scroll.x, rcPaint.top + scroll.y, rcPaint.right + scroll.x,
+                rcPaint.bottom + scroll.y};
+    // Partly covered magnified pixels are repainted whole.
+    if (s > 1) {
+        rcWork.right += LONG(s);
+        rcWork.bottom += LONG(s);
+    }
+    rcWork = Intersect(rcWork, rcPageRegion);
+    if (IsEmpty(rcWork)) {
+        pDC->RestoreDC(saved);
+        return;
+    }
+
+    QImage buffer;
+    std::unique_ptr<CDC> memDC;
+    CDC* dc = pDC;
+    if (!m_bFormView) {
+        buffer = QImage(int(rcWork.right - rcWork.left), int(rcWork.bottom - rcWork.top),
+                        QImage::Format_RGB32);
+        if (buffer.isNull()) {
+            pDC->RestoreDC(saved);
+            return;
+        }
+        buffer.fill(Qt::white);
+        memDC = std::make_unique<CDC>(&buffer);
+        memDC->SetLogPixelsOverride(m_ptScreenRes.x, m_ptScreenRes.y);
+        memDC->SetViewportOrg(-rcWork.left, -rcWork.top);
+        dc = memDC.get();
+    } else {
+        pDC->SetViewportOrg(-scroll.x, -scroll.y);
+    }
+    dc->IntersectClipRect(rcWork);
+
+    // Page image, each destination row from its source row, stretched over the full width.
+    RECT rcImage{};
+    const _PAGEINFO* p = m_pDoc ? m_pDoc->GetPageInfo(m_nActivePage) : nullptr;
+    const QImage* image = (p && m_bShowPageImage) ? PaintableImage() : nullptr;
+    if (image) {
+        POINT pos = m_pDoc->GetPageImagePos(m_nActivePage);
+        m_geometry.UnitToPage(pos);
+        RECT rcFull{pos.x, pos.y, pos.x + image->width(), pos.y + image->height()};
+        m_geometry.PageToView(rcFull);
+        rcImage = Intersect(rcFull, rcWork);
+        if (!IsEmpty(rcImage)) {
+            dc->SetStretchBltMode(COLORONCOLOR);
+            const LONG strip = std::max<LONG>(1, LONG(s > 0 ? s : 1));
+            const RECT src{0, 0, image->width(), 0};
+            for (LONG y = rcImage.top; y < rcImage.bottom; ++y) {
+                const LONG r = y - rcFull.top;
+                const LONG row = s > 0 ? LONG(r / s) : LONG(r * std::fabs(s));
+                if (row < 0 || row >= image->height())
+                    continue;
+                dc->StretchBlt(RECT{rcFull.left, y, rcFull.right, y + strip}, *image,
+                               RECT{src.left, row, src.right, row + 1}, SRCCOPY);
+            }
+            // Erased areas: the erase list's region, in view pixels, filled white.
+            for (const QRect& e : p->m_EraseList.GetRegion()) {
+                RECT rc{e.left(), e.top(), e.right() + 1, e.bottom() + 1};
+                m_geometry.PageToView(rc);
+                const RECT vis = Intersect(rc, rcWork);
+                if (!IsEmpty(vis))
+                    dc->FillSolidRect(vis, RGB(255, 255, 255));
+            }
+        }
+    }
+
+    // The canvas outside the image is white.
+    {
+        QRegion canvas(QRect(int(rcWork.left), int(rcWork.top), int(rcWork.right - rcWork.left),
+                             int(rcWork.bottom - rcWork.top)));
+        if (!IsEmpty(rcImage))
+            canvas -= QRect(int(rcImage.left), int(rcImage.top), int(rcImage.right - rcImage.left),
+                            int(rcImage.bottom - rcImage.top));
+        for (const QRect& r : canvas)
+            dc->FillSolidRect(RECT{r.left(), r.top(), r.right() + 1, r.bottom() + 1},
+                              RGB(255, 255, 255));
+    }
+
+    // Grid dots, only while snapping is on.
+    if (m_bSnapToGrid && m_nGridX > 0 && m_nGridY > 0) {
+        RECT rcUnits = rcWork;
+        m_geometry.ViewToPage(rcUnits);
+        m_geometry.PageToUnit(rcUnits);
+        const LONG i0 = rcUnits.left / m_nGridX, i1 = rcUnits.right / m_nGridX + 1;
+        const LONG j0 = rcUnits.top / m_nGridY, j1 = rcUnits.bottom / m_nGridY + 1;
+        for (LONG j = j0; j < j1; ++j)
+            for (LONG i = i0; i < i1; ++i) {
+                POINT pt{LONG(i * m_nGridX), LONG(j * m_nGridY)};
+                m_geometry.UnitToPage(pt);
+                m_geometry.PageToView(pt);
+                if (pt.x >= rcWork.left && pt.x < rcWork.right && pt.y >= rcWork.top &&
+                    pt.y < rcWork.bottom)
+                    dc->SetPixel(pt.x, pt.y, RGB(0, 0, 0));
+            }
+    }
+
+    // Objects in list order, later ones on top, never outside the page.
+    dc->SelectClipRgn(nullptr);
+    dc->IntersectClipRect(Intersect(rcPageRegion, rcWork));
+    if (p) {
+        for (const auto& o : p->m_ObjectsList) {
+            RECT rc{};
+            o->GetRepaintRect(&rc);
+            if (!IsEmpty(Intersect(rc, rcPaint)))
+                o->DrawScreen(dc, FALSE, nullptr);
+        }
+    }
+    dc->SelectClipRgn(nullptr);
+
+    if (memDC) {
+        memDC.reset();
+        QPainter* painter = pDC->GetPainter();
+        painter->drawImage(QPoint(int(rcWork.left - scroll.x), int(rcWork.top - scroll.y)), buffer);
+    }
+    pDC->RestoreDC(saved);
+    DEF_CATCH
+}
+
+void CLumidorView::paintEvent(QPaintEvent* event) {
+    DEF_TRY
+    QPainter painter(viewport());
+    // Outside the canvas the workspace colour shows.
+    painter.fillRect(event->rect(), palette().color(QPalette::Dark));
+    CDC dc(&painter);
+    dc.SetLogPixelsOverride(m_ptScreenRes.x, m_ptScreenRes.y);
+    const QRect r = event->rect();
+    DrawScreen(&dc, RECT{r.left(), r.top(), r.right() + 1, r.bottom() + 1});
+    DEF_CATCH
+}
+
+void CLumidorView::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    UpdateScrollBars();
+}
+
+void CLumidorView::scrollContentsBy(int, int) {
+    SyncScrollPosition();
+    viewport()->update();
+}
+
+// IObjectHost: text units follow the document's unit scale.
+void CLumidorView::UnitToPage(POINT& pt) const { m_geometry.UnitToPage(pt); }
+void CLumidorView::UnitToPage(RECT& rc) const { m_geometry.UnitToPage(rc); }
+void CLumidorView::PageToUnit(POINT& pt) const { m_geometry.PageToUnit(pt); }
+void CLumidorView::PageToUnit(RECT& rc) const { m_geometry.PageToUnit(rc); }
+
+double CLumidorView::GetFontScaleFactor() const { return m_geometry.GetFontScaleFactor(); }
+
+RECT CLumidorView::GetClientRect() const {
+    return RECT{0, 0, viewport()->width(), viewport()->height()};
+}
+
+void CLumidorView::InvalidateRect(const RECT& rc) {
+    viewport()->update(QRect(int(rc.left), int(rc.top), int(rc.right - rc.left),
+                             int(rc.bottom - rc.top)).normalized());
+}
+
+void CLumidorView::UpdateWindow() { viewport()->repaint(); }
+
+void CLumidorView::SetModified() {
+    if (m_pDoc)
+        m_pDoc->SetModifiedFlag(TRUE);
+}
+
+int CLumidorView::GetProgramMode() const { return 0; }
+
+QWidget* CLumidorView::GetWindow() const { return viewport(); }
+
+DWORD CLumidorView::DoDragDrop(std::unique_ptr<QMimeData>, DWORD) { return DROPEFFECT_NONE; }
+
+void CLumidorView::SetCursor(const QCursor& cursor) { viewport()->setCursor(cursor); }
+
+QCursor CLumidorView::GetMoveCursor() const { return QCursor(Qt::SizeAllCursor); }
+
+bool CLumidorView::HasFocus() const { return hasFocus(); }

@@ -1,0 +1,138 @@
+#pragma once
+// CLumidorView: the scrolling window that shows one page of one document. It owns the view
+// geometry (scale, scroll position, resolutions), serves the page's objects as their host and the
+// document as one of its views, zooms and fits by the program's scale steps, and paints the page:
+// image, erased areas, white canvas, grid dots and objects, composed off screen.
+
+#include "document/DocumentView.h"
+#include "document/LumidorDoc.h"
+#include "objects/ObjectHost.h"
+#include "view/ViewGeometry.h"
+
+#include <QAbstractScrollArea>
+#include <QImage>
+#include <QPointer>
+#include <vector>
+
+class CDC;
+
+class CLumidorView : public QAbstractScrollArea, public IObjectHost, public IDocumentView {
+    Q_OBJECT
+public:
+    explicit CLumidorView(CLumidorDoc* doc, QWidget* parent = nullptr);
+    ~CLumidorView() override;
+
+    CLumidorDoc* GetDocument() const { return m_pDoc; }
+    const CViewGeometry& GetGeometry() const { return m_geometry; }
+
+    // Hands every object of the document this view, reads the screen resolution and applies the
+    // canvas and scale of the active page.
+    void OnInitialUpdate();
+
+    // The scale list of the main bar's scale box: 400, 300, 200, 100, 50, 33, 25 percent.
+    static std::vector<int> GetScaleList();
+    // A whole scale and its list index, both ways.
+    static int ScaleToIndex(int k);
+    static double IndexToScale(int i);
+
+    double GetViewScale() const { return m_geometry.GetScale(); }
+    void SetViewScale(double s);
+    void IncViewScale(const POINT* ptPage = nullptr);
+    void DecViewScale(const POINT* ptPage = nullptr);
+    void ZoomPageRect(RECT rc);
+    void SetPageCenterTo(int x, int y);
+    void FitPageToWindow();
+    void FitPageToWidth();
+    // A scale-box index: 7 fits to width, 8 to window, any other its list scale.
+    void OnSelchangeComboScale(int index);
+    // The scroll steps the last scale change set.
+    int GetLineStep() const { return m_nLineStep; }
+    int GetPageStep() const { return m_nPageStep; }
+
+    void SetActivePage(int nPage);
+    int GetActivePage() const { return m_nActivePage; }
+    SIZE GetCanvasSize() const { return m_szCanvas; }
+    RECT GetPageRect() const;
+    RECT GetImageRect() const;
+
+    bool GetShowPageImage() const { return m_bShowPageImage; }
+    void SetShowPageImage(bool show);
+    bool IsFormView() const { return m_bFormView; }
+
+    // Grid settings of the main frame: the snap flag and the steps in text units.
+    void SetGrid(bool snap, int gx, int gy);
+    bool IsSnapToGrid() const { return m_bSnapToGrid; }
+    POINT SnapToGrid(POINT ptClient) const;
+
+    // Paints the client rectangle rcUpdate of the active page into pDC (client pixels).
+    void DrawScreen(CDC* pDC, const RECT& rcUpdate);
+
+    // IDocumentView
+    int GetCurrentPage() const override { return m_nActivePage; }
+    void UpdatePrinterSettings() override;
+    void OnUpdate() override;
+
+    // IObjectHost
+    void UnitToPage(POINT& pt) const override;
+    void UnitToPage(RECT& rc) const override;
+    void PageToUnit(POINT& pt) const override;
+    void PageToUnit(RECT& rc) const override;
+    void PageToView(POINT& pt) const override { m_geometry.PageToView(pt); }
+    void PageToView(RECT& rc) const override { m_geometry.PageToView(rc); }
+    void ViewToPage(POINT& pt) const override { m_geometry.ViewToPage(pt); }
+    void ViewToPage(RECT& rc) const override { m_geometry.ViewToPage(rc); }
+    void ViewToClient(POINT& pt) const override { m_geometry.ViewToClient(pt); }
+    void ViewToClient(RECT& rc) const override { m_geometry.ViewToClient(rc); }
+    void ClientToPage(POINT& pt) const override { m_geometry.ClientToPage(pt); }
+    void ClientToPage(RECT& rc) const override { m_geometry.ClientToPage(rc); }
+    void PageToClient(POINT& pt) const override { m_geometry.PageToClient(pt); }
+    void PageToClient(RECT& rc) const override { m_geometry.PageToClient(rc); }
+    double GetFontScaleFactor() const override;
+    RECT GetClientRect() const override;
+    void InvalidateRect(const RECT& rcClient) override;
+    void UpdateWindow() override;
+    void SetModified() override;
+    int GetProgramMode() const override;
+    QWidget* GetWindow() const override;
+    DWORD DoDragDrop(std::unique_ptr<QMimeData> data, DWORD allowedEffects) override;
+    void SetCursor(const QCursor& cursor) override;
+    QCursor GetMoveCursor() const override;
+    bool HasFocus() const override;
+
+Q_SIGNALS:
+    // The percentage a zoom step or fit arrived at, for the frame's scale box.
+    void zoomChanged(int percent);
+    // A whole scale selected its entry of the scale box.
+    void scaleIndexSelected(int index);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    // The page resolution of the geometry: the page's own in form view, the screen's otherwise.
+    void ApplyResolution();
+    void UpdateScrollBars();
+    void SyncScrollPosition();
+    // The page image converted once for painting rows, rebuilt when the image changes.
+    const QImage* PaintableImage();
+
+    QPointer<CLumidorDoc> m_pDoc;
+    CViewGeometry m_geometry;
+    int m_nActivePage = 0;
+    SIZE m_szCanvas{};
+    RECT m_rcView{};
+    RECT m_rcPrintable{};
+    POINT m_ptPrinterRes{};
+    bool m_bFormView = false;
+    bool m_bShowPageImage = true;
+    bool m_bSnapToGrid = false;
+    int m_nGridX = 0;
+    int m_nGridY = 0;
+    int m_nLineStep = 5;
+    int m_nPageStep = 100;
+    POINT m_ptScreenRes{96, 96};
+    QImage m_paintImage;
+    qint64 m_paintImageKey = 0;
+};

@@ -1,0 +1,221 @@
+// The page view: scale steps and limits, fitting, snapping, and what a repaint shows, checked on
+// the widget grabbed offscreen.
+
+#include "TestSupport.h"
+
+#include "document/LumidorDoc.h"
+#include "objects/TranspRectangle.h"
+#include "platform/imaging/BitmapBase.h"
+#include "view/LumidorView.h"
+
+#include <QImage>
+#include <QScrollBar>
+#include <gtest/gtest.h>
+
+namespace {
+constexpr QRgb kWhite = 0xFFFFFFFF;
+constexpr QRgb kBlack = 0xFF000000;
+
+// A document of one page with a solid image of w x h pixels at (0, 0), canvas the image's size.
+std::unique_ptr<CLumidorDoc> DocWithImage(int w, int h, QRgb colour) {
+    auto doc = std::make_unique<CLumidorDoc>();
+    doc->m_bFrame = FALSE;
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(colour);
+    // Corner pixels of another colour keep the automatic trimming from cutting the image.
+    img.setPixel(0, 0, colour == kBlack ? kWhite : kBlack);
+    img.setPixel(w - 1, h - 1, colour == kBlack ? kWhite : kBlack);
+    LBitmapBase b;
+    b.SetImage(img, 24);
+    b.SetXResolution(96);
+    b.SetYResolution(96);
+    EXPECT_TRUE(doc->CreateFromBitmap(b));
+    return doc;
+}
+
+struct ShownView {
+    explicit ShownView(CLumidorDoc* doc, int w = 400, int h = 300) : view(doc) {
+        view.resize(w, h);
+        view.show();
+        view.OnInitialUpdate();
+    }
+    QImage Grab() { return view.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+    CLumidorView view;
+};
+} // namespace
+
+TEST(ViewScale, ListAndIndexMappingBothWays) {
+    EXPECT_EQ(CLumidorView::GetScaleList(), (std::vector<int>{400, 300, 200, 100, 50, 33, 25}));
+    const double scales[] = {4, 3, 2, 1, -2, -3, -4};
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_EQ(CLumidorView::IndexToScale(i), scales[i]) << i;
+        EXPECT_EQ(CLumidorView::ScaleToIndex(int(scales[i])), i) << i;
+    }
+    EXPECT_EQ(CLumidorView::ScaleToIndex(0), 3);
+    EXPECT_EQ(CLumidorView::ScaleToIndex(-1), 3);
+}
+
+TEST(ViewScale, StoredValuesLimitsAndScrollSteps) {
+    auto doc = DocWithImage(200, 100, kWhite);
+    ShownView v(doc.get());
+    struct Case { double in, stored; int line, page; };
+    const Case cases[] = {{-1.0, 1.0, 5, 100}, {0.0, 1.0, 5, 100}, {7, 4.0, 20, 100},
+                          {-9, -4.0, 5, 100},  {-0.5, -0.5, 5, 100}, {1.37, 1.37, 6, 96},
+                          {3, 3.0, 15, 90}};
+    for (const Case& c : cases) {
+        v.view.SetViewScale(c.in);
+        EXPECT_EQ(v.view.GetViewScale(), c.stored) << c.in;
+        EXPECT_EQ(v.view.GetLineStep(), c.line) << c.in;
+        EXPECT_EQ(v.view.GetPageStep(), c.page) << c.in;
+        EXPECT_EQ(v.view.horizontalScrollBar()->singleStep(), c.line);
+    }
+    // At -2.0 a coordinate of 3 shows at 2 (1.5 rounds up), -3 at -1, and client 1 is page 2.
+    v.view.SetViewScale(-2.0);
+    POINT pt{3, -3};
+    v.view.PageToView(pt);
+    EXPECT_EQ(pt, (POINT{2, -1}));
+    POINT c{1, 1};
+    v.view.horizontalScrollBar()->setValue(0);
+    v.view.ClientToPage(c);
+    EXPECT_EQ(c.x, 2);
+    // The scroll extent is the canvas plus 2 in view pixels: 4 times (202, 102) at 400 %.
+    v.view.SetViewScale(4);
+    EXPECT_EQ(v.view.horizontalScrollBar()->maximum(), 808 - v.view.viewport()->width());
+}
+
+TEST(ViewScale, ZoomStepsStopAtTheLimits) {
+    auto doc = DocWithImage(200, 100, kWhite);
+    ShownView v(doc.get());
+    std::vector<int> percents;
+    QObject::connect(&v.view, &CLumidorView::zoomChanged, [&](int p) { percents.push_back(p); });
+    for (int i = 0; i < 4; ++i)
+        v.view.IncViewScale();
+    EXPECT_EQ(v.view.GetViewScale(), 4.0);
+    EXPECT_EQ(percents, (std::vector<int>{200, 300, 400, 400}));
+    v.view.SetViewScale(1.0);
+    percents.clear();
+    for (int i = 0; i < 4; ++i)
+        v.view.DecViewScale();
+    EXPECT_EQ(v.view.GetViewScale(), -4.0);
+    // The first step from 100 % goes straight to 50 % without a message of its own.
+    EXPECT_EQ(percents, (std::vector<int>{33, 25, 25}));
+    v.view.SetViewScale(-2.0);
+    v.view.IncViewScale();
+    EXPECT_EQ(v.view.GetViewScale(), 1.0);
+}
+
+TEST(ViewFit, SmallCanvasGivesNegativeScaleAboveHundredPercent) {
+    auto doc = DocWithImage(97, 47, kWhite);
+    ShownView v(doc.get(), 400, 300);
+    int percent = 0;
+    QObject::connect(&v.view, &CLumidorView::zoomChanged, [&](int p) { percent = p; });
+    v.view.FitPageToWindow();
+    const double w = v.view.viewport()->width(), h = v.view.viewport()->height();
+    const double rx = 100 / w, ry = 50 / h;
+    EXPECT_LT(v.view.GetViewScale(), 0.0);
+    EXPECT_GT(v.view.GetViewScale(), -1.0);
+    EXPECT_DOUBLE_EQ(v.view.GetViewScale(), -std::max(rx, ry));
+    EXPECT_GT(percent, 100);
+    v.view.FitPageToWidth();
+    EXPECT_DOUBLE_EQ(v.view.GetViewScale(), w / 100);
+}
+
+TEST(ViewFit, ZeroSizedClientLeavesTheScale) {
+    auto doc = DocWithImage(97, 47, kWhite);
+    CLumidorView view(doc.get());
+    view.resize(0, 0);
+    view.show();
+    view.OnInitialUpdate();
+    ASSERT_EQ(view.viewport()->width(), 0);
+    view.FitPageToWidth();
+    EXPECT_EQ(view.GetViewScale(), 1.0);
+    view.FitPageToWindow();
+    EXPECT_EQ(view.GetViewScale(), 0.5);
+}
+
+TEST(ViewGrid, SnapMovesDownFromAGridLineAndLeftToALine) {
+    auto doc = DocWithImage(400, 400, kWhite);
+    ShownView v(doc.get());
+    // Grid of 0.1 inch = 10000 text units: at 96 dpi and scale 1, lines every 9.6 pixels.
+    v.view.SetGrid(true, 10000, 10000);
+    const POINT onLine = v.view.SnapToGrid(POINT{0, 0});
+    EXPECT_EQ(onLine, (POINT{0, 10})); // y on a line moves one step down
+    const POINT p = v.view.SnapToGrid(POINT{15, 15});
+    EXPECT_EQ(p.x, 10); // x to the line at or before it
+    EXPECT_EQ(p.y, 19);
+    v.view.SetGrid(false, 10000, 10000);
+    EXPECT_EQ(v.view.SnapToGrid(POINT{15, 15}), (POINT{15, 15}));
+}
+
+TEST(ViewPaint, PageWithoutImageIsWhiteAndWorkspaceBeyondIt) {
+    auto doc = DocWithImage(100, 80, kBlack);
+    ShownView v(doc.get());
+    v.view.SetShowPageImage(false);
+    const QImage shot = v.Grab();
+    EXPECT_EQ(shot.pixel(50, 40), kWhite);
+    const QRgb workspace = v.view.palette().color(QPalette::Dark).rgb() | 0xFF000000;
+    EXPECT_EQ(shot.pixel(150, 40), workspace);
+    EXPECT_EQ(shot.pixel(50, 150), workspace);
+    v.view.SetShowPageImage(true);
+    EXPECT_EQ(v.Grab().pixel(50, 40), kBlack);
+}
+
+TEST(ViewPaint, ErasedThenUnerasedShowsTheImageInside) {
+    auto doc = DocWithImage(100, 80, kBlack);
+    _PAGEINFO* p = doc->GetPageInfo(0);
+    p->m_EraseList.AddErased(RECT{10, 10, 60, 60});
+    p->m_EraseList.AddUnerased(RECT{20, 20, 40, 40});
+    ShownView v(doc.get());
+    for (double scale : {1.0, 2.0, -2.0}) {
+        v.view.SetViewScale(scale);
+        auto at = [&](int x, int y) {
+            POINT pt{x, y};
+            v.view.PageToClient(pt);
+            return v.Grab().pixel(pt.x, pt.y);
+        };
+        EXPECT_EQ(at(5, 5), kBlack) << scale;
+        EXPECT_EQ(at(14, 14), kWhite) << scale;
+        EXPECT_EQ(at(30, 30), kBlack) << scale;
+        EXPECT_EQ(at(70, 70), kBlack) << scale;
+    }
+}
+
+TEST(ViewPaint, GridDotsOnlyWhileSnapping) {
+    auto doc = std::make_unique<CLumidorDoc>();
+    doc->m_bFrame = FALSE;
+    QImage img(200, 150, QImage::Format_RGB32);
+    img.fill(kWhite);
+    img.setPixel(0, 0, kBlack);
+    img.setPixel(199, 149, kBlack);
+    LBitmapBase b;
+    b.SetImage(img, 24);
+    ASSERT_TRUE(doc->CreateFromBitmap(b));
+    ShownView v(doc.get());
+    auto blackCount = [](const QImage& im) {
+        int n = 0;
+        for (int y = 0; y < 150; ++y)
+            for (int x = 0; x < 200; ++x)
+                n += im.pixel(x, y) == kBlack;
+        return n;
+    };
+    v.view.SetGrid(false, 10000, 10000);
+    EXPECT_EQ(blackCount(v.Grab()), 2); // the two corner pixels of the image
+    v.view.SetGrid(true, 10000, 10000);
+    const QImage shot = v.Grab();
+    EXPECT_GT(blackCount(shot), 200);
+    EXPECT_EQ(shot.pixel(10, 10), kBlack); // 0.1 inch at 96 dpi
+}
+
+TEST(ViewPaint, ObjectsDrawOnThePage) {
+    auto doc = DocWithImage(200, 150, kWhite);
+    // A red rectangle from 0.2 to 0.6 inch.
+    doc->GetObjectsList(0)->push_back(std::make_unique<CTranspRectangle>(
+        nullptr, RECT{20000, 20000, 60000, 60000}, RGB(255, 0, 0), 1, 0));
+    ShownView v(doc.get());
+    const QImage shot = v.Grab();
+    int red = 0;
+    for (int y = 0; y < 150; ++y)
+        for (int x = 0; x < 200; ++x)
+            red += (shot.pixel(x, y) & 0xFFFFFF) == 0xFF0000;
+    EXPECT_GT(red, 100);
+}
