@@ -2,10 +2,12 @@
 #include "document/DocumentBatch.h"
 #include "document/DocManager.h"
 #include "frame/MainFrame.h"
+#include "view/PageExport.h"
 
 int main(int argc, char* argv[]) {
     CLumidorApp app(argc, argv);
     RegisterDocumentBatchCommands();
+    RegisterViewBatchCommands();
     CDocManager documents;
     app.SetDocumentManager(&documents);
     app.SetMainFrameFactory([&documents] {
