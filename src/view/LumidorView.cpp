@@ -238,8 +238,10 @@ void CLumidorView::ZoomPageRect(RECT rc) {
 void CLumidorView::FitPageToWindow() {
     DEF_TRY
     SetViewScale(0.5);
+    // The scroll bars leave at the next layout only; the client area without them is taken now.
+    const QSize client = maximumViewportSize();
     const double a = m_szCanvas.cx + 3, b = m_szCanvas.cy + 3;
-    const double w = viewport()->width(), h = viewport()->height();
+    const double w = client.width(), h = client.height();
     if (w <= 0 || a <= 0 || h <= 0 || b <= 0)
         return;
     const double rx = a / w, ry = b / h;
