@@ -9,6 +9,7 @@
 
 #include <QCursor>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -38,6 +39,7 @@ CLumidorView::CLumidorView(CLumidorDoc* doc, QWidget* parent)
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setAutoFillBackground(false);
     setFocusPolicy(Qt::StrongFocus);
+    viewport()->setMouseTracking(true);
     // Both grid steps default to 14 points.
     m_nGridX = m_nGridY = unitConvertToTextunit(14.0, UNIT_POINT);
     if (m_pDoc)
@@ -320,6 +322,87 @@ void CLumidorView::SetShowPageImage(bool show) {
         return;
     m_bShowPageImage = show;
     viewport()->update();
+}
+
+void CLumidorView::OnToolbarFormview() {
+    DEF_TRY
+    const std::vector<int> list = GetScaleList();
+    const int p = list[std::size_t(ScaleToIndex(int(m_geometry.GetScale())))];
+    m_bFormView = !m_bFormView;
+    int index = 0;
+    if (p <= list.back()) {
+        index = int(list.size()) - 1;
+    } else if (p < list.front()) {
+        for (std::size_t i = 0; i + 1 < list.size(); ++i)
+            if (list[i] >= p && p > list[i + 1]) {
+                index = list[i] - p < p - list[i + 1] ? int(i) : int(i + 1);
+                break;
+            }
+    }
+    m_geometry.SetScale(IndexToScale(index));
+    UpdatePrinterSettings();
+    DEF_CATCH
+}
+
+int CLumidorView::GetCanvasEdgeCaptureType(POINT pt) const {
+    DEF_TRY
+    RECT rc{0, 0, m_szCanvas.cx + 2, m_szCanvas.cy + 2};
+    m_geometry.PageToClient(rc);
+    const bool inRight = pt.x >= rc.right - 4 && pt.x < rc.right && pt.y >= rc.top && pt.y < rc.bottom;
+    const bool inBottom = pt.x >= rc.left && pt.x < rc.right && pt.y >= rc.bottom - 4 && pt.y < rc.bottom;
+    if (inRight && inBottom)
+        return 8 + 10;
+    if (inRight)
+        return 4 + 10;
+    if (inBottom)
+        return 5 + 10;
+    const RECT client = GetClientRect();
+    if ((pt.x >= rc.right && pt.x < client.right) || (pt.y >= rc.bottom && pt.y < client.bottom))
+        return 10;
+    return 0;
+    DEF_CATCH
+    return 0;
+}
+
+bool CLumidorView::IsPrintableArea(int x, int y) const {
+    DEF_TRY
+    const POINT scroll = m_geometry.GetScrollPosition();
+    const QPoint pt(x + int(scroll.x), y + int(scroll.y));
+    RECT printable = m_rcPrintable;
+    m_geometry.PageToView(printable);
+    QRegion outside(QRect(QPoint(int(m_rcView.left), int(m_rcView.top)),
+                          QPoint(int(m_rcView.right) - 1, int(m_rcView.bottom) - 1)));
+    outside -= QRect(QPoint(int(printable.left), int(printable.top)),
+                     QPoint(int(printable.right) - 1, int(printable.bottom) - 1));
+    return !outside.contains(pt);
+    DEF_CATCH
+    return true;
+}
+
+void CLumidorView::MoveImage(int dx, int dy) {
+    DEF_TRY
+    const _PAGEINFO* p = m_pDoc ? m_pDoc->GetPageInfo(m_nActivePage) : nullptr;
+    if (!p || !p->m_Bitmap.IsAllocated() || !m_bShowPageImage)
+        return;
+    POINT d{dx, dy};
+    m_geometry.PageToUnit(d);
+    const POINT pos = m_pDoc->GetPageImagePos(m_nActivePage);
+    m_pDoc->SetPageImagePos(m_nActivePage, pos.x + d.x, pos.y + d.y);
+    viewport()->update();
+    SetModified();
+    DEF_CATCH
+}
+
+void CLumidorView::mouseMoveEvent(QMouseEvent* event) {
+    DEF_TRY
+    const QPoint pos = event->position().toPoint();
+    switch (GetCanvasEdgeCaptureType(POINT{pos.x(), pos.y()})) {
+    case 14: viewport()->setCursor(Qt::SizeHorCursor); break;
+    case 15: viewport()->setCursor(Qt::SizeVerCursor); break;
+    case 18: viewport()->setCursor(Qt::SizeFDiagCursor); break;
+    default: viewport()->setCursor(Qt::ArrowCursor); break;
+    }
+    DEF_CATCH
 }
 
 void CLumidorView::SetGrid(bool snap, int gx, int gy) {

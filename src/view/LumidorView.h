@@ -58,6 +58,16 @@ public:
     bool GetShowPageImage() const { return m_bShowPageImage; }
     void SetShowPageImage(bool show);
     bool IsFormView() const { return m_bFormView; }
+    // Flips form view, keeping the scale-list entry nearest the current percentage.
+    void OnToolbarFormview();
+
+    // The canvas edge under a client point: 8 the bottom-right corner, 4 the right edge, 5 the
+    // bottom edge (each 4 pixels wide), 10 beyond the canvas, 0 on it.
+    int GetCanvasEdgeCaptureType(POINT ptClient) const;
+    // True inside the printable rectangle or outside the canvas.
+    bool IsPrintableArea(int x, int y) const;
+    // Moves the shown page image by page pixels.
+    void MoveImage(int dx, int dy);
 
     // Grid settings of the main frame: the snap flag and the steps in text units.
     void SetGrid(bool snap, int gx, int gy);
@@ -109,6 +119,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
     // The page resolution of the geometry: the page's own in form view, the screen's otherwise.

@@ -219,3 +219,45 @@ TEST(ViewPaint, ObjectsDrawOnThePage) {
             red += (shot.pixel(x, y) & 0xFFFFFF) == 0xFF0000;
     EXPECT_GT(red, 100);
 }
+
+TEST(ViewCanvas, EdgeCodesCornerFirst) {
+    auto doc = DocWithImage(100, 80, kWhite);
+    ShownView v(doc.get());
+    // The canvas rectangle plus 2 ends at (102, 82) in client pixels at 100 %.
+    EXPECT_EQ(v.view.GetCanvasEdgeCaptureType(POINT{100, 80}), 18);
+    EXPECT_EQ(v.view.GetCanvasEdgeCaptureType(POINT{100, 40}), 14);
+    EXPECT_EQ(v.view.GetCanvasEdgeCaptureType(POINT{40, 80}), 15);
+    EXPECT_EQ(v.view.GetCanvasEdgeCaptureType(POINT{150, 40}), 10);
+    EXPECT_EQ(v.view.GetCanvasEdgeCaptureType(POINT{40, 150}), 10);
+    EXPECT_EQ(v.view.GetCanvasEdgeCaptureType(POINT{40, 40}), 0);
+    EXPECT_TRUE(v.view.IsPrintableArea(40, 40));
+}
+
+TEST(ViewCanvas, MovingTheImageShiftsItAndModifiesTheDocument) {
+    auto doc = DocWithImage(100, 80, kBlack);
+    ShownView v(doc.get());
+    const POINT before = doc->GetPageImagePos(0);
+    v.view.MoveImage(10, 0);
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_EQ(v.Grab().pixel(5, 40), kWhite);
+    EXPECT_EQ(v.Grab().pixel(15, 40), kBlack);
+    EXPECT_NE(doc->GetPageImagePos(0).x, before.x);
+    // A hidden image stays where it is.
+    v.view.SetShowPageImage(false);
+    const POINT moved = doc->GetPageImagePos(0);
+    v.view.MoveImage(10, 0);
+    EXPECT_EQ(doc->GetPageImagePos(0), moved);
+}
+
+TEST(ViewScale, FormViewKeepsTheNearestListEntry) {
+    auto doc = DocWithImage(100, 80, kWhite);
+    ShownView v(doc.get());
+    v.view.SetViewScale(1.37); // counts as 100 %
+    v.view.OnToolbarFormview();
+    EXPECT_TRUE(v.view.IsFormView());
+    EXPECT_EQ(v.view.GetViewScale(), 1.0);
+    v.view.SetViewScale(-3.6); // counts as 33 %
+    v.view.OnToolbarFormview();
+    EXPECT_FALSE(v.view.IsFormView());
+    EXPECT_EQ(v.view.GetViewScale(), -3.0);
+}
