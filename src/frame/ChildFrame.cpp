@@ -27,8 +27,7 @@ CChildFrame::CChildFrame(CLumidorDoc* doc, CDocManager* manager)
 }
 
 void CChildFrame::RefreshTitle() {
-    if (m_doc)
-        setWindowTitle(m_doc->GetTitle());
+    if (m_doc) setWindowTitle(m_doc->GetTitle());
 }
 
 void CChildFrame::closeEvent(QCloseEvent* event) {
@@ -38,8 +37,7 @@ void CChildFrame::closeEvent(QCloseEvent* event) {
     }
     if (CLumidorDoc* doc = m_doc) {
         m_doc = nullptr;
-        if (m_manager)
-            m_manager->CloseDocument(doc);
+        if (m_manager) m_manager->CloseDocument(doc);
     }
     QMdiSubWindow::closeEvent(event);
 }

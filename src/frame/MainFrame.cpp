@@ -1,10 +1,10 @@
 #include "frame/MainFrame.h"
 
-#include "frame/ChildFrame.h"
-#include "view/LumidorView.h"
 #include "app/LumidorApp.h"
 #include "app/Utils.h"
+#include "frame/ChildFrame.h"
 #include "platform/DialogService.h"
+#include "view/LumidorView.h"
 
 #include "app/Resource.h"
 #include "document/DocManager.h"
@@ -19,7 +19,6 @@
 #include <QMenuBar>
 #include <QPointer>
 
-
 CMainFrame::CMainFrame() : m_mdiArea(new QMdiArea(this)) {
     setObjectName(QStringLiteral("CMainFrame"));
     setCentralWidget(m_mdiArea);
@@ -30,8 +29,7 @@ CMainFrame::CMainFrame() : m_mdiArea(new QMdiArea(this)) {
     QAction* close = file->addAction(LoadResString(IDS_MENU_CLOSE));
     close->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4));
     connect(close, &QAction::triggered, this, [this] {
-        if (QMdiSubWindow* w = m_mdiArea->activeSubWindow())
-            w->close();
+        if (QMdiSubWindow* w = m_mdiArea->activeSubWindow()) w->close();
     });
     file->addSeparator();
     QAction* exit = file->addAction(LoadResString(IDS_MENU_EXIT));
@@ -45,8 +43,7 @@ CMainFrame::CMainFrame() : m_mdiArea(new QMdiArea(this)) {
         QAction* a = view->addAction(LoadResString(id));
         a->setShortcuts(keys);
         connect(a, &QAction::triggered, this, [this, run] {
-            if (CLumidorView* v = GetActiveView())
-                run(v);
+            if (CLumidorView* v = GetActiveView()) run(v);
         });
     };
     addViewAction(IDS_MENU_ZOOM_IN,
@@ -79,13 +76,12 @@ void CMainFrame::OnFileOpen() {
     FileDialogRequest request;
     // The Open dialog's filter is made of its four resource parts.
     request.filter = LoadResString(IDS_FILTER_OPEN_1) + LoadResString(IDS_FILTER_OPEN_2) +
-                     LoadResString(IDS_FILTER_OPEN_3) + LoadResString(IDS_FILTER_OPEN_4) + QLatin1Char('|');
+                     LoadResString(IDS_FILTER_OPEN_3) + LoadResString(IDS_FILTER_OPEN_4) +
+                     QLatin1Char('|');
     QString path;
-    if (!GetDialogService().GetFileName(request, path) || path.isEmpty())
-        return;
+    if (!GetDialogService().GetFileName(request, path) || path.isEmpty()) return;
     CLumidorApp* app = CLumidorApp::Instance();
-    if (!app)
-        return;
+    if (!app) return;
     if (IsImageFormatSupported(path))
         app->CreateDocFromImage(path, false);
     else
@@ -94,8 +90,7 @@ void CMainFrame::OnFileOpen() {
 
 void CMainFrame::AttachDocumentManager(CDocManager* manager) {
     m_pDocManager = manager;
-    if (manager)
-        manager->SetWindowFactory([this](CLumidorDoc* doc) { CreateDocumentWindow(doc); });
+    if (manager) manager->SetWindowFactory([this](CLumidorDoc* doc) { CreateDocumentWindow(doc); });
 }
 
 void CMainFrame::CreateDocumentWindow(CLumidorDoc* doc) {
@@ -107,8 +102,7 @@ void CMainFrame::CreateDocumentWindow(CLumidorDoc* doc) {
 QMdiSubWindow* CMainFrame::GetDocumentWindow(CLumidorDoc* doc) const {
     for (QMdiSubWindow* w : m_mdiArea->subWindowList())
         if (auto* child = dynamic_cast<CChildFrame*>(w))
-            if (child->GetDocument() == doc)
-                return w;
+            if (child->GetDocument() == doc) return w;
     return nullptr;
 }
 

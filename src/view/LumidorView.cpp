@@ -25,12 +25,13 @@ int TruncPercent(double t) {
 RECT Intersect(const RECT& a, const RECT& b) {
     RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
            std::min(a.bottom, b.bottom)};
-    if (r.right <= r.left || r.bottom <= r.top)
-        return RECT{};
+    if (r.right <= r.left || r.bottom <= r.top) return RECT{};
     return r;
 }
 
-bool IsEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+bool IsEmpty(const RECT& r) {
+    return r.right <= r.left || r.bottom <= r.top;
+}
 } // namespace
 
 CLumidorView::CLumidorView(CLumidorDoc* doc, QWidget* parent)
@@ -42,13 +43,11 @@ CLumidorView::CLumidorView(CLumidorDoc* doc, QWidget* parent)
     viewport()->setMouseTracking(true);
     // Both grid steps default to 14 points.
     m_nGridX = m_nGridY = unitConvertToTextunit(14.0, UNIT_POINT);
-    if (m_pDoc)
-        m_pDoc->AddView(this);
+    if (m_pDoc) m_pDoc->AddView(this);
 }
 
 CLumidorView::~CLumidorView() {
-    if (m_pDoc)
-        m_pDoc->RemoveView(this);
+    if (m_pDoc) m_pDoc->RemoveView(this);
 }
 
 void CLumidorView::OnInitialUpdate() {
@@ -71,29 +70,26 @@ void CLumidorView::OnInitialUpdate() {
 std::vector<int> CLumidorView::GetScaleList() {
     std::vector<int> list;
     for (int n = 4; n >= -4; --n) {
-        if (n == 0 || n == -1)
-            continue;
+        if (n == 0 || n == -1) continue;
         list.push_back(n > 0 ? n * 100 : RoundCoord(100.0 / std::abs(n)));
     }
     return list;
 }
 
 int CLumidorView::ScaleToIndex(int k) {
-    if (k > 0)
-        return 4 - k;
-    if (k == 0 || k == -1)
-        return 3;
+    if (k > 0) return 4 - k;
+    if (k == 0 || k == -1) return 3;
     return 2 - k;
 }
 
-double CLumidorView::IndexToScale(int i) { return i < 4 ? 4 - i : 2 - i; }
+double CLumidorView::IndexToScale(int i) {
+    return i < 4 ? 4 - i : 2 - i;
+}
 
 void CLumidorView::ApplyResolution() {
     POINT res = m_ptScreenRes;
-    if (m_bFormView && m_pDoc)
-        res = m_pDoc->GetPageResolution(m_nActivePage);
-    if (res.x <= 0 || res.y <= 0)
-        res = m_ptScreenRes;
+    if (m_bFormView && m_pDoc) res = m_pDoc->GetPageResolution(m_nActivePage);
+    if (res.x <= 0 || res.y <= 0) res = m_ptScreenRes;
     m_geometry.SetPageResolution(res.x, res.y);
 }
 
@@ -111,12 +107,10 @@ void CLumidorView::SetViewScale(double s) {
     double whole = 0;
     if (std::modf(std::fabs(s), &whole) == 0.0) {
         const int index = ScaleToIndex(int(s));
-        if (IndexToScale(index) == s)
-            Q_EMIT scaleIndexSelected(index);
+        if (IndexToScale(index) == s) Q_EMIT scaleIndexSelected(index);
     }
     int line = s > 0 ? int(s * 5) : 5;
-    if (line < 1)
-        line = 1;
+    if (line < 1) line = 1;
     m_nLineStep = line;
     m_nPageStep = (100 / line) * line;
     UpdateScrollBars();
@@ -147,21 +141,18 @@ void CLumidorView::IncViewScale(const POINT* ptPage) {
     double t;
     if (u < -1) {
         t = u + 1;
-        if (t >= -1)
-            t = 1.0;
+        if (t >= -1) t = 1.0;
     } else if (u < 0) {
         t = std::fabs(1 / u) + 1;
     } else if (u >= 1) {
         t = u + 1;
-        if (t > 4)
-            t = 4.0;
+        if (t > 4) t = 4.0;
     } else {
         t = u + 0.15;
     }
     Q_EMIT zoomChanged(TruncPercent(t));
     SetViewScale(t);
-    if (ptPage)
-        SetPageCenterTo(ptPage->x, ptPage->y);
+    if (ptPage) SetPageCenterTo(ptPage->x, ptPage->y);
     DEF_CATCH
 }
 
@@ -174,26 +165,21 @@ void CLumidorView::DecViewScale(const POINT* ptPage) {
     } else {
         if (u < -1) {
             t = u - 1;
-            if (t < -4)
-                t = -4.0;
+            if (t < -4) t = -4.0;
         } else if (u < 0) {
             t = std::fabs(1 / u) - 1;
-            if (t < 1)
-                t = 1.0;
+            if (t < 1) t = 1.0;
         } else if (u >= 1) {
             t = u - 1;
-            if (t < 1)
-                t = 1.0;
+            if (t < 1) t = 1.0;
         } else {
             t = u - 0.15;
-            if (t <= 0)
-                t = 0.0;
+            if (t <= 0) t = 0.0;
         }
         Q_EMIT zoomChanged(t >= 0 ? int(t * 100) : RoundCoord(100 / std::fabs(t)));
     }
     SetViewScale(t);
-    if (ptPage)
-        SetPageCenterTo(ptPage->x, ptPage->y);
+    if (ptPage) SetPageCenterTo(ptPage->x, ptPage->y);
     DEF_CATCH
 }
 
@@ -212,19 +198,15 @@ void CLumidorView::SetPageCenterTo(int x, int y) {
 
 void CLumidorView::ZoomPageRect(RECT rc) {
     DEF_TRY
-    if (rc.left == rc.right || rc.top == rc.bottom)
-        return;
-    if (rc.left > rc.right)
-        std::swap(rc.left, rc.right);
-    if (rc.top > rc.bottom)
-        std::swap(rc.top, rc.bottom);
+    if (rc.left == rc.right || rc.top == rc.bottom) return;
+    if (rc.left > rc.right) std::swap(rc.left, rc.right);
+    if (rc.top > rc.bottom) std::swap(rc.top, rc.bottom);
     const double s = m_geometry.GetScale();
     const int cw = viewport()->width(), ch = viewport()->height();
     const int pw = s > 0 ? int(cw / s) : int(cw * std::fabs(s));
     const int ph = s > 0 ? int(ch / s) : int(ch * std::fabs(s));
     int k = std::min(pw / int(rc.right - rc.left), ph / int(rc.bottom - rc.top));
-    if (k == 1)
-        k = 2;
+    if (k == 1) k = 2;
     int scale;
     if (s > 0)
         scale = int(s) * k;
@@ -244,8 +226,7 @@ void CLumidorView::FitPageToWindow() {
     const QSize client = maximumViewportSize();
     const double a = m_szCanvas.cx + 3, b = m_szCanvas.cy + 3;
     const double w = client.width(), h = client.height();
-    if (w <= 0 || a <= 0 || h <= 0 || b <= 0)
-        return;
+    if (w <= 0 || a <= 0 || h <= 0 || b <= 0) return;
     const double rx = a / w, ry = b / h;
     int percent;
     if (rx > ry) {
@@ -263,8 +244,7 @@ void CLumidorView::FitPageToWidth() {
     DEF_TRY
     const double a = m_szCanvas.cx + 3;
     const double w = viewport()->width();
-    if (a <= 0 || w <= 0)
-        return;
+    if (a <= 0 || w <= 0) return;
     SetViewScale(a > w ? -(a / w) : w / a);
     Q_EMIT zoomChanged(int(w / a * 100));
     DEF_CATCH
@@ -281,8 +261,7 @@ void CLumidorView::OnSelchangeComboScale(int index) {
 
 void CLumidorView::SetActivePage(int nPage) {
     DEF_TRY
-    if (!m_pDoc || nPage < 0 || nPage >= m_pDoc->GetPageCount())
-        return;
+    if (!m_pDoc || nPage < 0 || nPage >= m_pDoc->GetPageCount()) return;
     m_nActivePage = nPage;
     UpdatePrinterSettings();
     setFocus();
@@ -292,17 +271,17 @@ void CLumidorView::SetActivePage(int nPage) {
 void CLumidorView::UpdatePrinterSettings() {
     DEF_TRY
     m_szCanvas = m_pDoc ? m_pDoc->GetCanvasSize(m_nActivePage) : SIZE{};
-    if (m_szCanvas.cx < 0)
-        m_szCanvas.cx = 0;
-    if (m_szCanvas.cy < 0)
-        m_szCanvas.cy = 0;
+    if (m_szCanvas.cx < 0) m_szCanvas.cx = 0;
+    if (m_szCanvas.cy < 0) m_szCanvas.cy = 0;
     m_rcPrintable = RECT{0, 0, m_szCanvas.cx, m_szCanvas.cy};
     ApplyResolution();
     SetViewScale(m_geometry.GetScale());
     DEF_CATCH
 }
 
-void CLumidorView::OnUpdate() { UpdatePrinterSettings(); }
+void CLumidorView::OnUpdate() {
+    UpdatePrinterSettings();
+}
 
 RECT CLumidorView::GetPageRect() const {
     RECT rc{0, 0, m_szCanvas.cx, m_szCanvas.cy};
@@ -318,8 +297,7 @@ RECT CLumidorView::GetImageRect() const {
 }
 
 void CLumidorView::SetShowPageImage(bool show) {
-    if (show == m_bShowPageImage)
-        return;
+    if (show == m_bShowPageImage) return;
     m_bShowPageImage = show;
     viewport()->update();
 }
@@ -348,14 +326,13 @@ int CLumidorView::GetCanvasEdgeCaptureType(POINT pt) const {
     DEF_TRY
     RECT rc{0, 0, m_szCanvas.cx + 2, m_szCanvas.cy + 2};
     m_geometry.PageToClient(rc);
-    const bool inRight = pt.x >= rc.right - 4 && pt.x < rc.right && pt.y >= rc.top && pt.y < rc.bottom;
-    const bool inBottom = pt.x >= rc.left && pt.x < rc.right && pt.y >= rc.bottom - 4 && pt.y < rc.bottom;
-    if (inRight && inBottom)
-        return 8 + 10;
-    if (inRight)
-        return 4 + 10;
-    if (inBottom)
-        return 5 + 10;
+    const bool inRight =
+        pt.x >= rc.right - 4 && pt.x < rc.right && pt.y >= rc.top && pt.y < rc.bottom;
+    const bool inBottom =
+        pt.x >= rc.left && pt.x < rc.right && pt.y >= rc.bottom - 4 && pt.y < rc.bottom;
+    if (inRight && inBottom) return 8 + 10;
+    if (inRight) return 4 + 10;
+    if (inBottom) return 5 + 10;
     const RECT client = GetClientRect();
     if ((pt.x >= rc.right && pt.x < client.right) || (pt.y >= rc.bottom && pt.y < client.bottom))
         return 10;
@@ -382,8 +359,7 @@ bool CLumidorView::IsPrintableArea(int x, int y) const {
 void CLumidorView::MoveImage(int dx, int dy) {
     DEF_TRY
     const _PAGEINFO* p = m_pDoc ? m_pDoc->GetPageInfo(m_nActivePage) : nullptr;
-    if (!p || !p->m_Bitmap.IsAllocated() || !m_bShowPageImage)
-        return;
+    if (!p || !p->m_Bitmap.IsAllocated() || !m_bShowPageImage) return;
     POINT d{dx, dy};
     m_geometry.PageToUnit(d);
     const POINT pos = m_pDoc->GetPageImagePos(m_nActivePage);
@@ -397,10 +373,18 @@ void CLumidorView::mouseMoveEvent(QMouseEvent* event) {
     DEF_TRY
     const QPoint pos = event->position().toPoint();
     switch (GetCanvasEdgeCaptureType(POINT{pos.x(), pos.y()})) {
-    case 14: viewport()->setCursor(Qt::SizeHorCursor); break;
-    case 15: viewport()->setCursor(Qt::SizeVerCursor); break;
-    case 18: viewport()->setCursor(Qt::SizeFDiagCursor); break;
-    default: viewport()->setCursor(Qt::ArrowCursor); break;
+    case 14:
+        viewport()->setCursor(Qt::SizeHorCursor);
+        break;
+    case 15:
+        viewport()->setCursor(Qt::SizeVerCursor);
+        break;
+    case 18:
+        viewport()->setCursor(Qt::SizeFDiagCursor);
+        break;
+    default:
+        viewport()->setCursor(Qt::ArrowCursor);
+        break;
     }
     DEF_CATCH
 }
@@ -414,8 +398,7 @@ void CLumidorView::SetGrid(bool snap, int gx, int gy) {
 
 POINT CLumidorView::SnapToGrid(POINT pt) const {
     DEF_TRY
-    if (!m_bSnapToGrid || m_nGridX <= 0 || m_nGridY <= 0)
-        return pt;
+    if (!m_bSnapToGrid || m_nGridX <= 0 || m_nGridY <= 0) return pt;
     m_geometry.ClientToPage(pt);
     m_geometry.PageToUnit(pt);
     // Left to the line at or before x; y always down to the next line.
@@ -430,13 +413,11 @@ POINT CLumidorView::SnapToGrid(POINT pt) const {
 
 const QImage* CLumidorView::PaintableImage() {
     const _PAGEINFO* p = m_pDoc ? m_pDoc->GetPageInfo(m_nActivePage) : nullptr;
-    if (!p || !p->m_Bitmap.IsAllocated())
-        return nullptr;
+    if (!p || !p->m_Bitmap.IsAllocated()) return nullptr;
     const QImage& src = p->m_Bitmap.GetImage();
     // Rows are painted one by one; a 1-bit or paletted image converted for every row would cost
     // a whole conversion per row, so one converted copy is kept per image.
-    if (src.format() == QImage::Format_RGB32 || src.format() == QImage::Format_ARGB32)
-        return &src;
+    if (src.format() == QImage::Format_RGB32 || src.format() == QImage::Format_ARGB32) return &src;
     if (m_paintImage.isNull() || m_paintImageKey != src.cacheKey()) {
         m_paintImage = src.convertToFormat(QImage::Format_RGB32);
         m_paintImageKey = src.cacheKey();
@@ -446,8 +427,7 @@ const QImage* CLumidorView::PaintableImage() {
 
 void CLumidorView::DrawScreen(CDC* pDC, const RECT& rcUpdate) {
     DEF_TRY
-    if (!pDC || !pDC->IsValid())
-        return;
+    if (!pDC || !pDC->IsValid()) return;
     const int saved = pDC->SaveDC();
     const double s = m_geometry.GetScale();
     const POINT scroll = m_geometry.GetScrollPosition();
@@ -455,10 +435,8 @@ void CLumidorView::DrawScreen(CDC* pDC, const RECT& rcUpdate) {
     m_geometry.PageToView(rcPageRegion);
 
     RECT rcPaint = rcUpdate;
-    if (rcPaint.left > rcPaint.right)
-        std::swap(rcPaint.left, rcPaint.right);
-    if (rcPaint.top > rcPaint.bottom)
-        std::swap(rcPaint.top, rcPaint.bottom);
+    if (rcPaint.left > rcPaint.right) std::swap(rcPaint.left, rcPaint.right);
+    if (rcPaint.top > rcPaint.bottom) std::swap(rcPaint.top, rcPaint.bottom);
     RECT rcWork{rcPaint.left + scroll.x, rcPaint.top + scroll.y, rcPaint.right + scroll.x,
                 rcPaint.bottom + scroll.y};
     // Partly covered magnified pixels are repainted whole.
@@ -509,8 +487,7 @@ void CLumidorView::DrawScreen(CDC* pDC, const RECT& rcUpdate) {
             for (LONG y = rcImage.top; y < rcImage.bottom; ++y) {
                 const LONG r = y - rcFull.top;
                 const LONG row = s > 0 ? LONG(r / s) : LONG(r * std::fabs(s));
-                if (row < 0 || row >= image->height())
-                    continue;
+                if (row < 0 || row >= image->height()) continue;
                 dc->StretchBlt(RECT{rcFull.left, y, rcFull.right, y + strip}, *image,
                                RECT{src.left, row, src.right, row + 1}, SRCCOPY);
             }
@@ -519,8 +496,7 @@ void CLumidorView::DrawScreen(CDC* pDC, const RECT& rcUpdate) {
                 RECT rc{e.left(), e.top(), e.right() + 1, e.bottom() + 1};
                 m_geometry.PageToView(rc);
                 const RECT vis = Intersect(rc, rcWork);
-                if (!IsEmpty(vis))
-                    dc->FillSolidRect(vis, RGB(255, 255, 255));
+                if (!IsEmpty(vis)) dc->FillSolidRect(vis, RGB(255, 255, 255));
             }
         }
     }
@@ -562,8 +538,7 @@ void CLumidorView::DrawScreen(CDC* pDC, const RECT& rcUpdate) {
         for (const auto& o : p->m_ObjectsList) {
             RECT rc{};
             o->GetRepaintRect(&rc);
-            if (!IsEmpty(Intersect(rc, rcPaint)))
-                o->DrawScreen(dc, FALSE, nullptr);
+            if (!IsEmpty(Intersect(rc, rcPaint))) o->DrawScreen(dc, FALSE, nullptr);
         }
     }
     dc->SelectClipRgn(nullptr);
@@ -600,37 +575,61 @@ void CLumidorView::scrollContentsBy(int, int) {
 }
 
 // IObjectHost: text units follow the document's unit scale.
-void CLumidorView::UnitToPage(POINT& pt) const { m_geometry.UnitToPage(pt); }
-void CLumidorView::UnitToPage(RECT& rc) const { m_geometry.UnitToPage(rc); }
-void CLumidorView::PageToUnit(POINT& pt) const { m_geometry.PageToUnit(pt); }
-void CLumidorView::PageToUnit(RECT& rc) const { m_geometry.PageToUnit(rc); }
+void CLumidorView::UnitToPage(POINT& pt) const {
+    m_geometry.UnitToPage(pt);
+}
+void CLumidorView::UnitToPage(RECT& rc) const {
+    m_geometry.UnitToPage(rc);
+}
+void CLumidorView::PageToUnit(POINT& pt) const {
+    m_geometry.PageToUnit(pt);
+}
+void CLumidorView::PageToUnit(RECT& rc) const {
+    m_geometry.PageToUnit(rc);
+}
 
-double CLumidorView::GetFontScaleFactor() const { return m_geometry.GetFontScaleFactor(); }
+double CLumidorView::GetFontScaleFactor() const {
+    return m_geometry.GetFontScaleFactor();
+}
 
 RECT CLumidorView::GetClientRect() const {
     return RECT{0, 0, viewport()->width(), viewport()->height()};
 }
 
 void CLumidorView::InvalidateRect(const RECT& rc) {
-    viewport()->update(QRect(int(rc.left), int(rc.top), int(rc.right - rc.left),
-                             int(rc.bottom - rc.top)).normalized());
+    viewport()->update(
+        QRect(int(rc.left), int(rc.top), int(rc.right - rc.left), int(rc.bottom - rc.top))
+            .normalized());
 }
 
-void CLumidorView::UpdateWindow() { viewport()->repaint(); }
+void CLumidorView::UpdateWindow() {
+    viewport()->repaint();
+}
 
 void CLumidorView::SetModified() {
-    if (m_pDoc)
-        m_pDoc->SetModifiedFlag(TRUE);
+    if (m_pDoc) m_pDoc->SetModifiedFlag(TRUE);
 }
 
-int CLumidorView::GetProgramMode() const { return 0; }
+int CLumidorView::GetProgramMode() const {
+    return 0;
+}
 
-QWidget* CLumidorView::GetWindow() const { return viewport(); }
+QWidget* CLumidorView::GetWindow() const {
+    return viewport();
+}
 
-DWORD CLumidorView::DoDragDrop(std::unique_ptr<QMimeData>, DWORD) { return DROPEFFECT_NONE; }
+DWORD CLumidorView::DoDragDrop(std::unique_ptr<QMimeData>, DWORD) {
+    return DROPEFFECT_NONE;
+}
 
-void CLumidorView::SetCursor(const QCursor& cursor) { viewport()->setCursor(cursor); }
+void CLumidorView::SetCursor(const QCursor& cursor) {
+    viewport()->setCursor(cursor);
+}
 
-QCursor CLumidorView::GetMoveCursor() const { return QCursor(Qt::SizeAllCursor); }
+QCursor CLumidorView::GetMoveCursor() const {
+    return QCursor(Qt::SizeAllCursor);
+}
 
-bool CLumidorView::HasFocus() const { return hasFocus(); }
+bool CLumidorView::HasFocus() const {
+    return hasFocus();
+}

@@ -23,9 +23,9 @@ QString PageFileName(const CLumidorDoc& doc, int nPage, const QString& path) {
         name = QString::fromLatin1(p->m_strPageName);
     name.replace(QLatin1Char(' '), QLatin1Char('_'));
     const int dot = int(path.lastIndexOf(QLatin1Char('.')));
-    const int slash = int(std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\'))));
-    if (dot <= slash)
-        return path + QLatin1Char('_') + name;
+    const int slash =
+        int(std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\'))));
+    if (dot <= slash) return path + QLatin1Char('_') + name;
     return path.left(dot) + QLatin1Char('_') + name + path.mid(dot);
 }
 
@@ -33,11 +33,9 @@ int WriteCurrentPageToBitmap(const CLumidorDoc& doc, int nPage, const QString& p
     DEF_TRY
     LBitmapBase bitmap;
     int rc = GetPageAsBitmap(doc, nPage, bitmap);
-    if (rc != SUCCESS)
-        return rc;
+    if (rc != SUCCESS) return rc;
     int depth = bitmap.GetBitsPerPixel(), format = 0, quality = 2;
-    if (!GetImageFormatParams(path, depth, format, quality, false))
-        return ERROR_FILE_FORMAT;
+    if (!GetImageFormatParams(path, depth, format, quality, false)) return ERROR_FILE_FORMAT;
     return bitmap.Save(path, format, depth, quality);
     DEF_CATCH
     return ERROR_INTERNAL;
@@ -51,21 +49,18 @@ int WriteAllPagesToBitmaps(const CLumidorDoc& doc, const QString& path) {
         for (int i = 0; i < doc.GetPageCount(); ++i) {
             LBitmapBase bitmap;
             const int rc = GetPageAsBitmap(doc, i, bitmap);
-            if (rc != SUCCESS)
-                return rc;
+            if (rc != SUCCESS) return rc;
             list.InsertItem(std::move(bitmap));
         }
         int depth = 24, format = 0, quality = 2;
-        if (!GetImageFormatParams(path, depth, format, quality, false))
-            return ERROR_FILE_FORMAT;
+        if (!GetImageFormatParams(path, depth, format, quality, false)) return ERROR_FILE_FORMAT;
         LFile file;
         file.SetFileName(path);
         return file.SaveBitmapList(list, format, depth, quality);
     }
     for (int i = 0; i < doc.GetPageCount(); ++i) {
         const int rc = WriteCurrentPageToBitmap(doc, i, PageFileName(doc, i, path));
-        if (rc != SUCCESS)
-            return rc;
+        if (rc != SUCCESS) return rc;
     }
     return SUCCESS;
     DEF_CATCH
@@ -94,8 +89,7 @@ int RunExportCommand(const QStringList& args) {
         return 2;
     }
     CLumidorDoc doc;
-    if (!LoadDocumentForBatch(doc, files[1], nullptr))
-        return 1;
+    if (!LoadDocumentForBatch(doc, files[1], nullptr)) return 1;
     if (!allPages && page >= doc.GetPageCount()) {
         std::fprintf(stderr, "The document has no page %d.\n", page);
         return 1;

@@ -22,7 +22,8 @@ protected:
         app.SetDocumentManager(&manager);
         frame.AttachDocumentManager(&manager);
         if (!IsResourceModuleLoaded()) // the window's text is a resource string
-            LoadResourceModule(qEnvironmentVariable("BRELLIN_DATA_DIR") + QStringLiteral("/Brellin.eng"));
+            LoadResourceModule(qEnvironmentVariable("BRELLIN_DATA_DIR") +
+                               QStringLiteral("/Brellin.eng"));
     }
     CLumidorDoc* NewEmpty() {
         app.m_newDocSource = NewDocSource{};

@@ -39,7 +39,9 @@ struct ShownView {
         view.show();
         view.OnInitialUpdate();
     }
-    QImage Grab() { return view.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+    QImage Grab() {
+        return view.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }
     CLumidorView view;
 };
 } // namespace
@@ -58,8 +60,11 @@ TEST(ViewScale, ListAndIndexMappingBothWays) {
 TEST(ViewScale, StoredValuesLimitsAndScrollSteps) {
     auto doc = DocWithImage(200, 100, kWhite);
     ShownView v(doc.get());
-    struct Case { double in, stored; int line, page; };
-    const Case cases[] = {{-1.0, 1.0, 5, 100}, {0.0, 1.0, 5, 100}, {7, 4.0, 20, 100},
+    struct Case {
+        double in, stored;
+        int line, page;
+    };
+    const Case cases[] = {{-1.0, 1.0, 5, 100}, {0.0, 1.0, 5, 100},   {7, 4.0, 20, 100},
                           {-9, -4.0, 5, 100},  {-0.5, -0.5, 5, 100}, {1.37, 1.37, 6, 96},
                           {3, 3.0, 15, 90}};
     for (const Case& c : cases) {

@@ -1,0 +1,94 @@
+// The page view's repaint (run by hand): a 1920 x 1080 client area showing an A4 page scanned at
+// 300 dpi (1 bit) with 500 rectangles, fully repainted at every scale of the list and at a
+// fractional fit scale, and one line step of scrolling with its repaint.
+//   QT_QPA_PLATFORM=offscreen build/bench/brellin_bench_view
+
+#include "document/LumidorDoc.h"
+#include "objects/TranspRectangle.h"
+#include "platform/DC.h"
+#include "platform/imaging/BitmapBase.h"
+#include "view/LumidorView.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QScrollBar>
+#include <benchmark/benchmark.h>
+
+namespace {
+struct Fixture {
+    Fixture() {
+        doc.m_bFrame = FALSE;
+        QImage img(2480, 3508, QImage::Format_Mono);
+        img.fill(1);
+        for (int y = 0; y < img.height(); y += 7)
+            for (int x = (y / 7) % 13; x < img.width(); x += 13)
+                img.setPixel(x, y, 0);
+        LBitmapBase b;
+        b.SetImage(img, 1);
+        b.SetXResolution(300);
+        b.SetYResolution(300);
+        doc.CreateFromBitmap(b);
+        for (int i = 0; i < 500; ++i) {
+            const int x = 20000 + (i % 25) * 30000, y = 20000 + (i / 25) * 50000;
+            doc.GetObjectsList(0)->push_back(std::make_unique<CTranspRectangle>(
+                nullptr, RECT{x, y, x + 25000, y + 40000}, RGB(200, 0, 0), 2, 0));
+        }
+        view = std::make_unique<CLumidorView>(&doc);
+        view->resize(1920, 1080);
+        view->show();
+        view->OnInitialUpdate();
+    }
+    void Repaint() {
+        QImage target(view->viewport()->size(), QImage::Format_RGB32);
+        QPainter painter(&target);
+        CDC dc(&painter);
+        view->DrawScreen(&dc, RECT{0, 0, target.width(), target.height()});
+    }
+    CLumidorDoc doc;
+    std::unique_ptr<CLumidorView> view;
+};
+
+Fixture& Shared() {
+    static Fixture f;
+    return f;
+}
+
+void BM_FullRepaint(benchmark::State& state) {
+    Fixture& f = Shared();
+    const int index = int(state.range(0));
+    if (index < 7)
+        f.view->SetViewScale(CLumidorView::IndexToScale(index));
+    else
+        f.view->FitPageToWindow();
+    f.view->horizontalScrollBar()->setValue(0);
+    f.view->verticalScrollBar()->setValue(0);
+    for (auto _ : state)
+        f.Repaint();
+    state.SetLabel(QString::number(f.view->GetViewScale()).toStdString());
+}
+BENCHMARK(BM_FullRepaint)->DenseRange(0, 7)->Unit(benchmark::kMillisecond);
+
+void BM_ScrollLineStep(benchmark::State& state) {
+    Fixture& f = Shared();
+    f.view->SetViewScale(1.0);
+    QScrollBar* bar = f.view->verticalScrollBar();
+    bar->setValue(0);
+    for (auto _ : state) {
+        bar->setValue(bar->value() + bar->singleStep() > bar->maximum()
+                          ? 0
+                          : bar->value() + bar->singleStep());
+        f.Repaint();
+    }
+}
+BENCHMARK(BM_ScrollLineStep)->Unit(benchmark::kMillisecond);
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
