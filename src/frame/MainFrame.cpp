@@ -18,6 +18,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPointer>
+#include <QStatusBar>
 
 CMainFrame::CMainFrame() : m_mdiArea(new QMdiArea(this)) {
     setObjectName(QStringLiteral("CMainFrame"));
@@ -95,6 +96,9 @@ void CMainFrame::AttachDocumentManager(CDocManager* manager) {
 
 void CMainFrame::CreateDocumentWindow(CLumidorDoc* doc) {
     auto* window = new CChildFrame(doc, m_pDocManager);
+    // Until the main bar's scale box exists, the zoom percentage shows in the status bar.
+    connect(window->GetView(), &CLumidorView::zoomChanged, this,
+            [this](int percent) { statusBar()->showMessage(QStringLiteral("%1%").arg(percent)); });
     m_mdiArea->addSubWindow(window);
     window->show();
 }

@@ -552,6 +552,19 @@ void CLumidorView::DrawScreen(CDC* pDC, const RECT& rcUpdate) {
     DEF_CATCH
 }
 
+void CLumidorView::RepaintObjects(bool bTabOrder) {
+    DEF_TRY
+    CObjectList* list = m_pDoc ? m_pDoc->GetObjectsList(m_nActivePage) : nullptr;
+    if (!list) return;
+    int n = 0;
+    for (auto& o : *list) {
+        o->m_bTabOrderDisplay = bTabOrder ? TRUE : FALSE;
+        if (bTabOrder) o->SetTabOrder(n++);
+        o->Repaint();
+    }
+    DEF_CATCH
+}
+
 void CLumidorView::paintEvent(QPaintEvent* event) {
     DEF_TRY
     QPainter painter(viewport());

@@ -74,6 +74,10 @@ public:
     bool IsSnapToGrid() const { return m_bSnapToGrid; }
     POINT SnapToGrid(POINT ptClient) const;
 
+    // Switches the tab-order display of the active page's objects, numbering them in list order
+    // when it goes on, and repaints them.
+    void RepaintObjects(bool bTabOrder);
+
     // Paints the client rectangle rcUpdate of the active page into pDC (client pixels).
     void DrawScreen(CDC* pDC, const RECT& rcUpdate);
 

@@ -16,6 +16,23 @@
 #include <QStringList>
 #include <cstdio>
 
+int GetActivePageAsBitmap(const CLumidorDoc& doc, LBitmapBase& out) {
+    return GetPageAsBitmap(doc, doc.GetCurrentPage(), out);
+}
+
+int GetDocumentAsBitmapList(const CLumidorDoc& doc, LBitmapList& out) {
+    DEF_TRY
+    for (int i = 0; i < doc.GetPageCount(); ++i) {
+        LBitmapBase bitmap;
+        const int rc = GetPageAsBitmap(doc, i, bitmap);
+        if (rc != SUCCESS) return rc;
+        out.InsertItem(std::move(bitmap));
+    }
+    return SUCCESS;
+    DEF_CATCH
+    return ERROR_INTERNAL;
+}
+
 QString PageFileName(const CLumidorDoc& doc, int nPage, const QString& path) {
     const _PAGEINFO* p = doc.GetPageInfo(nPage);
     QString name;
@@ -46,12 +63,7 @@ int WriteAllPagesToBitmaps(const CLumidorDoc& doc, const QString& path) {
     const QString ext = QFileInfo(path).suffix().toLower();
     if (ext == QStringLiteral("tif") || ext == QStringLiteral("tiff")) {
         LBitmapList list;
-        for (int i = 0; i < doc.GetPageCount(); ++i) {
-            LBitmapBase bitmap;
-            const int rc = GetPageAsBitmap(doc, i, bitmap);
-            if (rc != SUCCESS) return rc;
-            list.InsertItem(std::move(bitmap));
-        }
+        if (const int rc = GetDocumentAsBitmapList(doc, list); rc != SUCCESS) return rc;
         int depth = 24, format = 0, quality = 2;
         if (!GetImageFormatParams(path, depth, format, quality, false)) return ERROR_FILE_FORMAT;
         LFile file;

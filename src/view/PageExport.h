@@ -7,6 +7,14 @@
 
 class CLumidorDoc;
 
+class LBitmapBase;
+class LBitmapList;
+
+// The page renderers that export and printing share: the first view's current page, and every
+// page of the document in order, each drawn for output; imaging result codes.
+int GetActivePageAsBitmap(const CLumidorDoc& doc, LBitmapBase& out);
+int GetDocumentAsBitmapList(const CLumidorDoc& doc, LBitmapList& out);
+
 // The path of page nPage's own file: the path without its extension, "_", the page name with
 // every space replaced by "_", then the extension.
 QString PageFileName(const CLumidorDoc& doc, int nPage, const QString& path);

@@ -266,3 +266,33 @@ TEST(ViewScale, FormViewKeepsTheNearestListEntry) {
     EXPECT_FALSE(v.view.IsFormView());
     EXPECT_EQ(v.view.GetViewScale(), -3.0);
 }
+
+TEST(ViewRobustness, DocumentWithoutPagesStaysUsable) {
+    CLumidorDoc doc;
+    ShownView v(&doc);
+    v.view.SetActivePage(3);
+    EXPECT_EQ(v.view.GetActivePage(), 0);
+    for (int i = 0; i < 6; ++i)
+        v.view.IncViewScale();
+    v.view.FitPageToWindow();
+    v.view.FitPageToWidth();
+    v.view.ZoomPageRect(RECT{0, 0, 0, 0});
+    v.view.SetPageCenterTo(INT_MAX, INT_MIN);
+    v.view.MoveImage(5, 5);
+    v.view.RepaintObjects(true);
+    const QImage shot = v.Grab();
+    EXPECT_EQ(shot.pixel(10, 10), v.view.palette().color(QPalette::Dark).rgb() | 0xFF000000);
+    EXPECT_FALSE(doc.IsModified());
+}
+
+TEST(ViewScale, ZoomRectangleMagnifiesAndCentres) {
+    auto doc = DocWithImage(400, 400, kWhite);
+    ShownView v(doc.get(), 400, 300);
+    // A 40-pixel square in a client of about 400 x 300 page pixels: k = 300 / 40 = 7, held at 4.
+    v.view.ZoomPageRect(RECT{240, 240, 200, 200});
+    EXPECT_EQ(v.view.GetViewScale(), 4.0);
+    POINT centre{220, 220};
+    v.view.PageToClient(centre);
+    EXPECT_NEAR(centre.x, v.view.viewport()->width() / 2, 1);
+    EXPECT_NEAR(centre.y, v.view.viewport()->height() / 2, 1);
+}
