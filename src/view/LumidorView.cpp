@@ -491,8 +491,17 @@ void CLumidorView::DrawScreen(CDC* pDC, const RECT& rcUpdate) {
                 dc->StretchBlt(RECT{rcFull.left, y, rcFull.right, y + strip}, *image,
                                RECT{src.left, row, src.right, row + 1}, SRCCOPY);
             }
-            // Erased areas: the erase list's region, in view pixels, filled white.
-            for (const QRect& e : p->m_EraseList.GetRegion()) {
+            // Erased areas: the erase list's region, without the uneraser's preview (which shows
+            // the image under the cursor), in view pixels, filled white.
+            QRegion erased = p->m_EraseList.GetRegion();
+            if (!IsEmpty(m_rcUneraserPreview)) {
+                erased -= QRect(QPoint(int(m_rcUneraserPreview.left), int(m_rcUneraserPreview.top)),
+                                QPoint(int(m_rcUneraserPreview.right) - 1,
+                                       int(m_rcUneraserPreview.bottom) - 1));
+                m_rcPrevUneraserPreview = m_rcUneraserPreview;
+                m_rcUneraserPreview = RECT{};
+            }
+            for (const QRect& e : erased) {
                 RECT rc{e.left(), e.top(), e.right() + 1, e.bottom() + 1};
                 m_geometry.PageToView(rc);
                 const RECT vis = Intersect(rc, rcWork);

@@ -78,6 +78,11 @@ public:
     // when it goes on, and repaints them.
     void RepaintObjects(bool bTabOrder);
 
+    // The uneraser's preview (page pixels): the next repaint shows the image through it once,
+    // then keeps it as the previous preview.
+    void SetUneraserPreview(const RECT& rcPage) { m_rcUneraserPreview = rcPage; }
+    RECT GetPrevUneraserPreview() const { return m_rcPrevUneraserPreview; }
+
     // Paints the client rectangle rcUpdate of the active page into pDC (client pixels).
     void DrawScreen(CDC* pDC, const RECT& rcUpdate);
 
@@ -143,6 +148,8 @@ private:
     bool m_bFormView = false;
     bool m_bShowPageImage = true;
     bool m_bSnapToGrid = false;
+    RECT m_rcUneraserPreview{};
+    RECT m_rcPrevUneraserPreview{};
     int m_nGridX = 0;
     int m_nGridY = 0;
     int m_nLineStep = 5;

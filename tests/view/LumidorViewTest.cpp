@@ -10,6 +10,7 @@
 
 #include <QImage>
 #include <QScrollBar>
+#include <cmath>
 #include <gtest/gtest.h>
 
 namespace {
@@ -64,9 +65,11 @@ TEST(ViewScale, StoredValuesLimitsAndScrollSteps) {
         double in, stored;
         int line, page;
     };
-    const Case cases[] = {{-1.0, 1.0, 5, 100}, {0.0, 1.0, 5, 100},   {7, 4.0, 20, 100},
-                          {-9, -4.0, 5, 100},  {-0.5, -0.5, 5, 100}, {1.37, 1.37, 6, 96},
-                          {3, 3.0, 15, 90}};
+    const Case cases[] = {{-1.0, 1.0, 5, 100},      {0.0, 1.0, 5, 100},
+                          {7, 4.0, 20, 100},        {-9, -4.0, 5, 100},
+                          {-0.5, -0.5, 5, 100},     {1.37, 1.37, 6, 96},
+                          {3, 3.0, 15, 90},         {std::nan(""), 1.0, 5, 100},
+                          {HUGE_VAL, 4.0, 20, 100}, {-HUGE_VAL, -4.0, 5, 100}};
     for (const Case& c : cases) {
         v.view.SetViewScale(c.in);
         EXPECT_EQ(v.view.GetViewScale(), c.stored) << c.in;
@@ -183,6 +186,12 @@ TEST(ViewPaint, ErasedThenUnerasedShowsTheImageInside) {
         EXPECT_EQ(at(30, 30), kBlack) << scale;
         EXPECT_EQ(at(70, 70), kBlack) << scale;
     }
+    // The uneraser's preview shows the image for one repaint.
+    v.view.SetViewScale(1.0);
+    v.view.SetUneraserPreview(RECT{10, 10, 20, 20});
+    EXPECT_EQ(v.Grab().pixel(14, 14), kBlack);
+    EXPECT_EQ(v.view.GetPrevUneraserPreview(), (RECT{10, 10, 20, 20}));
+    EXPECT_EQ(v.Grab().pixel(14, 14), kWhite);
 }
 
 TEST(ViewPaint, GridDotsOnlyWhileSnapping) {
