@@ -482,14 +482,24 @@ void CLumidorView::DrawScreen(CDC* pDC, const RECT& rcUpdate) {
         rcImage = Intersect(rcFull, rcWork);
         if (!IsEmpty(rcImage)) {
             dc->SetStretchBltMode(COLORONCOLOR);
-            const LONG strip = std::max<LONG>(1, LONG(s > 0 ? s : 1));
-            const RECT src{0, 0, image->width(), 0};
-            for (LONG y = rcImage.top; y < rcImage.bottom; ++y) {
-                const LONG r = y - rcFull.top;
-                const LONG row = s > 0 ? LONG(r / s) : LONG(r * std::fabs(s));
-                if (row < 0 || row >= image->height()) continue;
-                dc->StretchBlt(RECT{rcFull.left, y, rcFull.right, y + strip}, *image,
-                               RECT{src.left, row, src.right, row + 1}, SRCCOPY);
+            auto toSource = [s](LONG v) { return s > 0 ? LONG(v / s) : LONG(v * std::fabs(s)); };
+            if (!m_bFormView) {
+                // One destination row at a time, each from its own source row over the full width.
+                const LONG strip = std::max<LONG>(1, LONG(s > 0 ? s : 1));
+                for (LONG y = rcImage.top; y < rcImage.bottom; ++y) {
+                    const LONG row = toSource(y - rcFull.top);
+                    if (row < 0 || row >= image->height()) continue;
+                    dc->StretchBlt(RECT{rcFull.left, y, rcFull.right, y + strip}, *image,
+                                   RECT{0, row, image->width(), row + 1}, SRCCOPY);
+                }
+            } else {
+                // Straight to the window: the visible part in one step.
+                RECT src{toSource(rcImage.left - rcFull.left), toSource(rcImage.top - rcFull.top),
+                         toSource(rcImage.right - rcFull.left),
+                         toSource(rcImage.bottom - rcFull.top)};
+                src.right = std::min<LONG>(src.right, image->width());
+                src.bottom = std::min<LONG>(src.bottom, image->height());
+                if (!IsEmpty(src)) dc->StretchBlt(rcImage, *image, src, SRCCOPY);
             }
             // Erased areas: the erase list's region, without the uneraser's preview (which shows
             // the image under the cursor), in view pixels, filled white.

@@ -186,6 +186,13 @@ TEST(ViewPaint, ErasedThenUnerasedShowsTheImageInside) {
         EXPECT_EQ(at(30, 30), kBlack) << scale;
         EXPECT_EQ(at(70, 70), kBlack) << scale;
     }
+    // Form view paints straight to the window, with the same result.
+    v.view.SetViewScale(1.0);
+    v.view.OnToolbarFormview();
+    ASSERT_TRUE(v.view.IsFormView());
+    EXPECT_EQ(v.Grab().pixel(14, 14), kWhite);
+    EXPECT_EQ(v.Grab().pixel(30, 30), kBlack);
+    v.view.OnToolbarFormview();
     // The uneraser's preview shows the image for one repaint.
     v.view.SetViewScale(1.0);
     v.view.SetUneraserPreview(RECT{10, 10, 20, 20});
