@@ -144,7 +144,6 @@ private:
     SIZE m_szCanvas{};
     RECT m_rcView{};
     RECT m_rcPrintable{};
-    POINT m_ptPrinterRes{};
     bool m_bFormView = false;
     bool m_bShowPageImage = true;
     bool m_bSnapToGrid = false;
