@@ -29,6 +29,14 @@ RECT Intersect(const RECT& a, const RECT& b) {
     return r;
 }
 
+// Truncation toward zero to a 32-bit coordinate, held at its limits.
+LONG TruncCoord(double v) {
+    if (!(v == v)) return 0;
+    if (v >= 2147483647.0) return INT_MAX;
+    if (v <= -2147483648.0) return INT_MIN;
+    return LONG(v);
+}
+
 bool IsEmpty(const RECT& r) {
     return r.right <= r.left || r.bottom <= r.top;
 }
@@ -186,8 +194,8 @@ void CLumidorView::DecViewScale(const POINT* ptPage) {
 void CLumidorView::SetPageCenterTo(int x, int y) {
     DEF_TRY
     const double s = m_geometry.GetScale();
-    LONG vx = s > 0 ? LONG(x * s) : LONG(x / std::fabs(s));
-    LONG vy = s > 0 ? LONG(y * s) : LONG(y / std::fabs(s));
+    LONG vx = TruncCoord(s > 0 ? x * s : x / std::fabs(s));
+    LONG vy = TruncCoord(s > 0 ? y * s : y / std::fabs(s));
     vx = std::max<LONG>(0, vx - viewport()->width() / 2);
     vy = std::max<LONG>(0, vy - viewport()->height() / 2);
     horizontalScrollBar()->setValue(vx);

@@ -294,6 +294,8 @@ TEST(ViewRobustness, DocumentWithoutPagesStaysUsable) {
     v.view.FitPageToWidth();
     v.view.ZoomPageRect(RECT{0, 0, 0, 0});
     v.view.SetPageCenterTo(INT_MAX, INT_MIN);
+    v.view.SetViewScale(4.0);
+    v.view.SetPageCenterTo(INT_MAX, INT_MIN);
     v.view.MoveImage(5, 5);
     v.view.RepaintObjects(true);
     const QImage shot = v.Grab();
