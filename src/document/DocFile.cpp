@@ -62,6 +62,25 @@ const char kArchiveNameProperty[] = "brellinArchiveFileName";
     throw CDocRefusal(what);
 }
 
+// The bytes of an archive that reads from memory (the whole file read at once), or null.
+const QByteArray* MemoryOf(const CArchive& ar) {
+    const auto* pBuffer = qobject_cast<const QBuffer*>(ar.GetDevice());
+    return pBuffer && pBuffer->isReadable() ? &pBuffer->data() : nullptr;
+}
+
+// `n` bytes of the archive, checked against what remains: a view of them when the archive reads
+// from memory that outlives the load (page images are decoded before the load ends), a copy
+// otherwise.
+QByteArray ReadPayload(CArchive& ar, LONG n) {
+    const QByteArray* pMemory = MemoryOf(ar);
+    if (!pMemory)
+        return ar.ReadBytes(n);
+    ar.CheckCount(n);
+    const qint64 pos = ar.GetPosition();
+    ar.Seek(pos + n);
+    return QByteArray::fromRawData(pMemory->constData() + pos, n);
+}
+
 // The L bytes of one record as a device of their own, read straight from the file's device, so
 // that nothing a record's reader does can reach past the record, and a page image is copied once,
 // from the file into its own array.
@@ -99,7 +118,12 @@ public:
     CRecordArchive(CArchive& ar, LONG nLength) : m_ar(ar) {
         QIODevice* parent = ar.GetDevice();
         m_nEnd = ar.GetPosition() + nLength;
-        if (parent->isSequential()) {
+        if (const QByteArray* pMemory = MemoryOf(ar)) {
+            // A file in memory: the record is a view of its bytes.
+            m_bytes = QByteArray::fromRawData(pMemory->constData() + ar.GetPosition(), nLength);
+            m_pDevice = std::make_unique<QBuffer>(&m_bytes);
+            m_pDevice->open(QIODevice::ReadOnly);
+        } else if (parent->isSequential()) {
             m_bytes = ar.ReadBytes(nLength);
             m_pDevice = std::make_unique<QBuffer>(&m_bytes);
             m_pDevice->open(QIODevice::ReadOnly);
@@ -117,7 +141,7 @@ public:
     CArchive& Archive() { return *m_pRecordAr; }
     // Moves the file to the end of the record.
     void End() {
-        if (!m_ar.GetDevice()->isSequential())
+        if (MemoryOf(m_ar) || !m_ar.GetDevice()->isSequential())
             m_ar.Seek(m_nEnd);
     }
 
@@ -280,7 +304,26 @@ bool ReadDocumentFile(CLumidorDoc& doc, const QString& path) {
         doc.ReportSaveLoadException(path, &e, FALSE);
         return false;
     }
-    CArchive ar(&file, CArchive::load);
+    // A file of a size that a document can have is read at once; the load then works in memory
+    // and page images are decoded straight from the file's bytes. A larger one is read as it
+    // goes.
+    QByteArray bytes;
+    QBuffer memory;
+    QIODevice* device = &file;
+    if (file.size() <= MaxDocumentImageBytes()) {
+        bytes = file.readAll();
+        if (bytes.size() != file.size()) {
+            const CArchiveException e(CArchiveException::genericException, file.errorString());
+            doc.ReportSaveLoadException(path, &e, FALSE);
+            return false;
+        }
+        file.close();
+        memory.setBuffer(&bytes);
+        memory.open(QIODevice::ReadOnly);
+        SetArchiveFileName(&memory, path);
+        device = &memory;
+    }
+    CArchive ar(device, CArchive::load);
     try {
         doc.Serialize(ar);
         return true;
@@ -546,9 +589,15 @@ void CLumidorDoc::LoadingSerialize(CArchive& ar) {
         if (nKind == DOCKIND_END)
             break;
         if (std::unique_ptr<CTranspBaseClass> pObject = CreateObjectForKind(nKind, nullptr, 0)) {
-            // The object reads its own length and record, within the record's bytes.
-            CObjectRecord record(ar, ReadRecordLength(ar, nFileSize));
-            pObject->Serialize(record.Archive());
+            // The object reads its own length and record. A file in memory tells what remains
+            // at no cost; a file on disk gets each record copied out, so that the object's checks
+            // do not ask the file system for its size at every field.
+            if (MemoryOf(ar)) {
+                pObject->Serialize(ar);
+            } else {
+                CObjectRecord record(ar, ReadRecordLength(ar, nFileSize));
+                pObject->Serialize(record.Archive());
+            }
             auto* pText = dynamic_cast<CTranspText*>(pObject.get());
             if (pText && pText->m_bFormField) {
                 if (AddObjectToList(std::move(pObject)))
@@ -678,7 +727,7 @@ void CLumidorDoc::SerializeImage(CArchive& ar) {
         if (h.nStorageVersion > IMAGE_STORAGE_LINKED) {
             LONG n = 0;
             ar >> n;
-            QByteArray bytes = ar.ReadBytes(n);
+            QByteArray bytes = ReadPayload(ar, n);
             FILEINFO info;
             if (!bytes.isEmpty() &&
                 brellin::imaging::ReadInfo(reinterpret_cast<const uchar*>(bytes.constData()),

@@ -175,6 +175,31 @@ TEST_F(DocFileLoad, MergeRules) {
     doc.RemoveView(&view);
 }
 
+// A file larger than a document's images may take in memory is read from the disk as it goes;
+// it gives the same document as one read at once.
+TEST_F(DocFileLoad, LargeFilesAreReadAsTheyGo) {
+    const QString path = Path(QStringLiteral("objects.brf"));
+    {
+        CLumidorDoc doc;
+        BuildSampleDocument(doc);
+        // Its picture holds a bitmap, which the low limit below would refuse.
+        CObjectList& page2 = *doc.GetObjectsList(2);
+        std::erase_if(page2, [](const auto& o) { return GetStoredKind(o.get()) == KIND_IMAGE; });
+        doc.m_bSaveWithoutImage = TRUE;
+        ASSERT_TRUE(doc.OnSaveDocument(path));
+    }
+    CLumidorDoc inMemory;
+    ASSERT_TRUE(OpenDoc(inMemory, path));
+    const std::int64_t limit = GetMaxBitmapBytes();
+    SetMaxBitmapBytes(16); // a document may then take 256 bytes: less than the file
+    CLumidorDoc fromDisk;
+    const bool bRead = OpenDoc(fromDisk, path);
+    SetMaxBitmapBytes(limit);
+    ASSERT_TRUE(bRead);
+    ExpectSameDocuments(inMemory, fromDisk);
+    EXPECT_EQ(CountObjects(fromDisk), 12);
+}
+
 // An object that fails half way through its record.
 class CFailingRectangle : public CTranspRectangle {
 public:
