@@ -162,8 +162,10 @@ void CTranspText::SetText(const char* pszText, BOOL bRecord) {
 
 void CTranspText::SetText(const QByteArray& text, BOOL bRecord) {
     DEF_TRY
-    RECT rcOld;
-    GetRepaintRect(&rcOld);
+    // Measuring the old extent needs a drawing surface; loading sets thousands of
+    // texts without repainting, so only a recorded change pays for it.
+    RECT rcOld{};
+    if (bRecord) GetRepaintRect(&rcOld);
     m_lines = text.isEmpty() ? QList<QByteArray>{kPlaceholder} : SplitLines(text);
     ClampCaret();
     const auto clampPos = [this](int& c, int& l) {
