@@ -73,9 +73,41 @@ enum : DWORD {
     DROPEFFECT_MOVE = 2,
 };
 
-// The program mode in which forms are filled in: objects can then not be moved, resized or
-// dragged out (the other program modes belong to the main frame).
-enum : int { MODE_FORM = 33 };
+// The program modes of the main frame: what the mouse does in a view. Objects care about
+// MODE_FORM (forms are filled in: objects can then not be moved, resized or dragged out); the
+// view about the others. 15, 18 and 31 are not used.
+enum : int {
+    MODE_TEXT = 1,
+    MODE_CHECKMARK = 2,
+    MODE_ZOOM_IN = 3,
+    MODE_ZOOM_OUT = 4,
+    MODE_CROP = 5,
+    MODE_REFPOINTS = 6,
+    MODE_BASEPOINT = 7,
+    MODE_RECTANGLE = 8,
+    MODE_CIRCLE = 9,
+    MODE_ELLIPSE = 10,
+    MODE_POLYGON = 11,
+    MODE_LINE = 12,
+    MODE_FREEHAND = 13,
+    MODE_SELECT = 14,
+    MODE_ERASER = 16,
+    MODE_UNERASER = 17,
+    MODE_PAW = 19,
+    MODE_DRAG_SCREENSHOT = 20,
+    MODE_TEXT_UNDERLINE = 21,
+    MODE_CUT = 22,
+    MODE_ARROW = 23,
+    MODE_SIZE_ARROW_HOR = 24,
+    MODE_SIZE_ARROW_VER = 25,
+    MODE_BRACKET = 26,
+    MODE_TEXT_FIELD = 27,
+    MODE_COLCORRECTION_WHITE = 28,
+    MODE_COLCORRECTION_BLACK = 29,
+    MODE_PASTE = 30,
+    MODE_TAB_ORDER = 32,
+    MODE_FORM = 33,
+};
 
 // The object clipboard formats, registered by name at start-up. Objects travel in the first;
 // the second is registered only. On this platform a format is a MIME type derived from its name

@@ -1,5 +1,6 @@
 #include "view/LumidorView.h"
 
+#include "app/LumidorApp.h"
 #include "app/Units.h"
 #include "document/LumidorDoc.h"
 #include "objects/TranspBaseClass.h"
@@ -8,6 +9,7 @@
 #include "platform/ScreenDpi.h"
 
 #include <QCursor>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -60,6 +62,8 @@ CLumidorView::~CLumidorView() {
 
 void CLumidorView::OnInitialUpdate() {
     DEF_TRY
+    // The document may have changed its pages under the view.
+    ReleaseActiveObject();
     if (m_pDoc) {
         g_dUnitScale = m_pDoc->m_dUnitScale;
         m_geometry.SetUnitScale(m_pDoc->m_dUnitScale);
@@ -270,6 +274,7 @@ void CLumidorView::OnSelchangeComboScale(int index) {
 void CLumidorView::SetActivePage(int nPage) {
     DEF_TRY
     if (!m_pDoc || nPage < 0 || nPage >= m_pDoc->GetPageCount()) return;
+    ReleaseActiveObject();
     m_nActivePage = nPage;
     UpdatePrinterSettings();
     setFocus();
@@ -278,6 +283,9 @@ void CLumidorView::SetActivePage(int nPage) {
 
 void CLumidorView::UpdatePrinterSettings() {
     DEF_TRY
+    // Printing the page as an image works at the printer's resolution.
+    if (const CLumidorApp* app = CLumidorApp::Instance())
+        m_ptPrinterRes = POINT{app->m_printer.dpiX, app->m_printer.dpiY};
     m_szCanvas = m_pDoc ? m_pDoc->GetCanvasSize(m_nActivePage) : SIZE{};
     if (m_szCanvas.cx < 0) m_szCanvas.cx = 0;
     if (m_szCanvas.cy < 0) m_szCanvas.cy = 0;
@@ -377,6 +385,52 @@ void CLumidorView::MoveImage(int dx, int dy) {
     DEF_CATCH
 }
 
+void CLumidorView::MoveImageInPawMode(int dx, int dy) {
+    if (GetProgramMode() == MODE_PAW) MoveImage(dx, dy);
+}
+
+void CLumidorView::SetActiveObject(CTranspBaseClass* pObject) {
+    DEF_TRY
+    if (pObject == m_pActiveObject) return;
+    CTranspBaseClass* old = m_pActiveObject;
+    m_pActiveObject = pObject;
+    // A page deleted or replaced since takes its objects along: only an object still in the
+    // document is told that it lost the focus.
+    bool oldAlive = false;
+    if (old && m_pDoc)
+        for (int i = 0; i < m_pDoc->GetPageCount() && !oldAlive; ++i)
+            if (const CObjectList* list = m_pDoc->GetObjectsList(i))
+                oldAlive = std::any_of(list->begin(), list->end(),
+                                       [old](const auto& o) { return o.get() == old; });
+    if (oldAlive) old->SetFocused(FALSE);
+    if (pObject) pObject->SetFocused(TRUE);
+    DEF_CATCH
+}
+
+void CLumidorView::keyPressEvent(QKeyEvent* event) {
+    DEF_TRY
+    if (GetProgramMode() == MODE_PAW && event->modifiers() == Qt::NoModifier) {
+        switch (event->key()) {
+        case Qt::Key_Left:
+            OnImageLeft();
+            return;
+        case Qt::Key_Up:
+            OnImageUp();
+            return;
+        case Qt::Key_Down:
+            OnImageDown();
+            return;
+        case Qt::Key_Right:
+            OnImageRight();
+            return;
+        default:
+            break;
+        }
+    }
+    DEF_CATCH
+    QAbstractScrollArea::keyPressEvent(event);
+}
+
 void CLumidorView::mouseMoveEvent(QMouseEvent* event) {
     DEF_TRY
     const QPoint pos = event->position().toPoint();
@@ -436,6 +490,17 @@ const QImage* CLumidorView::PaintableImage() {
 void CLumidorView::DrawScreen(CDC* pDC, const RECT& rcUpdate) {
     DEF_TRY
     if (!pDC || !pDC->IsValid()) return;
+    DrawPage(pDC, rcUpdate);
+    // The cross lines span the whole client area, the workspace beside the canvas included.
+    const int saved = pDC->SaveDC();
+    pDC->IntersectClipRect(rcUpdate);
+    m_marks.DrawCrossLines(pDC);
+    pDC->RestoreDC(saved);
+    DEF_CATCH
+}
+
+void CLumidorView::DrawPage(CDC* pDC, const RECT& rcUpdate) {
+    DEF_TRY
     const int saved = pDC->SaveDC();
     const double s = m_geometry.GetScale();
     const POINT scroll = m_geometry.GetScrollPosition();
@@ -568,6 +633,28 @@ void CLumidorView::DrawScreen(CDC* pDC, const RECT& rcUpdate) {
             if (!IsEmpty(Intersect(rc, rcPaint))) o->DrawScreen(dc, FALSE, nullptr);
         }
     }
+
+    // What the page tools left: reference points on the image, crop and cut rectangles.
+    m_marks.DrawPageMarks(dc, rcImage);
+
+    // Paper outside the printable area is tinted, its content still showing through.
+    RECT rcPrintable = m_rcPrintable;
+    m_geometry.PageToView(rcPrintable);
+    QRegion unprintable(QRect(QPoint(int(rcPageRegion.left), int(rcPageRegion.top)),
+                              QPoint(int(rcPageRegion.right) - 1, int(rcPageRegion.bottom) - 1)));
+    if (!IsEmpty(rcPrintable))
+        unprintable -= QRect(QPoint(int(rcPrintable.left), int(rcPrintable.top)),
+                             QPoint(int(rcPrintable.right) - 1, int(rcPrintable.bottom) - 1));
+    if (!unprintable.isEmpty()) {
+        const int tint = dc->SaveDC();
+        dc->SelectPen(LOGPEN{PS_NULL, 1, 0});
+        dc->SelectBrush(LOGBRUSH{BS_SOLID, RGB(0xE8, 0xE8, 0xE8)});
+        dc->SetROP2(R2_NOTXORPEN);
+        // Without an outline a rectangle fills one pixel short on the right and bottom.
+        for (const QRect& r : unprintable)
+            dc->Rectangle(r.left(), r.top(), r.right() + 2, r.bottom() + 2);
+        dc->RestoreDC(tint);
+    }
     dc->SelectClipRgn(nullptr);
 
     if (memDC) {
@@ -651,7 +738,7 @@ void CLumidorView::SetModified() {
 }
 
 int CLumidorView::GetProgramMode() const {
-    return 0;
+    return m_programMode ? m_programMode() : 0;
 }
 
 QWidget* CLumidorView::GetWindow() const {

@@ -8,13 +8,16 @@
 #include "document/LumidorDoc.h"
 #include "objects/ObjectHost.h"
 #include "view/ViewGeometry.h"
+#include "view/ViewMarks.h"
 
 #include <QAbstractScrollArea>
 #include <QImage>
 #include <QPointer>
+#include <functional>
 #include <vector>
 
 class CDC;
+class CTranspBaseClass;
 
 class CLumidorView : public QAbstractScrollArea, public IObjectHost, public IDocumentView {
     Q_OBJECT
@@ -68,6 +71,26 @@ public:
     bool IsPrintableArea(int x, int y) const;
     // Moves the shown page image by page pixels.
     void MoveImage(int dx, int dy);
+    // The arrow commands: one page pixel, only while the program moves page images.
+    void OnImageLeft() { MoveImageInPawMode(-1, 0); }
+    void OnImageUp() { MoveImageInPawMode(0, -1); }
+    void OnImageDown() { MoveImageInPawMode(0, 1); }
+    void OnImageRight() { MoveImageInPawMode(1, 0); }
+
+    // Where the view learns the main frame's program mode; without a source the mode is 0.
+    void SetProgramModeSource(std::function<int()> source) { m_programMode = std::move(source); }
+
+    // The printer resolution the application had at the last printer-settings update.
+    POINT GetPrinterResolution() const { return m_ptPrinterRes; }
+
+    // The object that has the focus (at most one per view); changing it tells both objects.
+    CTranspBaseClass* GetActiveObject() const { return m_pActiveObject; }
+    void SetActiveObject(CTranspBaseClass* pObject);
+    void ReleaseActiveObject() { SetActiveObject(nullptr); }
+
+    // Reference points, crop and cut rectangles and cross lines left by the page tools.
+    CViewMarks& GetMarks() { return m_marks; }
+    const CViewMarks& GetMarks() const { return m_marks; }
 
     // Grid settings of the main frame: the snap flag and the steps in text units.
     void SetGrid(bool snap, int gx, int gy);
@@ -129,6 +152,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     // The page resolution of the geometry: the page's own in form view, the screen's otherwise.
@@ -137,6 +161,9 @@ private:
     void SyncScrollPosition();
     // The page image converted once for painting rows, rebuilt when the image changes.
     const QImage* PaintableImage();
+    // The page layers of DrawScreen, clipped to the canvas; the cross lines go over them.
+    void DrawPage(CDC* pDC, const RECT& rcUpdate);
+    void MoveImageInPawMode(int dx, int dy);
 
     QPointer<CLumidorDoc> m_pDoc;
     CViewGeometry m_geometry;
@@ -154,6 +181,10 @@ private:
     int m_nLineStep = 5;
     int m_nPageStep = 100;
     POINT m_ptScreenRes{96, 96};
+    POINT m_ptPrinterRes{96, 96};
+    std::function<int()> m_programMode;
+    CTranspBaseClass* m_pActiveObject = nullptr;
+    CViewMarks m_marks{m_geometry, *this};
     QImage m_paintImage;
     qint64 m_paintImageKey = 0;
 };

@@ -8,7 +8,9 @@
 #include "platform/imaging/BitmapBase.h"
 #include "view/LumidorView.h"
 
+#include <QCoreApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QScrollBar>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -313,4 +315,108 @@ TEST(ViewScale, ZoomRectangleMagnifiesAndCentres) {
     v.view.PageToClient(centre);
     EXPECT_NEAR(centre.x, v.view.viewport()->width() / 2, 1);
     EXPECT_NEAR(centre.y, v.view.viewport()->height() / 2, 1);
+}
+
+TEST(ViewMarks, ReferencePointsSitOnTheMagnifiedPixelCentreAtMostTwo) {
+    auto doc = DocWithImage(100, 80, kWhite);
+    ShownView v(doc.get());
+    v.view.SetViewScale(2.0);
+    CViewMarks& marks = v.view.GetMarks();
+    EXPECT_TRUE(marks.AddRefPoint(POINT{10, 10}));
+    EXPECT_TRUE(marks.AddRefPoint(POINT{30, 20}));
+    EXPECT_FALSE(marks.AddRefPoint(POINT{40, 20}));
+    ASSERT_EQ(marks.GetRefPoints().size(), 2u);
+    // Page (10, 10) is view (20, 20); the centre of the magnified pixel one further.
+    const QImage shot = v.Grab();
+    EXPECT_EQ(shot.pixel(21 + 3, 21), kBlack); // the cross, inverted on white
+    EXPECT_EQ(shot.pixel(21, 21 - 3), kBlack);
+    EXPECT_EQ(shot.pixel(21 + 7, 21), kBlack); // the circle's rightmost column
+    EXPECT_EQ(shot.pixel(21 + 3, 21 + 3), kWhite);
+    EXPECT_EQ(shot.pixel(61 + 3, 41), kBlack); // the second point
+    marks.DeleteRefPoints();
+    EXPECT_EQ(v.Grab().pixel(21 + 3, 21), kWhite);
+}
+
+TEST(ViewMarks, CropSolidCutDottedCrossLinesOverTheWorkspace) {
+    auto doc = DocWithImage(100, 80, kWhite);
+    ShownView v(doc.get());
+    CViewMarks& marks = v.view.GetMarks();
+    marks.SetCropRect(RECT{60, 50, 10, 10}); // normalised
+    EXPECT_EQ(marks.GetCropRect(), (RECT{10, 10, 60, 50}));
+    marks.SetCutRect(RECT{20, 60, 90, 75});
+    QImage shot = v.Grab();
+    for (int x = 10; x < 60; ++x)
+        ASSERT_EQ(shot.pixel(x, 10), kBlack) << x;
+    EXPECT_EQ(shot.pixel(30, 30), kWhite);
+    int dotted = 0;
+    for (int x = 20; x < 90; ++x)
+        dotted += shot.pixel(x, 60) == kBlack;
+    EXPECT_GT(dotted, 10);
+    EXPECT_LT(dotted, 70);
+    marks.SetCropRect(RECT{});
+    marks.SetCutRect(RECT{5, 5, 5, 40}); // empty: no rectangle
+    EXPECT_EQ(marks.GetCutRect(), RECT{});
+    shot = v.Grab();
+    EXPECT_EQ(shot.pixel(30, 10), kWhite);
+    EXPECT_EQ(shot.pixel(30, 60), kWhite);
+
+    // The cross lines span the client area, the workspace right of the canvas included, and
+    // leave nothing behind when they move or go.
+    const QRgb workspace = shot.pixel(300, 200);
+    marks.SetCrossLinePos(POINT{50, 40});
+    shot = v.Grab();
+    EXPECT_EQ(shot.pixel(300, 40), ~workspace | 0xFF000000);
+    EXPECT_EQ(shot.pixel(50, 70), kBlack);
+    marks.SetCrossLinePos(POINT{60, 30});
+    shot = v.Grab();
+    EXPECT_EQ(shot.pixel(300, 40), workspace);
+    EXPECT_EQ(shot.pixel(300, 30), ~workspace | 0xFF000000);
+    marks.KillCrossLines();
+    EXPECT_EQ(v.Grab().pixel(300, 30), workspace);
+}
+
+TEST(ViewCanvas, ArrowKeysMoveTheImageOnlyInTheImageMovingMode) {
+    auto doc = DocWithImage(100, 80, kBlack);
+    ShownView v(doc.get(), 80, 60); // smaller than the canvas: arrows would scroll
+    const POINT start = doc->GetPageImagePos(0);
+    QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+    QCoreApplication::sendEvent(&v.view, &right);
+    EXPECT_EQ(doc->GetPageImagePos(0), start);
+    EXPECT_FALSE(doc->IsModified());
+
+    int mode = MODE_PAW;
+    v.view.SetProgramModeSource([&mode] { return mode; });
+    QCoreApplication::sendEvent(&v.view, &right);
+    POINT onePixel{1, 0};
+    v.view.PageToUnit(onePixel);
+    EXPECT_EQ(doc->GetPageImagePos(0).x, start.x + onePixel.x);
+    EXPECT_TRUE(doc->IsModified());
+    QKeyEvent up(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier);
+    QCoreApplication::sendEvent(&v.view, &up);
+    EXPECT_EQ(doc->GetPageImagePos(0).y, start.y - onePixel.x);
+
+    mode = MODE_SELECT;
+    v.view.OnImageLeft();
+    EXPECT_EQ(doc->GetPageImagePos(0).x, start.x + onePixel.x);
+}
+
+TEST(ViewPages, ChangingThePageReleasesTheActiveObject) {
+    auto doc = DocWithImage(100, 80, kWhite);
+    LBitmapBase second;
+    QImage img(50, 40, QImage::Format_RGB32);
+    img.fill(Qt::black);
+    second.SetImage(img, 24);
+    ASSERT_TRUE(doc->AppendPageFromBitmap(second));
+    doc->GetObjectsList(0)->push_back(std::make_unique<CTranspRectangle>(
+        nullptr, RECT{20000, 20000, 60000, 60000}, RGB(255, 0, 0), 1, 0));
+    ShownView v(doc.get());
+    CTranspBaseClass* rect = doc->GetObjectsList(0)->front().get();
+    v.view.SetActiveObject(rect);
+    EXPECT_TRUE(rect->m_bFocused);
+    v.view.SetActivePage(5); // no such page: nothing changes
+    EXPECT_EQ(v.view.GetActiveObject(), rect);
+    v.view.SetActivePage(1);
+    EXPECT_EQ(v.view.GetActiveObject(), nullptr);
+    EXPECT_FALSE(rect->m_bFocused);
+    EXPECT_EQ(v.view.GetActivePage(), 1);
 }
