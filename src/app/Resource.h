@@ -61,6 +61,11 @@
 #define IDS_MENU_FIT_WIDTH 309
 #define IDS_MENU_PREV_PAGE 310
 #define IDS_MENU_NEXT_PAGE 311
+#define IDS_MENU_MOVE_IMAGE 312
+#define IDS_BAR_MAIN 313
+// The two fit entries after the percentages of the main bar's scale box
+#define IDS_SCALE_FIT_WIDTH 62718
+#define IDS_SCALE_FIT_WINDOW 62719
 
 // Documents and page images
 #define IDS_BIG_IMAGE 400

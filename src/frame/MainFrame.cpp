@@ -3,12 +3,15 @@
 #include "app/LumidorApp.h"
 #include "app/Utils.h"
 #include "frame/ChildFrame.h"
+#include "frame/ScaleBox.h"
 #include "platform/DialogService.h"
 #include "view/LumidorView.h"
 
 #include "app/Resource.h"
 #include "document/DocManager.h"
 #include "document/LumidorDoc.h"
+#include "objects/ObjectTypes.h"
+#include "platform/Guard.h"
 #include "platform/ResourceModule.h"
 
 #include <QAction>
@@ -17,10 +20,10 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
-#include <QPointer>
-#include <QStatusBar>
+#include <QToolBar>
+#include <cmath>
 
-CMainFrame::CMainFrame() : m_mdiArea(new QMdiArea(this)) {
+CMainFrame::CMainFrame() : m_mdiArea(new QMdiArea(this)), m_pScaleBox(new CScaleBox(this)) {
     setObjectName(QStringLiteral("CMainFrame"));
     setCentralWidget(m_mdiArea);
     QMenu* file = menuBar()->addMenu(LoadResString(IDS_MENU_FILE));
@@ -60,7 +63,68 @@ CMainFrame::CMainFrame() : m_mdiArea(new QMdiArea(this)) {
                   [](CLumidorView* v) { v->SetActivePage(v->GetActivePage() - 1); });
     addViewAction(IDS_MENU_NEXT_PAGE, {QKeySequence(Qt::Key_PageDown)},
                   [](CLumidorView* v) { v->SetActivePage(v->GetActivePage() + 1); });
+    view->addSeparator();
+    m_pPawAction = view->addAction(LoadResString(IDS_MENU_MOVE_IMAGE));
+    m_pPawAction->setObjectName(QStringLiteral("MovePageImage"));
+    m_pPawAction->setCheckable(true);
+    connect(m_pPawAction, &QAction::triggered, this, &CMainFrame::OnDrawingToolsPaw);
+
+    QToolBar* mainBar = addToolBar(LoadResString(IDS_BAR_MAIN));
+    mainBar->setObjectName(QStringLiteral("MainBar"));
+    mainBar->addWidget(m_pScaleBox);
+    const std::vector<int> scales = CLumidorView::GetScaleList();
+    // Before any document is open the box stands on its first fit entry, the one after the scales.
+    m_pScaleBox->SetViewScaleList(scales.data(), int(scales.size()), int(scales.size()));
+    connect(m_pScaleBox, &CScaleBox::scaleChosen, this, [this](int index) {
+        if (CLumidorView* v = GetActiveView()) v->OnSelchangeComboScale(index);
+    });
+    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::OnActiveViewChanged);
+    OnActiveViewChanged();
     resize(1024, 768);
+}
+
+CMainFrame::~CMainFrame() {
+    // The document windows go with the base class, after this frame's own members; their
+    // activation changes must not reach it then.
+    disconnect(m_mdiArea, nullptr, this, nullptr);
+}
+
+void CMainFrame::OnActiveViewChanged() {
+    ShowActiveViewScale();
+    UpdateCommandState();
+}
+
+void CMainFrame::ShowActiveViewScale() {
+    DEF_TRY
+    CLumidorView* view = GetActiveView();
+    m_pScaleBox->setEnabled(view != nullptr);
+    if (!view) return;
+    const double s = view->GetViewScale();
+    double whole = 0;
+    if (std::modf(s, &whole) == 0.0) {
+        const int index = CLumidorView::ScaleToIndex(int(s));
+        if (CLumidorView::IndexToScale(index) == s) {
+            m_pScaleBox->SetViewScaleSelIndex(index);
+            return;
+        }
+    }
+    // A view never keeps the scale 0; should it, it counts as 100 %.
+    m_pScaleBox->SetViewScaleSelValue(s > 0 ? int(s * 100) : s < 0 ? int(100 / std::fabs(s)) : 100);
+    DEF_CATCH
+}
+
+void CMainFrame::SetProgramMode(int mode) {
+    m_nProgramMode = mode;
+    UpdateCommandState();
+}
+
+void CMainFrame::OnDrawingToolsPaw() {
+    SetProgramMode(m_nProgramMode == MODE_PAW ? 0 : MODE_PAW);
+}
+
+void CMainFrame::UpdateCommandState() {
+    m_pPawAction->setEnabled(GetActiveView() != nullptr);
+    m_pPawAction->setChecked(m_nProgramMode == MODE_PAW);
 }
 
 CLumidorView* CMainFrame::GetActiveView() const {
@@ -96,11 +160,22 @@ void CMainFrame::AttachDocumentManager(CDocManager* manager) {
 
 void CMainFrame::CreateDocumentWindow(CLumidorDoc* doc) {
     auto* window = new CChildFrame(doc, m_pDocManager);
-    // Until the main bar's scale box exists, the zoom percentage shows in the status bar.
-    connect(window->GetView(), &CLumidorView::zoomChanged, this,
-            [this](int percent) { statusBar()->showMessage(QStringLiteral("%1%").arg(percent)); });
+    CLumidorView* view = window->GetView();
+    view->SetProgramModeSource([this] { return m_nProgramMode; });
+    // Every view reports its zoom; the scale box listens to the active one only.
+    connect(view, &CLumidorView::zoomChanged, this, [this, view](int percent) {
+        if (view == GetActiveView()) m_pScaleBox->SetViewScaleSelValue(percent);
+    });
+    connect(view, &CLumidorView::scaleIndexSelected, this, [this, view](int index) {
+        if (view == GetActiveView()) m_pScaleBox->SetViewScaleSelIndex(index);
+    });
+    // A window closing while none is active changes the window the frame falls back on without
+    // an activation; the area lists it until it is gone.
+    connect(window, &QObject::destroyed, this, &CMainFrame::OnActiveViewChanged,
+            Qt::QueuedConnection);
     m_mdiArea->addSubWindow(window);
     window->show();
+    OnActiveViewChanged();
 }
 
 QMdiSubWindow* CMainFrame::GetDocumentWindow(CLumidorDoc* doc) const {

@@ -1,16 +1,22 @@
 // The main frame's document windows: one per document, closed together with it
-// whichever side goes first.
+// whichever side goes first; the main bar's scale box following the active window and the
+// image-moving mode reaching every view.
 
 #include "TestSupport.h"
 
 #include "app/LumidorApp.h"
+#include "app/Resource.h"
 #include "document/DocManager.h"
 #include "document/LumidorDoc.h"
 #include "frame/MainFrame.h"
+#include "frame/ScaleBox.h"
+#include "objects/ObjectTypes.h"
 #include "platform/ResourceModule.h"
 #include "view/LumidorView.h"
 
-#include <QCoreApplication>
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <gtest/gtest.h>
@@ -21,9 +27,12 @@ protected:
     MainFrameDocuments() : app(argc, argv) {
         app.SetDocumentManager(&manager);
         frame.AttachDocumentManager(&manager);
-        if (!IsResourceModuleLoaded()) // the window's text is a resource string
-            LoadResourceModule(qEnvironmentVariable("BRELLIN_DATA_DIR") +
-                               QStringLiteral("/Brellin.eng"));
+    }
+    // The window's text and the frame's menus and scale box are resource strings.
+    static bool LoadModule() {
+        return IsResourceModuleLoaded() ||
+               LoadResourceModule(qEnvironmentVariable("BRELLIN_DATA_DIR") +
+                                  QStringLiteral("/Brellin.eng"));
     }
     CLumidorDoc* NewEmpty() {
         app.m_newDocSource = NewDocSource{};
@@ -31,6 +40,7 @@ protected:
     }
     void Settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
+    bool moduleLoaded = LoadModule();
     int argc = 1;
     char arg0[8] = "brellin";
     char* argv[2] = {arg0, nullptr};
@@ -70,4 +80,128 @@ TEST_F(MainFrameDocuments, ClosingEitherSideClosesBoth) {
     EXPECT_EQ(manager.GetDocumentCount(), 0);
     EXPECT_TRUE(frame.GetMdiArea()->subWindowList().isEmpty());
     EXPECT_TRUE(TestMessages().shown.empty());
+}
+
+namespace {
+// The main bar's scale box and the program mode, with two document windows shown.
+class MainFrameBars : public MainFrameDocuments {
+protected:
+    MainFrameBars() {
+        frame.show();
+        a = ViewOf(NewEmpty());
+        b = ViewOf(NewEmpty());
+        QCoreApplication::processEvents(); // lays the windows out, so the views have their size
+        QObject::connect(box, &CScaleBox::scaleChosen, [this](int i) { chosen.push_back(i); });
+    }
+    CLumidorView* ViewOf(CLumidorDoc* doc) {
+        return frame.GetDocumentWindow(doc)->findChild<CLumidorView*>();
+    }
+    void Activate(CLumidorView* view) {
+        frame.GetMdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(view->parentWidget()));
+        ASSERT_EQ(frame.GetActiveView(), view);
+    }
+    // The user picks the entry after the selected one.
+    void ChooseNext() {
+        QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+        QApplication::sendEvent(box, &down);
+    }
+    // What the box shows: its entry, or the value that stands for no entry.
+    QString Shown() const {
+        return box->currentIndex() >= 0 ? box->currentText() : box->placeholderText();
+    }
+
+    CScaleBox* box = frame.GetScaleBox();
+    CLumidorView* a = nullptr;
+    CLumidorView* b = nullptr;
+    std::vector<int> chosen;
+};
+} // namespace
+
+TEST_F(MainFrameBars, ScaleBoxListsScalesAndShowsValuesWithoutAnEntry) {
+    QStringList expected =
+        QStringLiteral("400%,300%,200%,100%,50%,33%,25%").split(QLatin1Char(','));
+    expected << LoadResString(IDS_SCALE_FIT_WIDTH) << LoadResString(IDS_SCALE_FIT_WINDOW);
+    ASSERT_EQ(box->count(), 9);
+    for (int i = 0; i < 9; ++i)
+        EXPECT_EQ(box->itemText(i), expected[i]) << i;
+    EXPECT_FALSE(expected[8].isEmpty());
+
+    box->SetViewScaleSelIndex(5);
+    EXPECT_EQ(box->GetViewScaleSelIndex(), 5);
+    // A value selects no entry (the index then reads 1) and is drawn as plainly as an entry.
+    box->SetViewScaleSelValue(137);
+    EXPECT_EQ(box->currentIndex(), -1);
+    EXPECT_EQ(box->GetViewScaleSelIndex(), 1);
+    const int values[] = {137};
+    CScaleBox withValue, withEntry;
+    withValue.SetViewScaleList(values, 1, 0);
+    withValue.SetViewScaleSelValue(137);
+    withEntry.SetViewScaleList(values, 1, 0);
+    EXPECT_EQ(withValue.grab().toImage(), withEntry.grab().toImage());
+    // Only the user's choices are reported; from a value the choice starts at the top.
+    EXPECT_TRUE(chosen.empty());
+    ChooseNext();
+    EXPECT_EQ(chosen, std::vector<int>{0});
+}
+
+TEST_F(MainFrameBars, ScaleBoxFollowsTheActiveView) {
+    // A whole scale selects its entry; any other shows its percentage.
+    const struct {
+        double scale;
+        int index;
+        const char* shown;
+    } cases[] = {{2.0, 2, "200%"},  {-4.0, 6, "25%"},  {1.0, 3, "100%"},
+                 {1.5, -1, "150%"}, {-1.5, -1, "66%"}, {-0.5, -1, "200%"}};
+    b->SetViewScale(3.0);
+    for (const auto& c : cases) {
+        a->SetViewScale(c.scale);
+        Activate(b);
+        EXPECT_EQ(Shown(), QStringLiteral("300%"));
+        Activate(a);
+        EXPECT_EQ(box->currentIndex(), c.index) << c.scale;
+        EXPECT_EQ(Shown(), QLatin1String(c.shown)) << c.scale;
+    }
+    // Zoom steps of the active view: a whole result selects its entry, any other shows as text.
+    a->SetViewScale(0.5);
+    a->IncViewScale();
+    EXPECT_EQ(Shown(), QStringLiteral("65%"));
+    a->SetViewScale(1.0);
+    a->IncViewScale();
+    EXPECT_EQ(box->currentIndex(), 2);
+    // An inactive view leaves the box alone.
+    b->SetViewScale(-4.0);
+    b->FitPageToWidth();
+    EXPECT_EQ(box->currentIndex(), 2);
+
+    frame.GetMdiArea()->closeAllSubWindows();
+    Settle();
+    EXPECT_FALSE(box->isEnabled());
+}
+
+TEST_F(MainFrameBars, ChoosingInTheScaleBoxScalesTheActiveView) {
+    Activate(b);
+    int reported = 0;
+    QObject::connect(b, &CLumidorView::zoomChanged, [&reported](int p) { reported = p; });
+    box->SetViewScaleSelIndex(7);
+    ChooseNext();                    // fit to window
+    EXPECT_LT(b->GetViewScale(), 0); // a fit is always stored as a reduction
+    EXPECT_GT(reported, 0);
+    EXPECT_EQ(Shown(), QStringLiteral("%1%").arg(reported));
+    box->SetViewScaleSelIndex(4);
+    ChooseNext();
+    EXPECT_EQ(b->GetViewScale(), -3.0);
+    EXPECT_EQ(a->GetViewScale(), 1.0);
+}
+
+TEST_F(MainFrameBars, MovePageImageSwitchesTheModeEveryViewSees) {
+    auto* paw = frame.findChild<QAction*>(QStringLiteral("MovePageImage"));
+    ASSERT_TRUE(paw && paw->isEnabled());
+    paw->trigger();
+    EXPECT_TRUE(paw->isChecked());
+    CLumidorView* later = ViewOf(NewEmpty());
+    for (CLumidorView* v : {a, b, later})
+        EXPECT_EQ(v->GetProgramMode(), MODE_PAW);
+    paw->trigger();
+    EXPECT_FALSE(paw->isChecked());
+    EXPECT_EQ(later->GetProgramMode(), 0);
 }
