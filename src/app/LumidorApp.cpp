@@ -169,6 +169,8 @@ bool CLumidorApp::InitInstance() {
     InitProfile();
     // 6. First-launch reset.
     FirstLaunchReset();
+    // 7. The recent-file list.
+    m_recentFiles.ReadList();
     // 8. The saved printer, or the default one.
     m_savedPrinter = LoadSavedPrinter();
     UpdatePrinterSettings();
@@ -215,6 +217,12 @@ bool CLumidorApp::InitInstance() {
     DEF_CATCH
     m_nExitCode = 1;
     return false;
+}
+
+void CLumidorApp::AddToRecentFileList(const QString& path) {
+    DEF_TRY
+    if (m_pMainWnd) m_recentFiles.Add(path);
+    DEF_CATCH
 }
 
 int CLumidorApp::ExitInstance() {

@@ -6,6 +6,7 @@
 #include "app/CommandLine.h"
 #include "app/NewDocSource.h"
 #include "app/PrinterSettings.h"
+#include "app/RecentFileList.h"
 
 #include <QList>
 #include <QString>
@@ -73,6 +74,10 @@ public:
     QString GetTemplateDir() const;
 
     void UpdatePrinterSettings();
+    // A document file opened or saved by the user; the batch commands keep no list.
+    void AddToRecentFileList(const QString& path);
+
+    CRecentFileList m_recentFiles;
 
     NewDocSource m_newDocSource;
     PrinterMetrics m_printer;

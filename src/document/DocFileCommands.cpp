@@ -171,12 +171,13 @@ BOOL CLumidorDoc::DoSave(const QString& path, BOOL bReplace) {
 
 void CLumidorDoc::SetPathName(const QString& path, BOOL bAddToMRU) {
     DEF_TRY
-    Q_UNUSED(bAddToMRU); // the program keeps no recent-file list
     // Only a document file becomes the document's path: a draft or template saved from it
     // leaves the document where it was.
     if (HasDocExtension(path, DocExtRole::Document)) {
         m_strPathName = QFileInfo(path).absoluteFilePath();
         SetTitle(ExtractFileName(path));
+        if (bAddToMRU)
+            if (CLumidorApp* app = CLumidorApp::Instance()) app->AddToRecentFileList(m_strPathName);
     }
     Q_EMIT titleChanged();
     DEF_CATCH
