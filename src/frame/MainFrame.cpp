@@ -36,6 +36,9 @@ CMainFrame::CMainFrame() : m_mdiArea(new QMdiArea(this)), m_pScaleBox(new CScale
         if (QMdiSubWindow* w = m_mdiArea->activeSubWindow()) w->close();
     });
     file->addSeparator();
+    // The recent files go between this separator and the next, refreshed each time the menu opens.
+    m_pRecentSeparator = file->addSeparator();
+    connect(file, &QMenu::aboutToShow, this, [this, file] { RefreshRecentFiles(file); });
     QAction* exit = file->addAction(LoadResString(IDS_MENU_EXIT));
     exit->setShortcut(QKeySequence::Quit);
     connect(exit, &QAction::triggered, this, &QWidget::close);
@@ -125,6 +128,40 @@ void CMainFrame::OnDrawingToolsPaw() {
 void CMainFrame::UpdateCommandState() {
     m_pPawAction->setEnabled(GetActiveView() != nullptr);
     m_pPawAction->setChecked(m_nProgramMode == MODE_PAW);
+}
+
+void CMainFrame::RefreshRecentFiles(QMenu* file) {
+    DEF_TRY
+    for (QAction* a : m_recentActions)
+        delete a;
+    m_recentActions.clear();
+    CLumidorApp* app = CLumidorApp::Instance();
+    if (!app) return;
+    const CRecentFileList& list = app->m_recentFiles;
+    for (int i = 0; i < list.GetSize(); ++i) {
+        auto* a = new QAction(list.GetDisplayName(i), file);
+        a->setToolTip(list.GetFiles()[i]);
+        const QString path = list.GetFiles()[i];
+        connect(a, &QAction::triggered, this, [path] { OpenRecentFile(path); });
+        file->insertAction(m_pRecentSeparator, a);
+        m_recentActions.append(a);
+    }
+    // Without recent files one separator is enough.
+    m_pRecentSeparator->setVisible(!m_recentActions.isEmpty());
+    DEF_CATCH
+}
+
+void CMainFrame::OpenRecentFile(const QString& path) {
+    DEF_TRY
+    CLumidorApp* app = CLumidorApp::Instance();
+    if (!app) return;
+    // A file that cannot be opened any more (moved, deleted, damaged) leaves the list; the
+    // opening has told the user why.
+    if (!app->OpenDocumentFile(path, 0)) {
+        const int index = int(app->m_recentFiles.GetFiles().indexOf(path));
+        app->m_recentFiles.Remove(index);
+    }
+    DEF_CATCH
 }
 
 CLumidorView* CMainFrame::GetActiveView() const {

@@ -3,6 +3,7 @@
 // its scale box, in which every open document shows in its own window with its page view. It holds
 // the program mode that every view reads; the other bars, modes and commands join it later.
 
+#include <QList>
 #include <QMainWindow>
 
 class QMdiArea;
@@ -12,6 +13,7 @@ class CLumidorDoc;
 class CLumidorView;
 class CScaleBox;
 class QAction;
+class QMenu;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -46,10 +48,15 @@ private:
     void OnActiveViewChanged();
     void ShowActiveViewScale();
     void UpdateCommandState();
+    // The File menu's entries of the recent-file list, rebuilt from the application's list.
+    void RefreshRecentFiles(QMenu* file);
+    static void OpenRecentFile(const QString& path);
 
     QMdiArea* m_mdiArea;
     CDocManager* m_pDocManager = nullptr;
     CScaleBox* m_pScaleBox;
     QAction* m_pPawAction = nullptr;
+    QAction* m_pRecentSeparator = nullptr;
+    QList<QAction*> m_recentActions;
     int m_nProgramMode = 0;
 };

@@ -16,6 +16,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QMenu>
+#include <QMenuBar>
 #include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -204,4 +207,38 @@ TEST_F(MainFrameBars, MovePageImageSwitchesTheModeEveryViewSees) {
     paw->trigger();
     EXPECT_FALSE(paw->isChecked());
     EXPECT_EQ(later->GetProgramMode(), 0);
+}
+
+TEST_F(MainFrameDocuments, RecentFilesOpenFromTheFileMenuAndDeadOnesLeaveTheList) {
+    app.m_pMainWnd = &frame; // the list is kept for the interactive program only
+    const QString dir = QDir::tempPath();
+    const QString saved = dir + QStringLiteral("/recent.brf");
+    CLumidorDoc* doc = NewEmpty();
+    ASSERT_TRUE(doc->OnSaveDocument(saved));
+    manager.CloseDocument(doc);
+    Settle();
+    app.m_recentFiles.Add(saved);
+    app.m_recentFiles.Add(dir + QStringLiteral("/gone.brf"));
+
+    QMenu* file = frame.menuBar()->actions().front()->menu();
+    ASSERT_NE(file, nullptr);
+    Q_EMIT file->aboutToShow();
+    QList<QAction*> entries;
+    for (QAction* a : file->actions())
+        if (a->text().size() > 2 && a->text()[1].isDigit()) entries.append(a);
+    ASSERT_EQ(entries.size(), 2);
+    EXPECT_TRUE(entries[0]->text().endsWith(QStringLiteral("gone.brf")));
+    EXPECT_TRUE(entries[1]->text().startsWith(QStringLiteral("&2 ")));
+
+    // A file that is gone is reported and leaves the list.
+    entries[0]->trigger();
+    EXPECT_FALSE(TestMessages().shown.empty());
+    EXPECT_EQ(app.m_recentFiles.GetFiles(), QStringList{saved});
+    // One that is there opens as a document.
+    Q_EMIT file->aboutToShow();
+    for (QAction* a : file->actions())
+        if (a->text().startsWith(QStringLiteral("&1 "))) a->trigger();
+    EXPECT_EQ(manager.GetDocumentCount(), 1);
+    EXPECT_EQ(frame.GetMdiArea()->subWindowList().size(), 1);
+    app.m_pMainWnd = nullptr;
 }
