@@ -71,41 +71,55 @@ QByteArray PageNameBytes(const QString& name) {
     return name.toLatin1(); // characters the code page lacks become "?"
 }
 
-const char* const kNameFormats[NAME_KIND_COUNT] = {
-    "Text",  "CheckMark", "Circle",    "Ellipse",   "FreeHand", "Image",
-    "Line",  "Rectangle", "Arrow",     "SizeArrow", "Bracket",
+template <typename T> bool IsKind(const CTranspBaseClass* o) {
+    return dynamic_cast<const T*>(o) != nullptr;
+}
+
+// Per kind of generated name, in the order of the counters: the name's prefix and the test for
+// an object of the kind. Tested in this order, every kind stays apart.
+struct NameKindInfo {
+    const char* prefix;
+    bool (*is)(const CTranspBaseClass*);
+};
+const NameKindInfo kNameKinds[NAME_KIND_COUNT] = {
+    {"Text", IsKind<CTranspText>},         {"CheckMark", IsKind<CTranspCheckMark>},
+    {"Circle", IsKind<CTranspCircle>},     {"Ellipse", IsKind<CTranspEllipse>},
+    {"FreeHand", IsKind<CTranspFreehand>}, {"Image", IsKind<CTranspImage>},
+    {"Line", IsKind<CTranspLine>},         {"Rectangle", IsKind<CTranspRectangle>},
+    {"Arrow", IsKind<CTranspArrow>},       {"SizeArrow", IsKind<CTranspSizeArrow>},
+    {"Bracket", IsKind<CTranspBrace>},
 };
 
-// The name counter of an object's kind, tested in the order that keeps every kind apart.
+// The name counter of an object's kind.
 int NameKindOf(const CTranspBaseClass* o) {
-    if (dynamic_cast<const CTranspText*>(o))
-        return NAME_TEXT;
-    if (dynamic_cast<const CTranspCheckMark*>(o))
-        return NAME_CHECKMARK;
-    if (dynamic_cast<const CTranspCircle*>(o))
-        return NAME_CIRCLE;
-    if (dynamic_cast<const CTranspEllipse*>(o))
-        return NAME_ELLIPSE;
-    if (dynamic_cast<const CTranspFreehand*>(o))
-        return NAME_FREEHAND;
-    if (dynamic_cast<const CTranspImage*>(o))
-        return NAME_IMAGE;
-    if (dynamic_cast<const CTranspLine*>(o))
-        return NAME_LINE;
-    if (dynamic_cast<const CTranspRectangle*>(o))
-        return NAME_RECTANGLE;
-    if (dynamic_cast<const CTranspArrow*>(o))
-        return NAME_ARROW;
-    if (dynamic_cast<const CTranspSizeArrow*>(o))
-        return NAME_SIZEARROW;
-    if (dynamic_cast<const CTranspBrace*>(o))
-        return NAME_BRACKET;
+    for (int kind = 0; kind < NAME_KIND_COUNT; ++kind)
+        if (kNameKinds[kind].is(o))
+            return kind;
     return -1;
 }
 
 // Text units to page pixels of one axis: R(units * dpi * unit scale).
 LONG UnitToPixels(LONG units, LONG dpi, double unitScale) {
     return RoundHalfUp(double(units) * dpi * unitScale);
+}
+
+// The page, only while it holds an image.
+_PAGEINFO* PageWithImage(const CLumidorDoc& doc, int nPage) {
+    _PAGEINFO* p = doc.GetPageInfo(nPage);
+    return p && p->m_Bitmap.IsAllocated() ? p : nullptr;
+}
+
+// The images of the list, which is left empty, become those of the first pages in order; pages
+// are added where there are fewer, and pages beyond the list keep what they hold.
+void TakeListImages(std::vector<std::unique_ptr<_PAGEINFO>>& pages, LBitmapList& list) {
+    const int n = list.GetItemsCount();
+    while (pages.size() < size_t(n))
+        pages.push_back(std::make_unique<_PAGEINFO>());
+    for (int i = 0; i < n; ++i) {
+        LBitmapBase item;
+        list.RemoveItem(0, &item);
+        pages[size_t(i)]->m_Bitmap.TakePixels(item);
+    }
 }
 } // namespace
 
@@ -149,8 +163,8 @@ LMyBitmap* CLumidorDoc::GetBitmapPage(int nPage) const {
 }
 
 LMyBitmap* CLumidorDoc::GetCurrentBitmap(int nPage) const {
-    _PAGEINFO* p = GetPageInfo(nPage);
-    return p && p->m_Bitmap.IsAllocated() ? &p->m_Bitmap : nullptr;
+    _PAGEINFO* p = PageWithImage(*this, nPage);
+    return p ? &p->m_Bitmap : nullptr;
 }
 
 SIZE CLumidorDoc::GetPageSize(int nPage) const {
@@ -170,8 +184,8 @@ POINT CLumidorDoc::GetPageResolution(int nPage) const {
 
 BOOL CLumidorDoc::SetPageResolution(int nPage, int x, int y) {
     DEF_TRY
-    _PAGEINFO* p = GetPageInfo(nPage);
-    if (!p || !p->m_Bitmap.IsAllocated() || x <= 0 || y <= 0)
+    _PAGEINFO* p = PageWithImage(*this, nPage);
+    if (!p || x <= 0 || y <= 0)
         return FALSE;
     p->m_Bitmap.SetXResolution(x);
     p->m_Bitmap.SetYResolution(y);
@@ -193,8 +207,8 @@ void CLumidorDoc::SetPageImagePos(int nPage, int x, int y) {
 }
 
 SIZE CLumidorDoc::GetCanvasSize(int nPage) const {
-    const _PAGEINFO* p = GetPageInfo(nPage);
-    if (!p || !p->m_Bitmap.IsAllocated())
+    const _PAGEINFO* p = PageWithImage(*this, nPage);
+    if (!p)
         return SIZE{};
     return SIZE{p->m_nCanvasWidth, p->m_nCanvasHeight};
 }
@@ -320,7 +334,7 @@ QByteArray CLumidorDoc::GetUniqueObjectName(const CTranspBaseClass* pObject, BOO
     QByteArray name;
     // Among objects + 1 successive candidates one is always free, so the search ends.
     for (size_t tries = 0; tries <= objects; ++tries) {
-        name = QByteArray(kNameFormats[kind]) + QByteArray::number(counter);
+        name = QByteArray(kNameKinds[kind].prefix) + QByteArray::number(counter);
         counter = counter < INT_MAX ? counter + 1 : 1;
         if (!bCheck || !inUse(name))
             break;
@@ -348,8 +362,8 @@ int CLumidorDoc::BigImageMessage() {
 
 void CLumidorDoc::ApplyFrameRule(int nPage) {
     DEF_TRY
-    _PAGEINFO* p = GetPageInfo(nPage);
-    if (!p || !p->m_Bitmap.IsAllocated())
+    _PAGEINFO* p = PageWithImage(*this, nPage);
+    if (!p)
         return;
     const int w = p->m_Bitmap.GetWidth(), h = p->m_Bitmap.GetHeight();
     if (m_bFrame) {
@@ -410,13 +424,9 @@ BOOL CLumidorDoc::CreateFromBitmapList(LBitmapList& list) {
     const int n = list.GetItemsCount();
     if (n <= 0) // a document has at least one page
         return FALSE;
-    while (m_PagesList.size() < size_t(n))
-        m_PagesList.push_back(std::make_unique<_PAGEINFO>());
+    TakeListImages(m_PagesList, list);
     for (int i = 0; i < n; ++i) {
-        LBitmapBase item;
-        list.RemoveItem(0, &item);
         _PAGEINFO* p = m_PagesList[size_t(i)].get();
-        p->m_Bitmap.TakePixels(item);
         p->m_ptImagePos = POINT{};
         // The canvas holds the whole image, so that the page shows and renders.
         p->m_nCanvasWidth = p->m_Bitmap.GetWidth();
@@ -660,14 +670,10 @@ BOOL CLumidorDoc::OpenImage(const QString& path) {
     }
     const int n = list.GetItemsCount();
     // Pages beyond those of the file (added since it was opened) keep what they hold.
-    while (m_PagesList.size() < size_t(n))
-        m_PagesList.push_back(std::make_unique<_PAGEINFO>());
+    TakeListImages(m_PagesList, list);
     m_nPageCount = LONG(m_PagesList.size());
     for (int i = 0; i < n; ++i) {
-        LBitmapBase item;
-        list.RemoveItem(0, &item);
         _PAGEINFO* p = m_PagesList[size_t(i)].get();
-        p->m_Bitmap.TakePixels(item);
         p->m_bImageModified = FALSE;
         if (p->m_Bitmap.GetXResolution() <= 0 || p->m_Bitmap.GetYResolution() <= 0) {
             p->m_Bitmap.SetXResolution(m_ptScreenRes.x);
@@ -811,8 +817,8 @@ BOOL CLumidorDoc::DoCropPage(int nPage, const RECT& rect) {
 
 BOOL CLumidorDoc::SavePageAsUndo(int nPage) {
     DEF_TRY
-    _PAGEINFO* p = GetPageInfo(nPage);
-    if (!p || !p->m_Bitmap.IsAllocated())
+    _PAGEINFO* p = PageWithImage(*this, nPage);
+    if (!p)
         return FALSE;
     // The pixels are shared until one side changes them.
     p->m_UndoBitmap = p->m_Bitmap;
@@ -907,8 +913,8 @@ void CLumidorDoc::OnFileLoadImage() {
 
 void CLumidorDoc::OnFileDeleteImage() {
     DEF_TRY
-    _PAGEINFO* p = GetPageInfo(GetCurrentPage());
-    if (!p || !p->m_Bitmap.IsAllocated())
+    _PAGEINFO* p = PageWithImage(*this, GetCurrentPage());
+    if (!p)
         return;
     if (YesNoBox(IDS_DELETE_IMAGE) != IDYES)
         return;
