@@ -1,8 +1,6 @@
 #include "objects/TranspArrow.h"
 
-#include "objects/RecordFrame.h"
 #include "objects/ShapeDraw.h"
-#include "objects/TranspLine.h"
 #include "platform/DC.h"
 #include "platform/Guard.h"
 
@@ -18,16 +16,12 @@ LONG TruncCoord(double v) {
 }
 } // namespace
 
-CTranspArrow::CTranspArrow(IObjectHost* pView, int nPage) : CTranspGraphClass(pView, nPage) {
-    RecalcRect();
-}
+CTranspArrow::CTranspArrow(IObjectHost* pView, int nPage)
+    : CTranspLineEnds(pView, nPage, CLIPKIND_ARROW) {}
 
 CTranspArrow::CTranspArrow(IObjectHost* pView, int x1, int y1, int x2, int y2, COLORREF crColor,
                            int nLineWidth, int nPage)
-    : CTranspGraphClass(pView, RECT{}, crColor, nLineWidth, nPage), m_x1(x1), m_y1(y1), m_x2(x2),
-      m_y2(y2) {
-    RecalcRect();
-}
+    : CTranspLineEnds(pView, x1, y1, x2, y2, crColor, nLineWidth, nPage, CLIPKIND_ARROW) {}
 
 std::unique_ptr<CTranspArrow> CTranspArrow::FromBlock(IObjectHost* pView, const QByteArray& block,
                                                       POINT pt, int nPage) {
@@ -38,17 +32,6 @@ std::unique_ptr<CTranspArrow> CTranspArrow::FromBlock(IObjectHost* pView, const 
     return arrow;
     DEF_CATCH
     return nullptr;
-}
-
-void CTranspArrow::RecalcRect() {
-    m_rect = LineEnds::BoundingRect(m_x1, m_y1, m_x2, m_y2);
-}
-
-void CTranspArrow::Serialize(CArchive& ar) {
-    DEF_TRY
-    LineEnds::Serialize(*this, ar, m_x1, m_y1, m_x2, m_y2);
-    RecalcRect();
-    DEF_CATCH_RECORD
 }
 
 void CTranspArrow::GetRepaintRect(RECT* pRect) const {
@@ -99,72 +82,6 @@ void CTranspArrow::Draw(CDC* pDC, BOOL bPrinting, const POINT* pDpi) {
         pDC->MoveTo(p2.x, p2.y);
         pDC->LineTo(barb2.x, barb2.y);
     }
-    if (!bPrinting) LineEnds::DrawMarks(*this, pDC, p1, p2);
+    if (!bPrinting) DrawEndMarks(pDC, p1, p2);
     DEF_CATCH
-}
-
-void CTranspArrow::MoveBy(int dx, int dy) {
-    DEF_TRY
-    RECT rcOld;
-    GetRepaintRect(&rcOld);
-    LineEnds::MoveEnds(HIT_BODY, FALSE, m_x1, m_y1, m_x2, m_y2, dx, dy);
-    RecalcRect();
-    Repaint(&rcOld);
-    if (dx != 0 || dy != 0) SetModified();
-    DEF_CATCH
-}
-
-void CTranspArrow::Resize(int dx, int dy) {
-    DEF_TRY
-    RECT rcOld;
-    GetRepaintRect(&rcOld);
-    LineEnds::MoveEnds(m_nCapture, m_bCreating, m_x1, m_y1, m_x2, m_y2, dx, dy);
-    RecalcRect();
-    Repaint(&rcOld);
-    if (dx != 0 || dy != 0) SetModified();
-    DEF_CATCH
-}
-
-int CTranspArrow::GetCapture(POINT point) const {
-    DEF_TRY
-    return LineEnds::GetCapture(*this, POINT{m_x1, m_y1}, POINT{m_x2, m_y2}, point);
-    DEF_CATCH
-    return HIT_NONE;
-}
-
-QByteArray CTranspArrow::GetObData() const {
-    DEF_TRY
-    return LineEnds::MakeBlock(*this, CLIPKIND_ARROW, m_x1, m_y1, m_x2, m_y2);
-    DEF_CATCH
-    return {};
-}
-
-BOOL CTranspArrow::SetObData(const QByteArray& block) {
-    DEF_TRY
-    if (!LineEnds::ReadBlock(*this, block, CLIPKIND_ARROW, m_x1, m_y1, m_x2, m_y2)) return FALSE;
-    RecalcRect();
-    return TRUE;
-    DEF_CATCH
-    return FALSE;
-}
-
-void CTranspArrow::PlaceAt(int x, int y) {
-    DEF_TRY
-    LineEnds::MoveEnds(HIT_BODY, FALSE, m_x1, m_y1, m_x2, m_y2, SubCoord(x, m_rect.left),
-                       SubCoord(y, m_rect.top));
-    RecalcRect();
-    DEF_CATCH
-}
-
-void CTranspArrow::SetUndoState(const void* pState) {
-    DEF_TRY
-    if (LineEnds::SetUndoState(*this, pState, m_x1, m_y1, m_x2, m_y2)) RecalcRect();
-    DEF_CATCH
-}
-
-UndoState CTranspArrow::GetUndoState() const {
-    DEF_TRY
-    return LineEnds::GetUndoState(*this, m_x1, m_y1, m_x2, m_y2);
-    DEF_CATCH
-    return nullptr;
 }
