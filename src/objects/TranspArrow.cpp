@@ -25,13 +25,7 @@ CTranspArrow::CTranspArrow(IObjectHost* pView, int x1, int y1, int x2, int y2, C
 
 std::unique_ptr<CTranspArrow> CTranspArrow::FromBlock(IObjectHost* pView, const QByteArray& block,
                                                       POINT pt, int nPage) {
-    DEF_TRY
-    auto arrow = std::make_unique<CTranspArrow>(pView, nPage);
-    if (!arrow->SetObData(block)) return nullptr;
-    arrow->PlaceAt(pt.x, pt.y);
-    return arrow;
-    DEF_CATCH
-    return nullptr;
+    return PlacedFromBlock<CTranspArrow>(pView, block, pt, nPage);
 }
 
 void CTranspArrow::GetRepaintRect(RECT* pRect) const {

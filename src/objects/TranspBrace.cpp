@@ -1,45 +1,31 @@
 #include "objects/TranspBrace.h"
 
 #include "objects/MidpointCircle.h"
+#include "objects/ObjectBlock.h"
 #include "objects/RecordFrame.h"
 #include "objects/ShapeDraw.h"
-#include "objects/ShapeRecord.h"
 #include "platform/DC.h"
 #include "platform/Guard.h"
 
 #include <algorithm>
 #include <cstdint>
 
-CTranspBrace::CTranspBrace(IObjectHost* pView, int nPage) : CTranspGraphClass(pView, nPage) {}
+CTranspBrace::CTranspBrace(IObjectHost* pView, int nPage) : CTranspRectShape(pView, nPage) {}
 
 CTranspBrace::CTranspBrace(IObjectHost* pView, const RECT& rect, COLORREF crColor, int nLineWidth,
                            int nPage, int nBraceStyle)
-    : CTranspGraphClass(pView, rect, crColor, nLineWidth, nPage), m_nBraceStyle(nBraceStyle) {}
+    : CTranspRectShape(pView, rect, crColor, nLineWidth, nPage), m_nBraceStyle(nBraceStyle) {}
 
 std::unique_ptr<CTranspBrace> CTranspBrace::FromBlock(IObjectHost* pView, const QByteArray& block,
                                                       POINT pt, int nPage) {
-    DEF_TRY
-    auto brace = std::make_unique<CTranspBrace>(pView, nPage);
-    if (!brace->SetObData(block)) return nullptr;
-    brace->PlaceAt(pt.x, pt.y);
-    return brace;
-    DEF_CATCH
-    return nullptr;
+    return PlacedFromBlock<CTranspBrace>(pView, block, pt, nPage);
 }
 
 void CTranspBrace::Serialize(CArchive& ar) {
     DEF_TRY
-    if (ar.IsStoring()) {
-        const LONG extra[] = {m_nBraceStyle};
-        StoreRectRecord(ar, GetRectShapeData(*this), RECORD_SIZE_BRACE, RECORD_VERSION_BRACE, true,
-                        extra, 1);
-        return;
-    }
-    RECTSHAPEDATA data = GetRectShapeData(*this);
     LONG extra[] = {m_nBraceStyle};
-    LoadRectRecord(ar, data, RECORD_SIZE_BRACE, true, extra, 1);
-    SetRectShapeData(*this, data);
-    m_nBraceStyle = extra[0];
+    SerializeRect(ar, RECORD_SIZE_BRACE, RECORD_VERSION_BRACE, true, extra, 1);
+    if (ar.IsLoading()) m_nBraceStyle = extra[0];
     DEF_CATCH_RECORD
 }
 
@@ -139,28 +125,16 @@ void CTranspBrace::Draw(CDC* pDC, BOOL bPrinting, const POINT* pDpi) {
 QByteArray CTranspBrace::GetObData() const {
     DEF_TRY
     const LONG extra[] = {m_nBraceStyle};
-    return MakeRectBlock(GetRectShapeData(*this), BRACE_BLOCK_SIZE, CLIPKIND_BRACE, 1, extra, 1);
+    return MakeRectBlock(BRACE_BLOCK_SIZE, CLIPKIND_BRACE, 1, extra, 1);
     DEF_CATCH
     return {};
 }
 
 BOOL CTranspBrace::SetObData(const QByteArray& block) {
     DEF_TRY
-    RECTSHAPEDATA data = GetRectShapeData(*this);
-    OBJECTBLOCKHEAD head;
-    if (!ReadRectBlock(block, {CLIPKIND_BRACE}, BRACE_BLOCK_SIZE, data, head)) return FALSE;
-    g_dUnitScale = head.dUnitScale;
-    SetRectShapeData(*this, data);
+    if (!SetRectBlock(block, {CLIPKIND_BRACE}, BRACE_BLOCK_SIZE)) return FALSE;
     m_nBraceStyle = GetBlockLong(block, 48);
     return TRUE;
     DEF_CATCH
     return FALSE;
-}
-
-void CTranspBrace::PlaceAt(int x, int y) {
-    DEF_TRY
-    NormalizeRect(m_rect);
-    const POINT off = PlacementOffset(m_rect, x, y);
-    OffsetRect(m_rect, off.x, off.y);
-    DEF_CATCH
 }

@@ -3,7 +3,7 @@
 // its middle that sticks out of the rectangle; the arms run along the two neighbouring edges to
 // the opposite one. The bends are quarter circles drawn point by point.
 
-#include "objects/TranspGraphClass.h"
+#include "objects/TranspRectShape.h"
 
 #include <QByteArray>
 #include <memory>
@@ -21,7 +21,7 @@ enum : int { BRACESTYLE_LEFT = 1, BRACESTYLE_TOP = 2, BRACESTYLE_RIGHT = 3, BRAC
 // Radius of the bends, page pixels; drawn at this size in view pixels, also when printing.
 constexpr LONG BRACE_CORNER_RADIUS = 6;
 
-class CTranspBrace : public CTranspGraphClass {
+class CTranspBrace : public CTranspRectShape {
 public:
     // For the document's loader, which then reads the record.
     CTranspBrace(IObjectHost* pView, int nPage);
@@ -43,8 +43,6 @@ public:
     // Reads a data block as it is, unplaced; FALSE, and the bracket unchanged, when it is not a
     // bracket's block.
     BOOL SetObData(const QByteArray& block);
-    // Moves a bracket not yet shown so that the top-left of its rectangle lies at (x, y).
-    void PlaceAt(int x, int y);
 
     int m_nBraceStyle = BRACESTYLE_LEFT;
 };

@@ -1,8 +1,8 @@
 #include "objects/TranspCheckMark.h"
 
+#include "objects/ObjectBlock.h"
 #include "objects/RecordFrame.h"
 #include "objects/ShapeDraw.h"
-#include "objects/ShapeRecord.h"
 #include "platform/DC.h"
 #include "platform/Guard.h"
 
@@ -25,12 +25,9 @@ LONG ClampToCoord(std::int64_t v) {
 }
 } // namespace
 
-CTranspCheckMark::CTranspCheckMark(IObjectHost* pView, int nPage)
-    : CTranspGraphClass(pView, nPage) {}
-
 CTranspCheckMark::CTranspCheckMark(IObjectHost* pView, int x, int y, COLORREF crColor,
                                    int nLineWidth, int nPage)
-    : CTranspGraphClass(pView, RECT{}, crColor, nLineWidth, nPage) {
+    : CTranspRectShape(pView, RECT{}, crColor, nLineWidth, nPage) {
     DEF_TRY
     LONG side = InchToUnit(g_dCheckMarkWidth);
     POINT onPage{side, side};
@@ -44,37 +41,20 @@ CTranspCheckMark::CTranspCheckMark(IObjectHost* pView, int x, int y, COLORREF cr
     DEF_CATCH
 }
 
-CTranspCheckMark::CTranspCheckMark(IObjectHost* pView, const RECT& rect, COLORREF crColor,
-                                   int nLineWidth, int nPage)
-    : CTranspGraphClass(pView, rect, crColor, nLineWidth, nPage) {}
-
 std::unique_ptr<CTranspCheckMark>
 CTranspCheckMark::FromBlock(IObjectHost* pView, const QByteArray& block, POINT pt, int nPage) {
-    DEF_TRY
-    auto mark = std::make_unique<CTranspCheckMark>(pView, nPage);
-    if (!mark->SetObData(block)) return nullptr;
-    mark->PlaceAt(pt.x, pt.y);
-    return mark;
-    DEF_CATCH
-    return nullptr;
+    return PlacedFromBlock<CTranspCheckMark>(pView, block, pt, nPage);
 }
 
 void CTranspCheckMark::Serialize(CArchive& ar) {
     DEF_TRY
     // After the page index: 12 zero bytes, the tick flag, 4 zero bytes.
-    if (ar.IsStoring()) {
-        const LONG extra[] = {0, 0, 0, m_bChecked};
-        StoreRectRecord(ar, GetRectShapeData(*this), RECORD_SIZE_CHECKMARK,
-                        RECORD_VERSION_CHECKMARK, false, extra, 4);
-        return;
-    }
-    RECTSHAPEDATA data = GetRectShapeData(*this);
-    LONG extra[] = {0, 0, 0, TRUE};
+    LONG extra[] = {0, 0, 0, m_bChecked};
     LONG version = 0;
-    const int n = LoadRectRecord(ar, data, RECORD_SIZE_CHECKMARK, false, extra, 4, &version);
-    SetRectShapeData(*this, data);
+    const int n = SerializeRect(ar, RECORD_SIZE_CHECKMARK, RECORD_VERSION_CHECKMARK, false, extra,
+                                4, &version);
     // A record of version 1 has no tick state: the check mark stays ticked.
-    m_bChecked = version >= 2 && n >= 4 ? extra[3] : TRUE;
+    if (ar.IsLoading()) m_bChecked = version >= 2 && n >= 4 ? extra[3] : TRUE;
     DEF_CATCH_RECORD
 }
 
@@ -161,37 +141,21 @@ void CTranspCheckMark::Draw(CDC* pDC, BOOL bPrinting, const POINT* pDpi) {
 QByteArray CTranspCheckMark::GetObData() const {
     DEF_TRY
     const LONG extra[] = {m_bChecked};
-    return MakeRectBlock(GetRectShapeData(*this), CHECKMARK_BLOCK_SIZE, CLIPKIND_CHECKMARK,
-                         CHECKMARK_BLOCK_VERSION, extra, 1);
+    return MakeRectBlock(CHECKMARK_BLOCK_SIZE, CLIPKIND_CHECKMARK, CHECKMARK_BLOCK_VERSION, extra,
+                         1);
     DEF_CATCH
     return {};
 }
 
 BOOL CTranspCheckMark::SetObData(const QByteArray& block) {
     DEF_TRY
-    RECTSHAPEDATA data = GetRectShapeData(*this);
-    OBJECTBLOCKHEAD head;
-    if (!ReadRectBlock(block, {CLIPKIND_CHECKMARK}, 48, data, head)) return FALSE;
-    // Blocks after the first version carry the tick state.
-    BOOL bChecked = TRUE;
-    if (head.nVersion > 1) {
-        if (head.nSize < 52) return FALSE;
-        bChecked = GetBlockLong(block, 48);
-    }
-    g_dUnitScale = head.dUnitScale;
-    SetRectShapeData(*this, data);
-    m_bChecked = bChecked;
+    // Blocks after the first version carry the tick state, and must hold it.
+    const bool hasState = GetBlockLong(block, 8) > 1;
+    if (!SetRectBlock(block, {CLIPKIND_CHECKMARK}, hasState ? 52 : 48)) return FALSE;
+    m_bChecked = hasState ? GetBlockLong(block, 48) : TRUE;
     return TRUE;
     DEF_CATCH
     return FALSE;
-}
-
-void CTranspCheckMark::PlaceAt(int x, int y) {
-    DEF_TRY
-    NormalizeRect(m_rect);
-    const POINT off = PlacementOffset(m_rect, x, y);
-    OffsetRect(m_rect, off.x, off.y);
-    DEF_CATCH
 }
 
 int CTranspCheckMark::GetCapture(POINT point) const {

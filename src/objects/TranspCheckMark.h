@@ -4,7 +4,7 @@
 // mode it cannot be moved or resized. Only the tick is printed; the box outline is a screen aid,
 // drawn blue in form mode and dotted otherwise. Its undo list holds its tick states.
 
-#include "objects/TranspGraphClass.h"
+#include "objects/TranspRectShape.h"
 
 #include <QByteArray>
 #include <memory>
@@ -28,16 +28,14 @@ extern double g_dCheckMarkHeight;
 // button-up that finds it still set was a click without a drag.
 extern BOOL g_bCheckMarkClicked;
 
-class CTranspCheckMark : public CTranspGraphClass {
+class CTranspCheckMark : public CTranspRectShape {
 public:
-    // For the document's loader, which then reads the record.
-    CTranspCheckMark(IObjectHost* pView, int nPage);
+    // (pView, nPage) for the document's loader, which then reads the record; (pView, rect,
+    // colour, line width, page) for the conversion of old documents.
+    using CTranspRectShape::CTranspRectShape;
     // From the check-mark tool: a square at (x, y) with the side of the program-wide check-mark
     // width, at least 20 page pixels.
     CTranspCheckMark(IObjectHost* pView, int x, int y, COLORREF crColor, int nLineWidth, int nPage);
-    // With an explicit rectangle (the conversion of old documents).
-    CTranspCheckMark(IObjectHost* pView, const RECT& rect, COLORREF crColor, int nLineWidth,
-                     int nPage);
     // From a clipboard data block placed with the top-left of its rectangle at pt (text units);
     // null when the block is not a check mark's.
     static std::unique_ptr<CTranspCheckMark> FromBlock(IObjectHost* pView, const QByteArray& block,
@@ -63,8 +61,6 @@ public:
     // Reads a data block as it is, unplaced; FALSE, and the check mark unchanged, when it is not
     // a check mark's block.
     BOOL SetObData(const QByteArray& block);
-    // Moves a check mark not yet shown so that the top-left of its rectangle lies at (x, y).
-    void PlaceAt(int x, int y);
 
     // The two legs of a tick in a rectangle of device pixels, each a four-point polygon.
     static void GetTickPolygons(const RECT& rc, POINT shortLeg[4], POINT longLeg[4]);

@@ -28,13 +28,7 @@ CTranspCircle::CTranspCircle(IObjectHost* pView, int cx, int cy, int r, COLORREF
 
 std::unique_ptr<CTranspCircle> CTranspCircle::FromBlock(IObjectHost* pView, const QByteArray& block,
                                                         POINT pt, int nPage) {
-    DEF_TRY
-    auto circle = std::make_unique<CTranspCircle>(pView, nPage);
-    if (!circle->SetObData(block)) return nullptr;
-    circle->PlaceAt(pt.x, pt.y);
-    return circle;
-    DEF_CATCH
-    return nullptr;
+    return PlacedFromBlock<CTranspCircle>(pView, block, pt, nPage);
 }
 
 void CTranspCircle::RecalcRect() {

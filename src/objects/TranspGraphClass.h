@@ -4,9 +4,12 @@
 // eight-handle hit test, the resize rules and the mouse protocol that drives them.
 
 #include "objects/TranspBaseClass.h"
+#include "platform/Guard.h"
 
+#include <QByteArray>
 #include <QCursor>
 #include <cstddef>
+#include <memory>
 
 // The undo snapshot of a graphic object: its rectangle, colour and line width.
 struct GRAPHUNDOSTATE {
@@ -58,4 +61,19 @@ public:
     int m_nLineWidth = 0; // text units
     RECT m_rect;          // text units; normalised after every mouse-driven change
     int m_nCapture = HIT_NONE;
+
+protected:
+    // The FromBlock of a kind T: a new object read from a data block with T::SetObData and placed
+    // with T::PlaceAt at pt (text units); null when the block is not one of T's.
+    template <class T>
+    static std::unique_ptr<T> PlacedFromBlock(IObjectHost* pView, const QByteArray& block, POINT pt,
+                                              int nPage) {
+        DEF_TRY
+        auto obj = std::make_unique<T>(pView, nPage);
+        if (!obj->SetObData(block)) return nullptr;
+        obj->PlaceAt(pt.x, pt.y);
+        return obj;
+        DEF_CATCH
+        return nullptr;
+    }
 };

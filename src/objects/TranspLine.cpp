@@ -13,13 +13,7 @@ CTranspLine::CTranspLine(IObjectHost* pView, int x1, int y1, int x2, int y2, COL
 
 std::unique_ptr<CTranspLine> CTranspLine::FromBlock(IObjectHost* pView, const QByteArray& block,
                                                     POINT pt, int nPage) {
-    DEF_TRY
-    auto line = std::make_unique<CTranspLine>(pView, nPage);
-    if (!line->SetObData(block)) return nullptr;
-    line->PlaceAt(pt.x, pt.y);
-    return line;
-    DEF_CATCH
-    return nullptr;
+    return PlacedFromBlock<CTranspLine>(pView, block, pt, nPage);
 }
 
 void CTranspLine::GetRepaintRect(RECT* pRect) const {

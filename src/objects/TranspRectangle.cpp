@@ -1,42 +1,15 @@
 #include "objects/TranspRectangle.h"
 
 #include "objects/MidpointCircle.h"
-#include "objects/RecordFrame.h"
 #include "objects/ShapeDraw.h"
-#include "objects/ShapeRecord.h"
 #include "platform/DC.h"
 #include "platform/Guard.h"
 
 #include <cstdint>
 
-CTranspRectangle::CTranspRectangle(IObjectHost* pView, int nPage)
-    : CTranspGraphClass(pView, nPage) {}
-
-CTranspRectangle::CTranspRectangle(IObjectHost* pView, const RECT& rect, COLORREF crColor,
-                                   int nLineWidth, int nPage)
-    : CTranspGraphClass(pView, rect, crColor, nLineWidth, nPage) {}
-
 std::unique_ptr<CTranspRectangle>
 CTranspRectangle::FromBlock(IObjectHost* pView, const QByteArray& block, POINT pt, int nPage) {
-    DEF_TRY
-    auto rectangle = std::make_unique<CTranspRectangle>(pView, nPage);
-    if (!rectangle->SetObData(block)) return nullptr;
-    rectangle->PlaceAt(pt.x, pt.y);
-    return rectangle;
-    DEF_CATCH
-    return nullptr;
-}
-
-void CTranspRectangle::Serialize(CArchive& ar) {
-    DEF_TRY
-    if (ar.IsStoring()) {
-        StoreRectRecord(ar, GetRectShapeData(*this), RECORD_SIZE_SHAPE, RECORD_VERSION_SHAPE, true);
-        return;
-    }
-    RECTSHAPEDATA data = GetRectShapeData(*this);
-    LoadRectRecord(ar, data, RECORD_SIZE_SHAPE, true);
-    SetRectShapeData(*this, data);
-    DEF_CATCH_RECORD
+    return PlacedFromBlock<CTranspRectangle>(pView, block, pt, nPage);
 }
 
 void CTranspRectangle::Draw(CDC* pDC, BOOL bPrinting, const POINT* pDpi) {
@@ -81,27 +54,14 @@ void CTranspRectangle::Draw(CDC* pDC, BOOL bPrinting, const POINT* pDpi) {
 
 QByteArray CTranspRectangle::GetObData() const {
     DEF_TRY
-    return MakeRectBlock(GetRectShapeData(*this), RECTANGLE_BLOCK_SIZE, CLIPKIND_RECTANGLE, 1);
+    return MakeRectBlock(RECTANGLE_BLOCK_SIZE, CLIPKIND_RECTANGLE, 1);
     DEF_CATCH
     return {};
 }
 
 BOOL CTranspRectangle::SetObData(const QByteArray& block) {
     DEF_TRY
-    RECTSHAPEDATA data = GetRectShapeData(*this);
-    OBJECTBLOCKHEAD head;
-    if (!ReadRectBlock(block, {CLIPKIND_RECTANGLE}, RECTANGLE_BLOCK_SIZE, data, head)) return FALSE;
-    g_dUnitScale = head.dUnitScale;
-    SetRectShapeData(*this, data);
-    return TRUE;
+    return SetRectBlock(block, {CLIPKIND_RECTANGLE}, RECTANGLE_BLOCK_SIZE);
     DEF_CATCH
     return FALSE;
-}
-
-void CTranspRectangle::PlaceAt(int x, int y) {
-    DEF_TRY
-    NormalizeRect(m_rect);
-    const POINT off = PlacementOffset(m_rect, x, y);
-    OffsetRect(m_rect, off.x, off.y);
-    DEF_CATCH
 }

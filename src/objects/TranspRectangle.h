@@ -2,12 +2,11 @@
 // CTranspRectangle: a hollow rectangle with rounded corners; corners too big for the rectangle on
 // the device make way for square ones.
 
-#include "objects/TranspGraphClass.h"
+#include "objects/TranspRectShape.h"
 
 #include <QByteArray>
 #include <memory>
 
-class CArchive;
 class CDC;
 
 // Clipboard kind code of a rectangle's data block, and the block's size.
@@ -17,25 +16,20 @@ constexpr LONG RECTANGLE_BLOCK_SIZE = 48;
 // printing.
 constexpr LONG RECTANGLE_CORNER_RADIUS = 4;
 
-class CTranspRectangle : public CTranspGraphClass {
+class CTranspRectangle : public CTranspRectShape {
 public:
-    // For the document's loader, which then reads the record.
-    CTranspRectangle(IObjectHost* pView, int nPage);
-    // From the rectangle tool.
-    CTranspRectangle(IObjectHost* pView, const RECT& rect, COLORREF crColor, int nLineWidth,
-                     int nPage);
+    // (pView, nPage) for the document's loader, which then reads the record; (pView, rect,
+    // colour, line width, page) from the rectangle tool.
+    using CTranspRectShape::CTranspRectShape;
     // From a clipboard data block placed with the top-left of its rectangle at pt (text units);
     // null when the block is not a rectangle's.
     static std::unique_ptr<CTranspRectangle> FromBlock(IObjectHost* pView, const QByteArray& block,
                                                        POINT pt, int nPage);
 
-    void Serialize(CArchive& ar) override;
     void Draw(CDC* pDC, BOOL bPrinting, const POINT* pDpi) override;
     QByteArray GetObData() const override;
 
     // Reads a data block as it is, unplaced; FALSE, and the rectangle unchanged, when it is not
     // a rectangle's block.
     BOOL SetObData(const QByteArray& block);
-    // Moves a rectangle not yet shown so that its top-left lies at (x, y).
-    void PlaceAt(int x, int y);
 };

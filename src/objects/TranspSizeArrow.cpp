@@ -1,45 +1,33 @@
 #include "objects/TranspSizeArrow.h"
 
+#include "objects/ObjectBlock.h"
 #include "objects/RecordFrame.h"
 #include "objects/ShapeDraw.h"
-#include "objects/ShapeRecord.h"
 #include "objects/TranspArrow.h"
 #include "platform/DC.h"
 #include "platform/Guard.h"
 
 CTranspSizeArrow::CTranspSizeArrow(IObjectHost* pView, int nPage)
-    : CTranspGraphClass(pView, nPage) {}
+    : CTranspRectShape(pView, nPage) {}
 
 CTranspSizeArrow::CTranspSizeArrow(IObjectHost* pView, const RECT& rect, COLORREF crColor,
                                    int nLineWidth, int nPage, int nOffset, BOOL bHorizontal)
-    : CTranspGraphClass(pView, rect, crColor, nLineWidth, nPage), m_nOffset(nOffset),
+    : CTranspRectShape(pView, rect, crColor, nLineWidth, nPage), m_nOffset(nOffset),
       m_bHorizontal(bHorizontal) {}
 
 std::unique_ptr<CTranspSizeArrow>
 CTranspSizeArrow::FromBlock(IObjectHost* pView, const QByteArray& block, POINT pt, int nPage) {
-    DEF_TRY
-    auto arrow = std::make_unique<CTranspSizeArrow>(pView, nPage);
-    if (!arrow->SetObData(block)) return nullptr;
-    arrow->PlaceAt(pt.x, pt.y);
-    return arrow;
-    DEF_CATCH
-    return nullptr;
+    return PlacedFromBlock<CTranspSizeArrow>(pView, block, pt, nPage);
 }
 
 void CTranspSizeArrow::Serialize(CArchive& ar) {
     DEF_TRY
-    if (ar.IsStoring()) {
-        const LONG extra[] = {m_nOffset, m_bHorizontal ? 1 : 0};
-        StoreRectRecord(ar, GetRectShapeData(*this), RECORD_SIZE_SIZEARROW,
-                        RECORD_VERSION_SIZEARROW, true, extra, 2);
-        return;
+    LONG extra[] = {m_nOffset, m_bHorizontal ? 1 : 0};
+    SerializeRect(ar, RECORD_SIZE_SIZEARROW, RECORD_VERSION_SIZEARROW, true, extra, 2);
+    if (ar.IsLoading()) {
+        m_nOffset = extra[0];
+        m_bHorizontal = extra[1] != 0;
     }
-    RECTSHAPEDATA data = GetRectShapeData(*this);
-    LONG extra[] = {m_nOffset, m_bHorizontal};
-    LoadRectRecord(ar, data, RECORD_SIZE_SIZEARROW, true, extra, 2);
-    SetRectShapeData(*this, data);
-    m_nOffset = extra[0];
-    m_bHorizontal = extra[1] != 0;
     DEF_CATCH_RECORD
 }
 
@@ -143,32 +131,18 @@ void CTranspSizeArrow::Resize(int dx, int dy) {
 QByteArray CTranspSizeArrow::GetObData() const {
     DEF_TRY
     const LONG extra[] = {m_nOffset, m_bHorizontal ? 1 : 0};
-    return MakeRectBlock(GetRectShapeData(*this), SIZEARROW_BLOCK_SIZE, CLIPKIND_SIZEARROW, 1,
-                         extra, 2);
+    return MakeRectBlock(SIZEARROW_BLOCK_SIZE, CLIPKIND_SIZEARROW, 1, extra, 2);
     DEF_CATCH
     return {};
 }
 
 BOOL CTranspSizeArrow::SetObData(const QByteArray& block) {
     DEF_TRY
-    RECTSHAPEDATA data = GetRectShapeData(*this);
-    OBJECTBLOCKHEAD head;
-    if (!ReadRectBlock(block, {CLIPKIND_SIZEARROW, CLIPKIND_SIZEARROW2}, SIZEARROW_BLOCK_SIZE, data,
-                       head))
+    if (!SetRectBlock(block, {CLIPKIND_SIZEARROW, CLIPKIND_SIZEARROW2}, SIZEARROW_BLOCK_SIZE))
         return FALSE;
-    g_dUnitScale = head.dUnitScale;
-    SetRectShapeData(*this, data);
     m_nOffset = GetBlockLong(block, 48);
     m_bHorizontal = GetBlockLong(block, 52) != 0;
     return TRUE;
     DEF_CATCH
     return FALSE;
-}
-
-void CTranspSizeArrow::PlaceAt(int x, int y) {
-    DEF_TRY
-    NormalizeRect(m_rect);
-    const POINT off = PlacementOffset(m_rect, x, y);
-    OffsetRect(m_rect, off.x, off.y);
-    DEF_CATCH
 }

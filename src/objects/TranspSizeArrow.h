@@ -5,7 +5,7 @@
 // edge; a vertical one has them at the top and bottom edges and its line m_nOffset right of the
 // left edge. Dragging the edge the offset is measured from leaves the dimension line in place.
 
-#include "objects/TranspGraphClass.h"
+#include "objects/TranspRectShape.h"
 
 #include <QByteArray>
 #include <memory>
@@ -22,7 +22,7 @@ constexpr LONG SIZEARROW_HEAD_HALF_WIDTH = 5000;
 // The band repainted either side of the dimension line, text units.
 constexpr LONG SIZEARROW_REPAINT_BAND = 7000;
 
-class CTranspSizeArrow : public CTranspGraphClass {
+class CTranspSizeArrow : public CTranspRectShape {
 public:
     // For the document's loader, which then reads the record.
     CTranspSizeArrow(IObjectHost* pView, int nPage);
@@ -46,8 +46,6 @@ public:
     // Reads a data block as it is, unplaced; FALSE, and the arrow unchanged, when it is not a
     // size arrow's block.
     virtual BOOL SetObData(const QByteArray& block);
-    // Moves a size arrow not yet shown so that the top-left of its rectangle lies at (x, y).
-    void PlaceAt(int x, int y);
 
     int m_nOffset = 0; // text units
     BOOL m_bHorizontal = TRUE;
