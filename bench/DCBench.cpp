@@ -2,11 +2,10 @@
 // buffer would. Run by hand:
 //   QT_QPA_PLATFORM=offscreen build/bench/brellin_bench_dc
 
+#include "BenchMain.h"
 #include "platform/DC.h"
 
-#include <QGuiApplication>
 #include <QImage>
-#include <benchmark/benchmark.h>
 #include <cstdlib>
 #include <cstring>
 
@@ -145,10 +144,5 @@ BENCHMARK(BM_StretchBltPageRow);
 } // namespace
 
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }

@@ -14,6 +14,8 @@
 //   cmake --build build --target brellin_bench_document
 //   QT_QPA_PLATFORM=offscreen build/bench/brellin_bench_document
 
+#include "BenchMain.h"
+#include "BenchPages.h"
 #include "app/ProfileRecords.h"
 #include "document/DocFile.h"
 #include "document/LumidorDoc.h"
@@ -32,11 +34,7 @@
 #include <thread>
 #include <vector>
 #include <QFile>
-#include <QGuiApplication>
-#include <QPainter>
 #include <QTemporaryDir>
-#include <benchmark/benchmark.h>
-#include <cmath>
 #include <malloc.h>
 #include <memory>
 
@@ -44,64 +42,13 @@ namespace {
 
 using namespace brellin::imaging;
 
-constexpr int kW = 2480;
-constexpr int kH = 3508;
-
-std::uint32_t Rand(std::uint64_t& s) {
-    s = s * 6364136223846793005ULL + 1442695040888963407ULL;
-    return std::uint32_t(s >> 33);
-}
-
-// A colour scan: slowly varying shading, sensor noise of a few levels on every sample, bands of
-// dark text.
-LBitmapBase NoisyColourPage(std::uint64_t seed) {
-    LBitmapBase b;
-    b.Create(kW, kH, 24);
-    QImage img = b.GetImage();
-    std::uint64_t s = seed;
-    for (int y = 0; y < kH; ++y) {
-        uchar* row = img.scanLine(y);
-        const bool textBand = (y / 40) % 3 == 0 && y % 40 < 12;
-        for (int x = 0; x < kW; ++x)
-            for (int c = 0; c < 3; ++c) {
-                double base = 200 + 40 * std::sin(x / 300.0 + c) * std::cos(y / 500.0);
-                if (textBand && (x / 30) % 2)
-                    base = 40;
-                const int v = int(base) + int(Rand(s) % 9) - 4;
-                row[3 * x + c] = uchar(std::clamp(v, 0, 255));
-            }
-    }
-    b.SetImage(img, 24);
-    b.SetXResolution(300);
-    b.SetYResolution(300);
-    return b;
-}
-
-// A fax form: ruled fields and lines of typed text, thresholded to 1 bit.
 LBitmapBase FaxPage(int n) {
-    QImage img(kW, kH, QImage::Format_RGB32);
-    img.fill(Qt::white);
-    {
-        QPainter p(&img);
-        QFont font(QStringLiteral("DejaVu Sans"));
-        font.setPixelSize(34);
-        p.setFont(font);
-        p.setPen(QPen(Qt::black, 3));
-        for (int y = 200, line = 0; y < kH - 200; y += 120, ++line) {
-            p.drawLine(150, y, kW - 150, y);
-            p.drawText(QPointF(170, y + 60),
-                       QStringLiteral("%1. Page %2, name, address and reference of the sender: %3")
-                           .arg(line)
-                           .arg(n)
-                           .arg(line * 37 + n));
-        }
-    }
-    LBitmapBase b;
-    b.SetImage(img);
-    b.ChangeBitsPerPixel(1);
-    b.SetXResolution(300);
-    b.SetYResolution(300);
-    return b;
+    return MakeFaxForm([n](int line) {
+        return QStringLiteral("%1. Page %2, name, address and reference of the sender: %3")
+            .arg(line)
+            .arg(n)
+            .arg(line * 37 + n);
+    });
 }
 
 // 50 objects of a form: texts, rules, boxes, check marks, a few ellipses.
@@ -143,7 +90,7 @@ std::unique_ptr<CLumidorDoc> MakeDocument(int pages, bool colour) {
     for (int i = 0; i < pages; ++i) {
         if (i > 0)
             doc->m_PagesList.push_back(std::make_unique<_PAGEINFO>());
-        LBitmapBase page = colour ? NoisyColourPage(42 + i) : FaxPage(i);
+        LBitmapBase page = colour ? MakeColourScan(42 + std::uint64_t(i)) : FaxPage(i);
         doc->m_PagesList[std::size_t(i)]->m_Bitmap.TakePixels(page);
         doc->m_nPageCount = i + 1;
         doc->ApplyFrameRule(i);
@@ -343,16 +290,11 @@ BENCHMARK(BM_Load5x24_DecodeParallel)->Unit(benchmark::kMillisecond)->UseRealTim
 BENCHMARK(BM_Load5x24_DecodeSerial)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QGuiApplication app(argc, argv);
     // Messages of the document go nowhere during timing.
     class CSilentSink : public IMessageSink {
     public:
         int Show(const MessageRequest& r) override { return r.defaultAnswer; }
     };
     SetMessageSink(std::make_shared<CSilentSink>());
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }

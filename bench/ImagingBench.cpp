@@ -6,6 +6,8 @@
 //   cmake --build build --target brellin_bench_imaging
 //   QT_QPA_PLATFORM=offscreen build/bench/brellin_bench_imaging
 
+#include "BenchMain.h"
+#include "BenchPages.h"
 #include "platform/imaging/Codecs.h"
 #include "platform/imaging/EmfPaintDevice.h"
 #include "platform/imaging/ImageFile.h"
@@ -13,10 +15,7 @@
 
 #include <QDir>
 #include <QFile>
-#include <QGuiApplication>
 #include <QPainter>
-#include <benchmark/benchmark.h>
-#include <cmath>
 #include <csetjmp>
 #include <cstring>
 #include <memory>
@@ -27,69 +26,18 @@ namespace {
 
 using namespace brellin::imaging;
 
-constexpr int kW = 2480;
-constexpr int kH = 3508;
-
-std::uint32_t Rand(std::uint64_t& s) {
-    s = s * 6364136223846793005ULL + 1442695040888963407ULL;
-    return std::uint32_t(s >> 33);
-}
-
-// A colour scan: shading that varies slowly across the sheet, sensor noise of a few levels on
-// every sample, and bands of dark text.
+// Each page is made once: every case codes the same pixels.
 const LBitmapBase& NoisyColourPage() {
-    static LBitmapBase page = [] {
-        LBitmapBase b;
-        b.Create(kW, kH, 24);
-        QImage img = b.GetImage();
-        std::uint64_t s = 42;
-        for (int y = 0; y < kH; ++y) {
-            uchar* row = img.scanLine(y);
-            const bool textBand = (y / 40) % 3 == 0 && y % 40 < 12;
-            for (int x = 0; x < kW; ++x)
-                for (int c = 0; c < 3; ++c) {
-                    double base = 200 + 40 * std::sin(x / 300.0 + c) * std::cos(y / 500.0);
-                    if (textBand && (x / 30) % 2)
-                        base = 40;
-                    const int v = int(base) + int(Rand(s) % 9) - 4;
-                    row[3 * x + c] = uchar(std::clamp(v, 0, 255));
-                }
-        }
-        b.SetImage(img, 24);
-        b.SetXResolution(300);
-        b.SetYResolution(300);
-        return b;
-    }();
+    static const LBitmapBase page = MakeColourScan(42);
     return page;
 }
 
-// A fax form: ruled fields and lines of typed text on a white page, thresholded to 1 bit.
 const LBitmapBase& FaxPage() {
-    static LBitmapBase page = [] {
-        QImage img(kW, kH, QImage::Format_RGB32);
-        img.fill(Qt::white);
-        {
-            QPainter p(&img);
-            QFont font(QStringLiteral("DejaVu Sans"));
-            font.setPixelSize(34);
-            p.setFont(font);
-            p.setPen(QPen(Qt::black, 3));
-            for (int y = 200, line = 0; y < kH - 200; y += 120, ++line) {
-                p.drawLine(150, y, kW - 150, y);
-                p.drawText(QPointF(170, y + 60),
-                           QStringLiteral("%1. Name, address and reference of the sender, "
-                                          "line %2: 0123456789")
-                               .arg(line)
-                               .arg(line * 37));
-            }
-        }
-        LBitmapBase b;
-        b.SetImage(img);
-        b.ChangeBitsPerPixel(1);
-        b.SetXResolution(300);
-        b.SetYResolution(300);
-        return b;
-    }();
+    static const LBitmapBase page = MakeFaxForm([](int line) {
+        return QStringLiteral("%1. Name, address and reference of the sender, line %2: 0123456789")
+            .arg(line)
+            .arg(line * 37);
+    });
     return page;
 }
 
@@ -356,10 +304,5 @@ BENCHMARK(BM_EmfRead)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }

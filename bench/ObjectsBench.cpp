@@ -2,6 +2,8 @@
 // ellipses, circles, lines, arrows, size arrows, brackets, freehand strokes, pictures) drawn into a
 // 1920 x 1080 image as a repaint of the view does, and the same page as output.
 
+#include "BenchMain.h"
+#include "BenchObjectHost.h"
 #include "objects/TranspArrow.h"
 #include "objects/TranspBrace.h"
 #include "objects/TranspCheckMark.h"
@@ -14,11 +16,8 @@
 #include "objects/TranspSizeArrow.h"
 #include "objects/TranspText.h"
 #include "platform/DC.h"
-#include "view/ViewGeometry.h"
 
-#include <QGuiApplication>
 #include <QImage>
-#include <benchmark/benchmark.h>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -29,40 +28,7 @@ namespace {
 // A view over a bare geometry at 100 %: a 100-dpi page in the program's own text units, so that
 // the lengths the kinds fix in text units (barbs, bends, tick sizes) come out as on a real page.
 constexpr int U = 1000; // text units per pixel
-class CBenchHost : public IObjectHost {
-public:
-    CBenchHost() {
-        geometry.SetPageResolution(100, 100);
-        geometry.SetScreenResolution(100, 100);
-        geometry.SetUnitScale(0.00001);
-    }
-    void UnitToPage(POINT& pt) const override { geometry.UnitToPage(pt); }
-    void UnitToPage(RECT& rc) const override { geometry.UnitToPage(rc); }
-    void PageToUnit(POINT& pt) const override { geometry.PageToUnit(pt); }
-    void PageToUnit(RECT& rc) const override { geometry.PageToUnit(rc); }
-    void PageToView(POINT& pt) const override { geometry.PageToView(pt); }
-    void PageToView(RECT& rc) const override { geometry.PageToView(rc); }
-    void ViewToPage(POINT& pt) const override { geometry.ViewToPage(pt); }
-    void ViewToPage(RECT& rc) const override { geometry.ViewToPage(rc); }
-    void ViewToClient(POINT& pt) const override { geometry.ViewToClient(pt); }
-    void ViewToClient(RECT& rc) const override { geometry.ViewToClient(rc); }
-    void ClientToPage(POINT& pt) const override { geometry.ClientToPage(pt); }
-    void ClientToPage(RECT& rc) const override { geometry.ClientToPage(rc); }
-    void PageToClient(POINT& pt) const override { geometry.PageToClient(pt); }
-    void PageToClient(RECT& rc) const override { geometry.PageToClient(rc); }
-    double GetFontScaleFactor() const override { return geometry.GetFontScaleFactor(); }
-    RECT GetClientRect() const override { return RECT{0, 0, 1920, 1080}; }
-    void InvalidateRect(const RECT&) override {}
-    void SetModified() override {}
-    int GetProgramMode() const override { return 1; }
-    QWidget* GetWindow() const override { return nullptr; }
-    DWORD DoDragDrop(std::unique_ptr<QMimeData>, DWORD) override { return DROPEFFECT_NONE; }
-    void SetCursor(const QCursor&) override {}
-    QCursor GetMoveCursor() const override { return QCursor(); }
-
-    CViewGeometry geometry;
-};
-
+constexpr double kUnitScale = 0.00001;
 TEXTSTYLE BenchStyle() {
     TEXTSTYLE s;
     std::strcpy(s.lf.lfFaceName, "Liberation Sans");
@@ -155,7 +121,7 @@ std::vector<std::unique_ptr<CTranspBaseClass>> MakePage(CBenchHost& host) {
 
 // A repaint of the whole view.
 void BM_DrawTwoThousandObjects(benchmark::State& state) {
-    CBenchHost host;
+    CBenchHost host(kUnitScale);
     auto objects = MakePage(host);
     QImage image(1920, 1080, QImage::Format_RGB32);
     for (auto _ : state) {
@@ -172,7 +138,7 @@ BENCHMARK(BM_DrawTwoThousandObjects)->Unit(benchmark::kMillisecond);
 // (0 text, 1 check mark, 2 rectangle, 3 ellipse, 4 line, 5 freehand, 6 picture, 7 circle,
 // 8 arrow, 9 size arrow, 10 bracket; 11 none, the cost of clearing the image).
 void BM_DrawOneKind(benchmark::State& state) {
-    CBenchHost host;
+    CBenchHost host(kUnitScale);
     auto objects = MakePage(host);
     QImage image(1920, 1080, QImage::Format_RGB32);
     const std::size_t kind = std::size_t(state.range(0));
@@ -187,7 +153,7 @@ BENCHMARK(BM_DrawOneKind)->DenseRange(0, 11)->Unit(benchmark::kMillisecond);
 
 // The same page as output at 100 dpi (export of the page as a picture).
 void BM_OutputTwoThousandObjects(benchmark::State& state) {
-    CBenchHost host;
+    CBenchHost host(kUnitScale);
     auto objects = MakePage(host);
     QImage image(1920, 1080, QImage::Format_RGB32);
     const POINT dpi{100, 100};
@@ -204,11 +170,6 @@ BENCHMARK(BM_OutputTwoThousandObjects)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
     setenv("BRELLIN_SCREEN_DPI", "96", 0);
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }

@@ -2,6 +2,7 @@
 // eraser stroke and a hostile checkerboard) and a whole page drawn for output.
 //   QT_QPA_PLATFORM=offscreen build/bench/brellin_bench_page
 
+#include "BenchMain.h"
 #include "document/EraseList.h"
 #include "document/LumidorDoc.h"
 #include "document/PageOutput.h"
@@ -11,7 +12,6 @@
 
 #include <QApplication>
 #include <QBuffer>
-#include <benchmark/benchmark.h>
 #include <cstdio>
 
 namespace {
@@ -111,9 +111,5 @@ BENCHMARK(BM_PageAsBitmap)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks<QApplication>(argc, argv);
 }

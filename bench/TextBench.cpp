@@ -2,14 +2,13 @@
 // the drawing of a page full of them, 1000 texts of 20 characters into a 1920 x 1080 image, as a
 // repaint of the view does.
 
+#include "BenchMain.h"
+#include "BenchObjectHost.h"
 #include "objects/TextLayout.h"
 #include "objects/TranspText.h"
 #include "platform/DC.h"
-#include "view/ViewGeometry.h"
 
-#include <QGuiApplication>
 #include <QImage>
-#include <benchmark/benchmark.h>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -17,40 +16,7 @@
 namespace {
 
 // A view over a bare geometry: one text unit per pixel at 100 %.
-class CBenchHost : public IObjectHost {
-public:
-    CBenchHost() {
-        geometry.SetPageResolution(100, 100);
-        geometry.SetScreenResolution(100, 100);
-        geometry.SetUnitScale(0.01);
-    }
-    void UnitToPage(POINT& pt) const override { geometry.UnitToPage(pt); }
-    void UnitToPage(RECT& rc) const override { geometry.UnitToPage(rc); }
-    void PageToUnit(POINT& pt) const override { geometry.PageToUnit(pt); }
-    void PageToUnit(RECT& rc) const override { geometry.PageToUnit(rc); }
-    void PageToView(POINT& pt) const override { geometry.PageToView(pt); }
-    void PageToView(RECT& rc) const override { geometry.PageToView(rc); }
-    void ViewToPage(POINT& pt) const override { geometry.ViewToPage(pt); }
-    void ViewToPage(RECT& rc) const override { geometry.ViewToPage(rc); }
-    void ViewToClient(POINT& pt) const override { geometry.ViewToClient(pt); }
-    void ViewToClient(RECT& rc) const override { geometry.ViewToClient(rc); }
-    void ClientToPage(POINT& pt) const override { geometry.ClientToPage(pt); }
-    void ClientToPage(RECT& rc) const override { geometry.ClientToPage(rc); }
-    void PageToClient(POINT& pt) const override { geometry.PageToClient(pt); }
-    void PageToClient(RECT& rc) const override { geometry.PageToClient(rc); }
-    double GetFontScaleFactor() const override { return geometry.GetFontScaleFactor(); }
-    RECT GetClientRect() const override { return RECT{0, 0, 1920, 1080}; }
-    void InvalidateRect(const RECT&) override {}
-    void SetModified() override {}
-    int GetProgramMode() const override { return 1; }
-    QWidget* GetWindow() const override { return nullptr; }
-    DWORD DoDragDrop(std::unique_ptr<QMimeData>, DWORD) override { return DROPEFFECT_NONE; }
-    void SetCursor(const QCursor&) override {}
-    QCursor GetMoveCursor() const override { return QCursor(); }
-
-    CViewGeometry geometry;
-};
-
+constexpr double kUnitScale = 0.01;
 TEXTSTYLE BenchStyle(bool stepped) {
     TEXTSTYLE s;
     std::strcpy(s.lf.lfFaceName, "Liberation Sans");
@@ -102,7 +68,7 @@ BENCHMARK(BM_LayoutOneText);
 // The text box a text object gives the view when its text has just changed (nothing measured
 // yet): the object lays itself out on a drawing of its own.
 void BM_TextRectAfterChange(benchmark::State& state) {
-    CBenchHost host;
+    CBenchHost host(kUnitScale);
     const TEXTSTYLE style = BenchStyle(false);
     CTranspText text(&host, 100, 100, &style, "x", 0, TRUE);
     size_t i = 0;
@@ -117,7 +83,7 @@ BENCHMARK(BM_TextRectAfterChange);
 
 // The box of a text that has not changed since it was last laid out.
 void BM_TextRectUnchanged(benchmark::State& state) {
-    CBenchHost host;
+    CBenchHost host(kUnitScale);
     const TEXTSTYLE style = BenchStyle(false);
     CTranspText text(&host, 100, 100, &style, Texts()[0].constData(), 0, TRUE);
     for (auto _ : state) {
@@ -128,16 +94,22 @@ void BM_TextRectUnchanged(benchmark::State& state) {
 }
 BENCHMARK(BM_TextRectUnchanged);
 
-// A repaint of a page holding 1000 texts: every text drawn into a 1920 x 1080 image. Argument:
-// 1 for stepped texts.
-void BM_DrawThousandTexts(benchmark::State& state) {
-    CBenchHost host;
-    const TEXTSTYLE style = BenchStyle(state.range(0) != 0);
+// The 1000 texts laid out on a page in ten columns.
+std::vector<std::unique_ptr<CTranspText>> PageOfTexts(CBenchHost& host, const TEXTSTYLE& style) {
     std::vector<std::unique_ptr<CTranspText>> texts;
     for (int i = 0; i < 1000; ++i)
         texts.push_back(std::make_unique<CTranspText>(&host, 10 + (i % 10) * 190,
                                                       30 + (i / 10) * 10, &style,
                                                       Texts()[size_t(i)].constData(), 0, TRUE));
+    return texts;
+}
+
+// A repaint of a page holding 1000 texts: every text drawn into a 1920 x 1080 image. Argument:
+// 1 for stepped texts.
+void BM_DrawThousandTexts(benchmark::State& state) {
+    CBenchHost host(kUnitScale);
+    const TEXTSTYLE style = BenchStyle(state.range(0) != 0);
+    const auto texts = PageOfTexts(host, style);
     QImage image(1920, 1080, QImage::Format_RGB32);
     image.fill(Qt::white);
     for (auto _ : state) {
@@ -152,13 +124,9 @@ BENCHMARK(BM_DrawThousandTexts)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 // The same page as output (printing and export): every text is measured afresh in the device's
 // font.
 void BM_OutputThousandTexts(benchmark::State& state) {
-    CBenchHost host;
+    CBenchHost host(kUnitScale);
     const TEXTSTYLE style = BenchStyle(false);
-    std::vector<std::unique_ptr<CTranspText>> texts;
-    for (int i = 0; i < 1000; ++i)
-        texts.push_back(std::make_unique<CTranspText>(&host, 10 + (i % 10) * 190,
-                                                      30 + (i / 10) * 10, &style,
-                                                      Texts()[size_t(i)].constData(), 0, TRUE));
+    const auto texts = PageOfTexts(host, style);
     QImage image(1920, 1080, QImage::Format_RGB32);
     image.fill(Qt::white);
     const double saved = g_dUnitScale;
@@ -177,11 +145,6 @@ BENCHMARK(BM_OutputThousandTexts)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
     setenv("BRELLIN_SCREEN_DPI", "96", 0);
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }

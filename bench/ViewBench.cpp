@@ -3,6 +3,7 @@
 // fractional fit scale, and one line step of scrolling with its repaint.
 //   QT_QPA_PLATFORM=offscreen build/bench/brellin_bench_view
 
+#include "BenchMain.h"
 #include "document/LumidorDoc.h"
 #include "objects/TranspRectangle.h"
 #include "platform/DC.h"
@@ -12,7 +13,6 @@
 #include <QApplication>
 #include <QPainter>
 #include <QScrollBar>
-#include <benchmark/benchmark.h>
 
 namespace {
 struct Fixture {
@@ -84,11 +84,5 @@ BENCHMARK(BM_ScrollLineStep)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM",
-            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks<QApplication>(argc, argv);
 }

@@ -1,6 +1,6 @@
 #pragma once
-// A view stand-in for object tests: the conversions of a bare view geometry, a client area, a
-// program mode, and records of what the objects asked the view to do.
+// View stand-ins for object tests and benchmarks: the conversions of a bare view geometry, a
+// client area, a program mode, and for tests records of what the objects asked the view to do.
 
 #include "objects/ObjectHost.h"
 #include "view/ViewGeometry.h"
@@ -10,14 +10,10 @@
 #include <QStringList>
 #include <vector>
 
-class CTestObjectHost : public IObjectHost {
+// The conversions of a bare view geometry and quiet answers to everything else: what a benchmark
+// needs of a view, and the base of the test host.
+class CGeometryObjectHost : public IObjectHost {
 public:
-    CTestObjectHost() {
-        // One text unit is one pixel at scale 1, so expected pixels can be read off the units.
-        geometry.SetPageResolution(100, 100);
-        geometry.SetUnitScale(0.01);
-    }
-
     void UnitToPage(POINT& pt) const override { geometry.UnitToPage(pt); }
     void UnitToPage(RECT& rc) const override { geometry.UnitToPage(rc); }
     void PageToUnit(POINT& pt) const override { geometry.PageToUnit(pt); }
@@ -35,10 +31,30 @@ public:
     double GetFontScaleFactor() const override { return geometry.GetFontScaleFactor(); }
 
     RECT GetClientRect() const override { return clientRect; }
-    void InvalidateRect(const RECT& rc) override { invalidated.push_back(rc); }
-    void SetModified() override { ++modifiedCount; }
+    void InvalidateRect(const RECT&) override {}
+    void SetModified() override {}
     int GetProgramMode() const override { return programMode; }
     QWidget* GetWindow() const override { return nullptr; }
+    DWORD DoDragDrop(std::unique_ptr<QMimeData>, DWORD) override { return DROPEFFECT_NONE; }
+    void SetCursor(const QCursor&) override {}
+    QCursor GetMoveCursor() const override { return QCursor(Qt::SizeAllCursor); }
+
+    CViewGeometry geometry;
+    RECT clientRect{0, 0, 800, 600};
+    int programMode = 1;
+};
+
+// The geometry host that keeps a record of what the objects asked the view to do.
+class CTestObjectHost : public CGeometryObjectHost {
+public:
+    CTestObjectHost() {
+        // One text unit is one pixel at scale 1, so expected pixels can be read off the units.
+        geometry.SetPageResolution(100, 100);
+        geometry.SetUnitScale(0.01);
+    }
+
+    void InvalidateRect(const RECT& rc) override { invalidated.push_back(rc); }
+    void SetModified() override { ++modifiedCount; }
     DWORD DoDragDrop(std::unique_ptr<QMimeData> data, DWORD allowedEffects) override {
         Drag drag;
         drag.allowed = allowedEffects;
@@ -49,7 +65,6 @@ public:
         return dropResult;
     }
     void SetCursor(const QCursor& cursor) override { cursors.push_back(cursor.shape()); }
-    QCursor GetMoveCursor() const override { return QCursor(Qt::SizeAllCursor); }
 
     struct Drag {
         DWORD allowed = 0;
@@ -57,9 +72,6 @@ public:
         std::vector<QByteArray> bytes;
     };
 
-    CViewGeometry geometry;
-    RECT clientRect{0, 0, 800, 600};
-    int programMode = 1;
     DWORD dropResult = DROPEFFECT_NONE;
     std::vector<RECT> invalidated;
     int modifiedCount = 0;

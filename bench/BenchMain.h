@@ -1,0 +1,17 @@
+#pragma once
+// The main function of every benchmark program.
+
+#include <QGuiApplication>
+#include <benchmark/benchmark.h>
+#include <cstdlib>
+
+// Runs the benchmarks the command line names inside a Qt application of type App (QApplication
+// where widgets are made), on the offscreen platform unless QT_QPA_PLATFORM names another.
+template <typename App = QGuiApplication> int RunBenchmarks(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    App app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
