@@ -59,19 +59,19 @@ TEST_F(DocFileHostile, TruncatedFilesFailWithAMessage) {
 
 TEST_F(DocFileHostile, PageCounts) {
     CLumidorDoc zero;
-    EXPECT_TRUE(Load(Bytes().DocHeader(6, 0).I32(0), zero));
+    EXPECT_TRUE(Load(DocHeader(6, 0).I32(0), zero));
     EXPECT_EQ(zero.GetPageCount(), 1);
 
-    EXPECT_FALSE(Load(Bytes().DocHeader(6, 2000000000).I32(0)));
+    EXPECT_FALSE(Load(DocHeader(6, 2000000000).I32(0)));
     EXPECT_EQ(OnlyMessage(), LoadResString(IDS_DOC_TOO_MANY_PAGES).arg(2000000000));
-    EXPECT_FALSE(Load(Bytes().DocHeader(6, -3).I32(0)));
+    EXPECT_FALSE(Load(DocHeader(6, -3).I32(0)));
     EXPECT_EQ(OnlyMessage(), LoadResString(IDS_DOC_WRONG_FORMAT));
 
     // An image record that claims more pages than the document has reads only the document's.
     Bytes image;
     image.I32(40).I32s({40, 2, 0, 0, 1000000}).Zeros(20).I32s({0, 0, 5, 5}).Str("p").I32(0);
     CLumidorDoc doc;
-    EXPECT_TRUE(Load(Bytes().DocHeader(6, 1).I32(8).I32(image.size()).Raw(image).I32(0), doc));
+    EXPECT_TRUE(Load(DocHeader(6, 1).I32(8).I32(image.size()).Raw(image).I32(0), doc));
     EXPECT_EQ(doc.GetPageCount(), 1);
     EXPECT_EQ(doc.m_PagesList[0]->m_strPageName, QByteArray("p"));
 }
@@ -118,14 +118,14 @@ TEST_F(DocFileHostile, EraseListRecords) {
 // reported like any damaged file).
 TEST_F(DocFileHostile, ImageHeaderAndObjectLengths) {
     const QByteArray files[] = {
-        Bytes().DocHeader(6, 1).I32(8).I32(4).I32(-1).I32(0),
-        Bytes().DocHeader(6, 1).I32(8).I32(8).I32(0x7FFFFFFF).I32(0).I32(0),
+        DocHeader(6, 1).I32(8).I32(4).I32(-1).I32(0),
+        DocHeader(6, 1).I32(8).I32(8).I32(0x7FFFFFFF).I32(0).I32(0),
         // An object whose L runs past the file.
-        Bytes().DocHeader(6, 1).I32(3).I32(0x7FFFFFF0).I32(56).I32(0),
+        DocHeader(6, 1).I32(3).I32(0x7FFFFFF0).I32(56).I32(0),
         // An object whose structure claims more than its record holds.
-        Bytes().DocHeader(6, 1).I32(3).I32(8).I32(5000).I32(5000).I32(0),
+        DocHeader(6, 1).I32(3).I32(8).I32(5000).I32(5000).I32(0),
         // An object with a negative length.
-        Bytes().DocHeader(6, 1).I32(3).I32(-8).I32(56).I32(0),
+        DocHeader(6, 1).I32(3).I32(-8).I32(56).I32(0),
     };
     for (const QByteArray& file : files) {
         EXPECT_FALSE(Load(file));
@@ -147,7 +147,7 @@ TEST_F(DocFileHostile, PageImagesBeyondTheDocumentsBudget) {
     image.I32(40).I32s({40, 2, 0, 0, kPages}).Zeros(20);
     for (int i = 0; i < kPages; ++i)
         image.I32s({0, 0, 4000, 4000}).Str("").I32(int(png.size())).Raw(png);
-    EXPECT_FALSE(Load(Bytes().DocHeader(6, kPages).I32(8).I32(image.size()).Raw(image).I32(0)));
+    EXPECT_FALSE(Load(DocHeader(6, kPages).I32(8).I32(image.size()).Raw(image).I32(0)));
     EXPECT_TRUE(OnlyMessage().contains(GetImagingErrorText(ERROR_IMAGE_TOO_LARGE)));
     SetMaxBitmapBytes(limit);
 }

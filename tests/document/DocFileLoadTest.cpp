@@ -108,9 +108,9 @@ TEST_F(DocFileLoad, VersionsAndTagAreJudgedWithTheirMessages) {
         QByteArray file;
         QString message;
     } cases[] = {
-        {Bytes().DocHeader(10, 1).I32(0), LoadResString(IDS_DOC_NEWER_VERSION).arg(10)},
-        {Bytes().DocHeader(7, 1).I32(0), LoadResString(IDS_DOC_OLD_VERSION)},
-        {Bytes().DocHeader(1, 1).I32(0), LoadResString(IDS_DOC_OLD_VERSION)},
+        {DocHeader(10, 1).I32(0), LoadResString(IDS_DOC_NEWER_VERSION).arg(10)},
+        {DocHeader(7, 1).I32(0), LoadResString(IDS_DOC_OLD_VERSION)},
+        {DocHeader(1, 1).I32(0), LoadResString(IDS_DOC_OLD_VERSION)},
         {Bytes().Raw("LMX").Zeros(45).I32(0), LoadResString(IDS_DOC_WRONG_FORMAT)},
         {Bytes().Raw("LM"), LoadResString(IDS_DOC_WRONG_FORMAT)},
     };
@@ -124,7 +124,7 @@ TEST_F(DocFileLoad, VersionsAndTagAreJudgedWithTheirMessages) {
         EXPECT_EQ(doc.GetPageCount(), 1);
     }
     // Versions 3 to 6 read the record stream; a file of version 3 without records is a document.
-    ASSERT_TRUE(WriteFileBytes(Path(QStringLiteral("v3.brf")), Bytes().DocHeader(3, 2).I32(0)));
+    ASSERT_TRUE(WriteFileBytes(Path(QStringLiteral("v3.brf")), DocHeader(3, 2).I32(0)));
     CLumidorDoc doc;
     EXPECT_TRUE(OpenDoc(doc, Path(QStringLiteral("v3.brf"))));
     EXPECT_EQ(doc.GetPageCount(), 2);

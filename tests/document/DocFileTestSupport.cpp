@@ -12,14 +12,11 @@
 #include "objects/TranspRectangle.h"
 #include "objects/TranspSizeArrow.h"
 #include "objects/TranspText.h"
-#include "platform/Archive.h"
 #include "platform/ResourceModule.h"
 #include "platform/imaging/MyBitmap.h"
 
-#include <QBuffer>
 #include <QFile>
 #include <QJsonDocument>
-#include <cstring>
 #include <gtest/gtest.h>
 
 namespace filetest {
@@ -42,18 +39,12 @@ bool WriteFileBytes(const QString& path, const QByteArray& bytes) {
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
-Bytes& Bytes::F64(double d) {
-    std::uint64_t u;
-    std::memcpy(&u, &d, 8);
-    for (int i = 0; i < 8; ++i)
-        m_bytes += char((u >> (8 * i)) & 0xFF);
-    return *this;
-}
-
-Bytes& Bytes::DocHeader(std::int32_t version, std::int32_t pageCount, std::int32_t imageX,
-                        std::int32_t imageY, double unitScale) {
-    Raw(QByteArray("LMD", 4)).I32(version).F64(unitScale).I32s({0, 0, imageX, imageY, 0});
-    return I32(pageCount).Zeros(8);
+Bytes DocHeader(std::int32_t version, std::int32_t pageCount, std::int32_t imageX,
+                std::int32_t imageY, double unitScale) {
+    Bytes b;
+    b.Raw(QByteArray("LMD", 4)).I32(version).F64(unitScale).I32s({0, 0, imageX, imageY, 0});
+    b.I32(pageCount).Zeros(8);
+    return b;
 }
 
 LBitmapBase PatternBitmap(int w, int h, int bpp, int dpi) {
@@ -85,15 +76,6 @@ TEXTSTYLE Style(int size, COLORREF color) {
 void Add(CLumidorDoc& doc, std::unique_ptr<CTranspBaseClass> p) {
     p->SetObjectName(doc.GetUniqueObjectName(p.get(), TRUE).constData());
     doc.AddObjectToList(std::move(p));
-}
-
-QByteArray Record(CTranspBaseClass& obj) {
-    QByteArray bytes;
-    QBuffer buf(&bytes);
-    buf.open(QIODevice::WriteOnly);
-    CArchive ar(&buf, CArchive::store);
-    obj.Serialize(ar);
-    return bytes;
 }
 
 // The 132-byte structure of a text box, cut to `n` bytes.
@@ -188,8 +170,7 @@ void BuildSampleDocument(CLumidorDoc& doc) {
 }
 
 QByteArray BuildVersion2File(const QByteArray& imageName) {
-    Bytes b;
-    b.DocHeader(2, 1, 50000, 30000);
+    Bytes b = DocHeader(2, 1, 50000, 30000);
     b.CStr(imageName);
     // A text of two lines: the class is new here (tag 0xFFFF, schema 0, the name).
     b.I32(1).U16(0xFFFF).U16(0).U16(16).Raw("CTransparentEdit");
@@ -216,14 +197,13 @@ QByteArray BuildVersion5File(const QByteArray& linkedPath) {
     image.I32(40).I32s({40, 1, 0, 0, 1}).Zeros(20);
     image.I32s({0, 0, 200, 150}).Str("Page 1");
     image.Str(linkedPath);
-    Bytes b;
-    b.DocHeader(5, 1);
+    Bytes b = DocHeader(5, 1);
     b.I32(8).I32(image.size()).Raw(image);
     const TEXTSTYLE label = Style(12, 0x000000);
     CTranspText text(nullptr, 100000, 150000, &label, "Linked", 0, TRUE);
-    b.I32(1).Raw(Record(text));
+    b.I32(1).Raw(StoreRecord(text));
     CTranspRectangle rect(nullptr, RECT{50000, 50000, 250000, 150000}, 0xFF0000, 1000, 0);
-    b.I32(3).Raw(Record(rect));
+    b.I32(3).Raw(StoreRecord(rect));
     b.I32(0);
     return b;
 }

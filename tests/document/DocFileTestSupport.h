@@ -10,13 +10,13 @@
 #include "document/DocFile.h"
 #include "document/DocumentBatch.h"
 #include "document/LumidorDoc.h"
+#include "objects/ObjectBytes.h"
 #include "platform/imaging/BitmapBase.h"
 
 #include <QByteArray>
 #include <QJsonObject>
 #include <QString>
 #include <cstdint>
-#include <initializer_list>
 #include <vector>
 
 namespace filetest {
@@ -31,47 +31,9 @@ QString SamplePath(const QString& name);
 QByteArray ReadFileBytes(const QString& path);
 bool WriteFileBytes(const QString& path, const QByteArray& bytes);
 
-// Hand-built little-endian bytes.
-class Bytes {
-public:
-    Bytes& U8(std::uint8_t v) {
-        m_bytes += char(v);
-        return *this;
-    }
-    Bytes& U16(std::uint16_t v) { return U8(std::uint8_t(v)).U8(std::uint8_t(v >> 8)); }
-    Bytes& I32(std::int32_t v) {
-        for (int i = 0; i < 4; ++i)
-            m_bytes += char((std::uint32_t(v) >> (8 * i)) & 0xFF);
-        return *this;
-    }
-    Bytes& I32s(std::initializer_list<std::int32_t> values) {
-        for (std::int32_t v : values)
-            I32(v);
-        return *this;
-    }
-    Bytes& F64(double d);
-    Bytes& Raw(const QByteArray& b) {
-        m_bytes += b;
-        return *this;
-    }
-    Bytes& Zeros(int n) {
-        m_bytes.append(n, '\0');
-        return *this;
-    }
-    // An archive string: int32 length, the bytes.
-    Bytes& Str(const QByteArray& s) { return I32(std::int32_t(s.size())).Raw(s); }
-    // The toolkit's string: one length byte (shorter than 255 characters here), the bytes.
-    Bytes& CStr(const QByteArray& s) { return U8(std::uint8_t(s.size())).Raw(s); }
-    // The 48-byte document header.
-    Bytes& DocHeader(std::int32_t version, std::int32_t pageCount, std::int32_t imageX = 0,
-                     std::int32_t imageY = 0, double unitScale = 0.00001);
-    int size() const { return int(m_bytes.size()); }
-    QByteArray bytes() const { return m_bytes; }
-    operator QByteArray() const { return m_bytes; }
-
-private:
-    QByteArray m_bytes;
-};
+// The 48-byte document header, the start of a hand-built file.
+Bytes DocHeader(std::int32_t version, std::int32_t pageCount, std::int32_t imageX = 0,
+                std::int32_t imageY = 0, double unitScale = 0.00001);
 
 // A small bitmap with a pattern, so that its PNG is more than a few bytes.
 LBitmapBase PatternBitmap(int w, int h, int bpp, int dpi);

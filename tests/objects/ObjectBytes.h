@@ -1,6 +1,6 @@
 #pragma once
-// Hand-built little-endian bytes and record round trips for the object tests of freehand
-// strokes, pictures, group blocks and the factories.
+// Hand-built little-endian bytes and record round trips for the object and document file tests,
+// and pixel probes for the object tests of freehand strokes and pictures.
 
 #include "objects/TranspBaseClass.h"
 #include "platform/Archive.h"
@@ -11,17 +11,25 @@
 #include <QImage>
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 
+// Hand-built little-endian bytes.
 class Bytes {
 public:
+    Bytes& U8(std::uint8_t v) {
+        m_bytes += char(v);
+        return *this;
+    }
+    Bytes& U16(std::uint16_t v) { return U8(std::uint8_t(v)).U8(std::uint8_t(v >> 8)); }
+    Bytes& I16(std::int16_t v) { return U16(std::uint16_t(v)); }
     Bytes& I32(std::int32_t v) {
         for (int i = 0; i < 4; ++i)
             m_bytes += char((std::uint32_t(v) >> (8 * i)) & 0xFF);
         return *this;
     }
-    Bytes& I16(std::int16_t v) {
-        m_bytes += char(std::uint16_t(v) & 0xFF);
-        m_bytes += char(std::uint16_t(v) >> 8);
+    Bytes& I32s(std::initializer_list<std::int32_t> values) {
+        for (const std::int32_t v : values)
+            I32(v);
         return *this;
     }
     Bytes& F64(double d) {
@@ -39,7 +47,22 @@ public:
         m_bytes.append(n, '\0');
         return *this;
     }
+    // An archive string: int32 length, the bytes.
+    Bytes& Str(const QByteArray& s) { return I32(std::int32_t(s.size())).Raw(s); }
+    // The toolkit's string: one length byte (shorter than 255 characters here), the bytes.
+    Bytes& CStr(const QByteArray& s) { return U8(std::uint8_t(s.size())).Raw(s); }
+    // The head of an object record: L, S, then S, version and the unit scale of the structure.
+    Bytes& RecordHead(std::int32_t structSize, std::int32_t version, double unitScale = 0.00001) {
+        return I32(4 + structSize).I32(structSize).I32(structSize).I32(version).F64(unitScale);
+    }
+    // The head of a data block: size, kind, version, 4 zero bytes, the unit scale.
+    Bytes& BlockHead(std::int32_t size, std::int32_t kind, std::int32_t version,
+                     double unitScale = 0.00001) {
+        return I32(size).I32(kind).I32(version).Zeros(4).F64(unitScale);
+    }
+    int size() const { return int(m_bytes.size()); }
     QByteArray bytes() const { return m_bytes; }
+    operator QByteArray() const { return m_bytes; }
 
 private:
     QByteArray m_bytes;
