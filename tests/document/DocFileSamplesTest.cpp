@@ -37,8 +37,11 @@ TEXTSTYLE Font(int size, bool bold = false, COLORREF color = 0) {
 
 class CFormBuilder {
 public:
-    // One page with a white 1-bit image of w x h inches at 100 dpi, no frame.
-    CFormBuilder(CLumidorDoc& doc, double wInches, double hInches) : m_doc(doc) {
+    // One page with a white 1-bit image of w x h inches at 100 dpi, no frame; labels and entries
+    // of fields in the styles given.
+    CFormBuilder(CLumidorDoc& doc, double wInches, double hInches, const TEXTSTYLE& label,
+                 const TEXTSTYLE& entry)
+        : m_doc(doc), m_label(label), m_entry(entry) {
         LBitmapBase white;
         white.Create(int(wInches * 100), int(hInches * 100), 1, {qRgb(0, 0, 0), qRgb(255, 255, 255)});
         white.Fill(0xFFFFFF);
@@ -62,6 +65,11 @@ public:
         Add(std::move(field));
         Rule(x - 4, y + 4, right);
     }
+    // A label and the field beside it, from fieldX to right.
+    void Field(int x, int y, const char* label, int fieldX, int right) {
+        Text(x, y, label, m_label);
+        Field(fieldX, y, right, m_entry);
+    }
     void Rule(int x, int y, int right) {
         Add(std::make_unique<CTranspLine>(nullptr, x * 1000, y * 1000, right * 1000, y * 1000, 0, 700, 0));
     }
@@ -70,13 +78,13 @@ public:
                                                0, width, 0));
     }
     // A printed box with an unticked check mark in it, and its label.
-    void Tick(int x, int y, const char* label, const TEXTSTYLE& style) {
+    void Tick(int x, int y, const char* label) {
         Box(x, y, x + 14, y + 14, 700);
         auto mark = std::make_unique<CTranspCheckMark>(
             nullptr, RECT{x * 1000, y * 1000, (x + 14) * 1000, (y + 14) * 1000}, 0, 2000, 0);
         mark->m_bChecked = FALSE;
         Add(std::move(mark));
-        Text(x + 22, y + 13, label, style);
+        Text(x + 22, y + 13, label, m_label);
     }
 
 private:
@@ -85,72 +93,68 @@ private:
         m_doc.AddObjectToList(std::move(p));
     }
     CLumidorDoc& m_doc;
+    const TEXTSTYLE m_label;
+    const TEXTSTYLE m_entry;
 };
 
 // A telephone message slip: who called, when, how to reach them, what they want.
 void BuildVoiceTemplate(CLumidorDoc& doc) {
-    CFormBuilder f(doc, 6.0, 5.0);
     const TEXTSTYLE title = Font(18, true);
-    const TEXTSTYLE label = Font(10);
-    const TEXTSTYLE entry = Font(11, false, 0x800000);
+    CFormBuilder f(doc, 6.0, 5.0, Font(10), Font(11, false, 0x800000));
     f.Box(10, 10, 590, 490, 2000);
     f.Text(30, 52, "Phone Message", title);
     f.Rule(30, 62, 570);
-    f.Text(30, 95, "For:", label);
-    f.Field(100, 95, 570, entry);
-    f.Text(30, 130, "Date:", label);
-    f.Field(100, 130, 290, entry);
-    f.Text(320, 130, "Time:", label);
-    f.Field(380, 130, 570, entry);
-    f.Text(30, 165, "From:", label);
-    f.Field(100, 165, 570, entry);
-    f.Text(30, 200, "Of:", label);
-    f.Field(100, 200, 570, entry);
-    f.Text(30, 235, "Phone:", label);
-    f.Field(100, 235, 570, entry);
-    f.Tick(30, 262, "Telephoned", label);
-    f.Tick(220, 262, "Please call", label);
-    f.Tick(410, 262, "Urgent", label);
-    f.Tick(30, 292, "Came to see you", label);
-    f.Tick(220, 292, "Will call again", label);
-    f.Tick(410, 292, "Returned your call", label);
-    f.Text(30, 345, "Message:", label);
-    f.Field(110, 345, 570, entry);
+    f.Field(30, 95, "For:", 100, 570);
+    f.Field(30, 130, "Date:", 100, 290);
+    f.Field(320, 130, "Time:", 380, 570);
+    f.Field(30, 165, "From:", 100, 570);
+    f.Field(30, 200, "Of:", 100, 570);
+    f.Field(30, 235, "Phone:", 100, 570);
+    f.Tick(30, 262, "Telephoned");
+    f.Tick(220, 262, "Please call");
+    f.Tick(410, 262, "Urgent");
+    f.Tick(30, 292, "Came to see you");
+    f.Tick(220, 292, "Will call again");
+    f.Tick(410, 292, "Returned your call");
+    f.Field(30, 345, "Message:", 110, 570);
     f.Rule(30, 382, 570);
     f.Rule(30, 414, 570);
-    f.Text(30, 465, "Taken by:", label);
-    f.Field(110, 465, 570, entry);
+    f.Field(30, 465, "Taken by:", 110, 570);
 }
 
 // A sheet that keeps a photograph with its caption and particulars.
 void BuildPhotoTemplate(CLumidorDoc& doc) {
-    CFormBuilder f(doc, 8.27, 11.69);
     const TEXTSTYLE title = Font(20, true);
-    const TEXTSTYLE label = Font(11);
     const TEXTSTYLE hint = Font(11, false, 0x808080);
-    const TEXTSTYLE entry = Font(12, false, 0x800000);
+    CFormBuilder f(doc, 8.27, 11.69, Font(11), Font(12, false, 0x800000));
     f.Text(60, 90, "Photo Caption Sheet", title);
-    f.Text(560, 90, "No.", label);
-    f.Field(600, 90, 767, entry);
+    f.Field(560, 90, "No.", 600, 767);
     f.Box(60, 130, 767, 700, 2500);
     f.Text(250, 420, "Place the photograph in this frame", hint);
-    f.Text(60, 760, "Title:", label);
-    f.Field(230, 760, 767, entry);
-    f.Text(60, 800, "Date taken:", label);
-    f.Field(230, 800, 420, entry);
-    f.Text(450, 800, "Place:", label);
-    f.Field(520, 800, 767, entry);
-    f.Text(60, 840, "Photographer:", label);
-    f.Field(230, 840, 767, entry);
-    f.Text(60, 880, "People, subjects:", label);
-    f.Field(230, 880, 767, entry);
-    f.Text(60, 930, "Caption:", label);
-    f.Field(230, 930, 767, entry);
+    f.Field(60, 760, "Title:", 230, 767);
+    f.Field(60, 800, "Date taken:", 230, 420);
+    f.Field(450, 800, "Place:", 520, 767);
+    f.Field(60, 840, "Photographer:", 230, 767);
+    f.Field(60, 880, "People, subjects:", 230, 767);
+    f.Field(60, 930, "Caption:", 230, 767);
     f.Rule(60, 970, 767);
     f.Rule(60, 1010, 767);
     f.Rule(60, 1050, 767);
-    f.Tick(60, 1090, "Print rights cleared", label);
-    f.Tick(400, 1090, "Original returned", label);
+    f.Tick(60, 1090, "Print rights cleared");
+    f.Tick(400, 1090, "Original returned");
+}
+
+// The sample templates, with the number of form fields each has.
+struct SampleTemplate {
+    const char* name;
+    void (*build)(CLumidorDoc&);
+    std::size_t fields;
+};
+const SampleTemplate kTemplates[] = {{"Voice.brf", BuildVoiceTemplate, 8},
+                                     {"Photo.brf", BuildPhotoTemplate, 7}};
+
+QString TemplatePath(const QString& dir, const SampleTemplate& t) {
+    return dir + QLatin1Char('/') + QLatin1String(t.name);
 }
 
 } // namespace
@@ -176,39 +180,28 @@ TEST(DocFileSamples, DISABLED_Generate) {
         QFile::copy(SamplePath(QString::fromLatin1(name)),
                     dir + QStringLiteral("/fuzz-seeds/") + QString::fromLatin1(name));
 
-    const QString templates = TemplatesDir();
-    QDir().mkpath(templates);
-    {
+    QDir().mkpath(TemplatesDir());
+    for (const SampleTemplate& t : kTemplates) {
         CLumidorDoc doc;
-        BuildVoiceTemplate(doc);
-        ASSERT_TRUE(doc.OnSaveDocument(templates + QStringLiteral("/Voice.brf")));
-    }
-    {
-        CLumidorDoc doc;
-        BuildPhotoTemplate(doc);
-        ASSERT_TRUE(doc.OnSaveDocument(templates + QStringLiteral("/Photo.brf")));
+        t.build(doc);
+        ASSERT_TRUE(doc.OnSaveDocument(TemplatePath(TemplatesDir(), t)));
     }
 }
 
 // The committed templates are what the generator makes now, and they open as forms.
 TEST(DocFileSamples, TemplatesOpenAsFormsWithTheirFields) {
     LoadModule();
-    struct Case {
-        const char* name;
-        void (*build)(CLumidorDoc&);
-        std::size_t fields;
-    } cases[] = {{"Voice.brf", BuildVoiceTemplate, 8}, {"Photo.brf", BuildPhotoTemplate, 7}};
-    for (const Case& c : cases) {
+    for (const SampleTemplate& c : kTemplates) {
         SCOPED_TRACE(c.name);
         CLumidorDoc committed;
-        ASSERT_TRUE(OpenDoc(committed, TemplatesDir() + QLatin1Char('/') + QLatin1String(c.name)));
+        ASSERT_TRUE(OpenDoc(committed, TemplatePath(TemplatesDir(), c)));
         EXPECT_EQ(committed.GetFieldObjectsList(0)->size(), c.fields);
         EXPECT_TRUE(committed.IsImageAvailable(0));
         EXPECT_EQ(committed.m_PagesList[0]->m_Bitmap.GetBitsPerPixel(), 1);
 
         CLumidorDoc built;
         c.build(built);
-        const QString again = TestTempDir() + QLatin1Char('/') + QLatin1String(c.name);
+        const QString again = TemplatePath(TestTempDir(), c);
         ASSERT_TRUE(built.OnSaveDocument(again));
         CLumidorDoc reloaded;
         ASSERT_TRUE(OpenDoc(reloaded, again));
