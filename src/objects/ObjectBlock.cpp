@@ -11,6 +11,13 @@ namespace {
 bool FieldInside(const QByteArray& block, int offset, int width) {
     return offset >= 0 && qint64(offset) + width <= block.size();
 }
+
+// Appends a value in little-endian byte order.
+template <class T> void AppendLittleEndian(QByteArray& block, T v) {
+    char bytes[sizeof(T)];
+    qToLittleEndian(v, bytes);
+    block.append(bytes, qsizetype(sizeof(T)));
+}
 } // namespace
 
 QByteArray MakeObjectBlock(LONG nSize, LONG nKind, LONG nVersion) {
@@ -40,28 +47,80 @@ LONG GetBlockLong(const QByteArray& block, int offset) {
     return 0;
 }
 
-LONG GetObjectBlockKind(const QByteArray& block) {
-    DEF_TRY
-    return FieldInside(block, 4, 4) ? GetBlockLong(block, 4) : 0;
-    DEF_CATCH
-    return 0;
-}
-
 bool ReadObjectBlockHead(const QByteArray& block, std::initializer_list<LONG> kinds, LONG nMinSize,
                          OBJECTBLOCKHEAD& head) {
     DEF_TRY
-    if (block.size() < OBJECT_BLOCK_HEAD_SIZE) return false;
+    const CObjectBlockReader r(block);
     OBJECTBLOCKHEAD h;
-    h.nSize = GetBlockLong(block, 0);
-    h.nKind = GetBlockLong(block, 4);
-    h.nVersion = GetBlockLong(block, 8);
-    h.dUnitScale = qFromLittleEndian<double>(block.constData() + 16);
-    if (h.nSize < std::max<LONG>(nMinSize, OBJECT_BLOCK_HEAD_SIZE) || h.nSize > block.size())
-        return false;
+    h.nSize = LONG(r.GetSize());
+    h.nKind = r.GetKind();
+    if (h.nSize < std::max<LONG>(nMinSize, OBJECT_BLOCK_HEAD_SIZE)) return false;
+    r.Int32(8, h.nVersion);
+    r.Double(16, h.dUnitScale);
     if (std::find(kinds.begin(), kinds.end(), h.nKind) == kinds.end()) return false;
     if (h.nVersion < 1 || !IsValidUnitScale(h.dUnitScale)) return false;
     head = h;
     return true;
     DEF_CATCH
     return false;
+}
+
+CObjectBlockReader::CObjectBlockReader(const QByteArray& block) : m_block(block) {
+    if (block.size() < BLOCK_PREFIX_SIZE) return;
+    const std::int32_t total = qFromLittleEndian<std::int32_t>(block.constData());
+    if (total < BLOCK_PREFIX_SIZE || total > block.size()) return;
+    m_nSize = total;
+}
+
+LONG CObjectBlockReader::GetKind() const {
+    std::int32_t kind = 0;
+    return Int32(4, kind) ? kind : 0;
+}
+
+bool CObjectBlockReader::Int32(qint64 offset, std::int32_t& v) const {
+    if (!Has(offset, 4)) return false;
+    v = qFromLittleEndian<std::int32_t>(m_block.constData() + offset);
+    return true;
+}
+
+bool CObjectBlockReader::Int16(qint64 offset, std::int16_t& v) const {
+    if (!Has(offset, 2)) return false;
+    v = qFromLittleEndian<std::int16_t>(m_block.constData() + offset);
+    return true;
+}
+
+bool CObjectBlockReader::Double(qint64 offset, double& v) const {
+    if (!Has(offset, 8)) return false;
+    v = qFromLittleEndian<double>(m_block.constData() + offset);
+    return true;
+}
+
+QByteArray CObjectBlockReader::Bytes(qint64 offset, qint64 count) const {
+    if (!Has(offset, count)) return {};
+    return m_block.mid(qsizetype(offset), qsizetype(count));
+}
+
+CObjectBlockWriter& CObjectBlockWriter::Int32(std::int32_t v) {
+    AppendLittleEndian(m_block, v);
+    return *this;
+}
+
+CObjectBlockWriter& CObjectBlockWriter::Int16(std::int16_t v) {
+    AppendLittleEndian(m_block, v);
+    return *this;
+}
+
+CObjectBlockWriter& CObjectBlockWriter::Double(double v) {
+    AppendLittleEndian(m_block, v);
+    return *this;
+}
+
+CObjectBlockWriter& CObjectBlockWriter::Bytes(const QByteArray& bytes) {
+    m_block.append(bytes);
+    return *this;
+}
+
+CObjectBlockWriter& CObjectBlockWriter::Zeros(qsizetype count) {
+    if (count > 0) m_block.append(count, '\0');
+    return *this;
 }

@@ -1,6 +1,6 @@
 #include "objects/ObjectFactory.h"
 
-#include "objects/BlockReader.h"
+#include "objects/ObjectBlock.h"
 #include "objects/TranspArrow.h"
 #include "objects/TranspBlock.h"
 #include "objects/TranspBrace.h"

@@ -1,6 +1,6 @@
 #include "objects/TranspBlock.h"
 
-#include "objects/BlockReader.h"
+#include "objects/ObjectBlock.h"
 #include "platform/Guard.h"
 
 #include <climits>

@@ -1,6 +1,6 @@
 #include "objects/TranspFreehand.h"
 
-#include "objects/BlockReader.h"
+#include "objects/ObjectBlock.h"
 #include "objects/RecordFrame.h"
 #include "platform/Archive.h"
 #include "platform/DC.h"

@@ -3,7 +3,7 @@
 #include "ObjectBytes.h"
 #include "TestObjectHost.h"
 #include "TextTestHost.h"
-#include "objects/BlockReader.h"
+#include "objects/ObjectBlock.h"
 #include "objects/TranspArrow.h"
 #include "objects/TranspBlock.h"
 #include "objects/TranspBrace.h"
