@@ -109,6 +109,13 @@ _PAGEINFO* PageWithImage(const CLumidorDoc& doc, int nPage) {
     return p && p->m_Bitmap.IsAllocated() ? p : nullptr;
 }
 
+// The image at the top left corner of the page, on a canvas of just its size.
+void FitCanvasToImage(_PAGEINFO& p) {
+    p.m_ptImagePos = POINT{};
+    p.m_nCanvasWidth = p.m_Bitmap.GetWidth();
+    p.m_nCanvasHeight = p.m_Bitmap.GetHeight();
+}
+
 // The images of the list, which is left empty, become those of the first pages in order; pages
 // are added where there are fewer, and pages beyond the list keep what they hold.
 void TakeListImages(std::vector<std::unique_ptr<_PAGEINFO>>& pages, LBitmapList& list) {
@@ -365,19 +372,16 @@ void CLumidorDoc::ApplyFrameRule(int nPage) {
     _PAGEINFO* p = PageWithImage(*this, nPage);
     if (!p)
         return;
-    const int w = p->m_Bitmap.GetWidth(), h = p->m_Bitmap.GetHeight();
-    if (m_bFrame) {
-        const POINT res = GetPageResolution(nPage);
-        const LONG mx = UnitToPixels(m_nFrameMargin, res.x, m_dUnitScale);
-        const LONG my = UnitToPixels(m_nFrameMargin, res.y, m_dUnitScale);
-        p->m_ptImagePos = POINT{m_nFrameMargin, m_nFrameMargin};
-        p->m_nCanvasWidth = w + 2 * mx;
-        p->m_nCanvasHeight = h + 2 * my;
-    } else {
-        p->m_ptImagePos = POINT{};
-        p->m_nCanvasWidth = w;
-        p->m_nCanvasHeight = h;
+    if (!m_bFrame) {
+        FitCanvasToImage(*p);
+        return;
     }
+    const POINT res = GetPageResolution(nPage);
+    const LONG mx = UnitToPixels(m_nFrameMargin, res.x, m_dUnitScale);
+    const LONG my = UnitToPixels(m_nFrameMargin, res.y, m_dUnitScale);
+    p->m_ptImagePos = POINT{m_nFrameMargin, m_nFrameMargin};
+    p->m_nCanvasWidth = p->m_Bitmap.GetWidth() + 2 * mx;
+    p->m_nCanvasHeight = p->m_Bitmap.GetHeight() + 2 * my;
     DEF_CATCH
 }
 
@@ -426,12 +430,9 @@ BOOL CLumidorDoc::CreateFromBitmapList(LBitmapList& list) {
         return FALSE;
     TakeListImages(m_PagesList, list);
     for (int i = 0; i < n; ++i) {
-        _PAGEINFO* p = m_PagesList[size_t(i)].get();
-        p->m_ptImagePos = POINT{};
         // The canvas holds the whole image, so that the page shows and renders.
-        p->m_nCanvasWidth = p->m_Bitmap.GetWidth();
-        p->m_nCanvasHeight = p->m_Bitmap.GetHeight();
-        p->m_bImageModified = TRUE;
+        FitCanvasToImage(*m_PagesList[size_t(i)]);
+        m_PagesList[size_t(i)]->m_bImageModified = TRUE;
     }
     m_nPageCount = LONG(m_PagesList.size());
     SetModifiedFlag();
@@ -461,9 +462,7 @@ BOOL CLumidorDoc::AppendPageFromBitmap(const LBitmapBase& bitmap) {
         }
         first->m_Bitmap.SetXResolution(bitmap.GetXResolution());
         first->m_Bitmap.SetYResolution(bitmap.GetYResolution());
-        first->m_ptImagePos = POINT{};
-        first->m_nCanvasWidth = bitmap.GetWidth();
-        first->m_nCanvasHeight = bitmap.GetHeight();
+        FitCanvasToImage(*first);
         first->m_bImageModified = FALSE;
     }
     auto page = std::make_unique<_PAGEINFO>();
