@@ -66,6 +66,37 @@ int DevicePenWidth(const CTranspGraphClass& obj, CDC* pDC, BOOL bPrinting, const
     return 1;
 }
 
+RECT DeviceRect(const CTranspGraphClass& obj, CDC* pDC, BOOL bPrinting, const POINT* pDpi) {
+    DEF_TRY
+    RECT rc = obj.m_rect;
+    NormalizeRect(rc);
+    obj.UnitToDevice(rc, pDC, bPrinting, pDpi);
+    NormalizeRect(rc);
+    return rc;
+    DEF_CATCH
+    return RECT{};
+}
+
+void SelectOutlineTools(const CTranspGraphClass& obj, CDC* pDC, BOOL bPrinting, const POINT* pDpi,
+                        COLORREF color) {
+    DEF_TRY
+    pDC->SelectPen(LOGPEN{PS_SOLID, DevicePenWidth(obj, pDC, bPrinting, pDpi), color});
+    pDC->SelectBrush(LOGBRUSH{BS_HOLLOW, 0});
+    DEF_CATCH
+}
+
+void DrawHollowEllipse(const CTranspGraphClass& obj, CDC* pDC, BOOL bPrinting, const POINT* pDpi) {
+    DEF_TRY
+    const RECT rc = DeviceRect(obj, pDC, bPrinting, pDpi);
+    {
+        CSaveDC saved(pDC);
+        SelectOutlineTools(obj, pDC, bPrinting, pDpi, obj.GetOutlineColor(obj.m_crColor));
+        pDC->Ellipse(rc);
+    }
+    if (!bPrinting) obj.DrawMarks(pDC, rc, TRUE);
+    DEF_CATCH
+}
+
 CSaveDC::CSaveDC(CDC* pDC) : m_pDC(pDC) {
     DEF_TRY
     if (m_pDC) m_nSaved = m_pDC->SaveDC();

@@ -21,6 +21,15 @@ int PageLengthToView(const CTranspBaseClass& obj, LONG v);
 // The pen width of a drawing: the pixel line width on screen, floor(resolutionX × inches(width))
 // when printing; held to what a device can draw.
 int DevicePenWidth(const CTranspGraphClass& obj, CDC* pDC, BOOL bPrinting, const POINT* pDpi);
+// The object's rectangle on the drawing's device, normalised before and after the conversion.
+RECT DeviceRect(const CTranspGraphClass& obj, CDC* pDC, BOOL bPrinting, const POINT* pDpi);
+// Selects the tools of an unfilled outline: a solid pen of the drawing's width in `color` and a
+// hollow brush.
+void SelectOutlineTools(const CTranspGraphClass& obj, CDC* pDC, BOOL bPrinting, const POINT* pDpi,
+                        COLORREF color);
+// The drawing of the ellipse and the circle: an unfilled ellipse in the object's rectangle in its
+// outline colour, and on screen its marks.
+void DrawHollowEllipse(const CTranspGraphClass& obj, CDC* pDC, BOOL bPrinting, const POINT* pDpi);
 
 // Saves the device context for the time of a drawing and restores it afterwards, also when the
 // drawing ends early.

@@ -42,10 +42,7 @@ void CTranspBrace::GetRepaintRect(RECT* pRect) const {
 void CTranspBrace::Draw(CDC* pDC, BOOL bPrinting, const POINT* pDpi) {
     DEF_TRY
     if (!pDC) return;
-    RECT rc = m_rect;
-    NormalizeRect(rc);
-    UnitToDevice(rc, pDC, bPrinting, pDpi);
-    NormalizeRect(rc);
+    const RECT rc = DeviceRect(*this, pDC, bPrinting, pDpi);
     const int g = PageLengthToView(*this, BRACE_CORNER_RADIUS);
 
     // The bracket is drawn in the frame of its spine: `along` runs along the spine, `across`
@@ -99,8 +96,7 @@ void CTranspBrace::Draw(CDC* pDC, BOOL bPrinting, const POINT* pDpi) {
     {
         CSaveDC saved(pDC);
         // A bracket keeps its own colour during tab-order display.
-        pDC->SelectPen(LOGPEN{PS_SOLID, DevicePenWidth(*this, pDC, bPrinting, pDpi), m_crColor});
-        pDC->SelectBrush(LOGBRUSH{BS_HOLLOW, 0});
+        SelectOutlineTools(*this, pDC, bPrinting, pDpi, m_crColor);
         const LONG armStart = SubCoord(spine, out * g); // g inside the spine
         // The spine, in two halves either side of the point.
         line(AddCoord(a0, g), spine, SubCoord(mid, g), spine);

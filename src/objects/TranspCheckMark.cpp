@@ -88,10 +88,7 @@ void CTranspCheckMark::GetTickPolygons(const RECT& rc, POINT shortLeg[4], POINT 
 void CTranspCheckMark::Draw(CDC* pDC, BOOL bPrinting, const POINT* pDpi) {
     DEF_TRY
     if (!pDC) return;
-    RECT rc = m_rect;
-    NormalizeRect(rc);
-    UnitToDevice(rc, pDC, bPrinting, pDpi);
-    NormalizeRect(rc);
+    const RECT rc = DeviceRect(*this, pDC, bPrinting, pDpi);
 
     // The tick goes inside the box, half a handle in from its sides, when there is room left.
     const std::int64_t w = std::int64_t(rc.right) - rc.left;

@@ -64,18 +64,8 @@ void CTranspCircle::Serialize(CArchive& ar) {
 
 void CTranspCircle::Draw(CDC* pDC, BOOL bPrinting, const POINT* pDpi) {
     DEF_TRY
-    if (!pDC) return;
-    RECT rc = m_rect;
-    UnitToDevice(rc, pDC, bPrinting, pDpi);
-    NormalizeRect(rc);
-    {
-        CSaveDC saved(pDC);
-        pDC->SelectPen(LOGPEN{PS_SOLID, DevicePenWidth(*this, pDC, bPrinting, pDpi),
-                              GetOutlineColor(m_crColor)});
-        pDC->SelectBrush(LOGBRUSH{BS_HOLLOW, 0});
-        pDC->Ellipse(rc);
-    }
-    if (!bPrinting) DrawMarks(pDC, rc, TRUE);
+    // The rectangle is always normalised, as the centre and the radius give it.
+    if (pDC) DrawHollowEllipse(*this, pDC, bPrinting, pDpi);
     DEF_CATCH
 }
 

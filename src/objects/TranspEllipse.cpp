@@ -11,19 +11,7 @@ CTranspEllipse::FromBlock(IObjectHost* pView, const QByteArray& block, POINT pt,
 
 void CTranspEllipse::Draw(CDC* pDC, BOOL bPrinting, const POINT* pDpi) {
     DEF_TRY
-    if (!pDC) return;
-    RECT rc = m_rect;
-    NormalizeRect(rc);
-    UnitToDevice(rc, pDC, bPrinting, pDpi);
-    NormalizeRect(rc);
-    {
-        CSaveDC saved(pDC);
-        pDC->SelectPen(LOGPEN{PS_SOLID, DevicePenWidth(*this, pDC, bPrinting, pDpi),
-                              GetOutlineColor(m_crColor)});
-        pDC->SelectBrush(LOGBRUSH{BS_HOLLOW, 0});
-        pDC->Ellipse(rc);
-    }
-    if (!bPrinting) DrawMarks(pDC, rc, TRUE);
+    if (pDC) DrawHollowEllipse(*this, pDC, bPrinting, pDpi);
     DEF_CATCH
 }
 

@@ -15,16 +15,11 @@ CTranspRectangle::FromBlock(IObjectHost* pView, const QByteArray& block, POINT p
 void CTranspRectangle::Draw(CDC* pDC, BOOL bPrinting, const POINT* pDpi) {
     DEF_TRY
     if (!pDC) return;
-    RECT rc = m_rect;
-    NormalizeRect(rc);
-    UnitToDevice(rc, pDC, bPrinting, pDpi);
-    NormalizeRect(rc);
+    const RECT rc = DeviceRect(*this, pDC, bPrinting, pDpi);
     const LONG q = PageLengthToView(*this, RECTANGLE_CORNER_RADIUS);
     {
         CSaveDC saved(pDC);
-        pDC->SelectPen(LOGPEN{PS_SOLID, DevicePenWidth(*this, pDC, bPrinting, pDpi),
-                              GetOutlineColor(m_crColor)});
-        pDC->SelectBrush(LOGBRUSH{BS_HOLLOW, 0});
+        SelectOutlineTools(*this, pDC, bPrinting, pDpi, GetOutlineColor(m_crColor));
         const std::int64_t w = std::int64_t(rc.right) - rc.left;
         const std::int64_t h = std::int64_t(rc.bottom) - rc.top;
         if (q >= 0 && 2 * std::int64_t(q) < w && 2 * std::int64_t(q) < h) {

@@ -59,10 +59,7 @@ void CTranspSizeArrow::GetRepaintRect(RECT* pRect) const {
 void CTranspSizeArrow::Draw(CDC* pDC, BOOL bPrinting, const POINT* pDpi) {
     DEF_TRY
     if (!pDC) return;
-    RECT rc = m_rect;
-    NormalizeRect(rc);
-    UnitToDevice(rc, pDC, bPrinting, pDpi);
-    NormalizeRect(rc);
+    const RECT rc = DeviceRect(*this, pDC, bPrinting, pDpi);
     const int d = m_bHorizontal ? UnitLengthToDeviceY(*this, m_nOffset, pDC, bPrinting, pDpi)
                                 : UnitLengthToDeviceX(*this, m_nOffset, pDC, bPrinting, pDpi);
     const int e = UnitLengthToDeviceX(*this, ARROW_BARB_LENGTH, pDC, bPrinting, pDpi);
@@ -74,8 +71,7 @@ void CTranspSizeArrow::Draw(CDC* pDC, BOOL bPrinting, const POINT* pDpi) {
     {
         CSaveDC saved(pDC);
         // A size arrow keeps its own colour during tab-order display.
-        pDC->SelectPen(LOGPEN{PS_SOLID, DevicePenWidth(*this, pDC, bPrinting, pDpi), m_crColor});
-        pDC->SelectBrush(LOGBRUSH{BS_HOLLOW, 0});
+        SelectOutlineTools(*this, pDC, bPrinting, pDpi, m_crColor);
         const LONG l = rc.left;
         const LONG t = rc.top;
         const LONG r = rc.right;
