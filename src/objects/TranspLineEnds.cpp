@@ -33,26 +33,26 @@ void CTranspLineEnds::RecalcRect() {
     NormalizeRect(m_rect);
 }
 
-bool CTranspLineEnds::MoveEnds(int nCapture, BOOL bCreating, int dx, int dy) {
+void CTranspLineEnds::MoveEnds(int nCapture, BOOL bCreating, int dx, int dy) {
     switch (nCapture) {
     case HIT_TOPLEFT:
         m_x1 = AddCoord(m_x1, dx);
         m_y1 = AddCoord(m_y1, dy);
-        return true;
+        break;
     case HIT_BOTTOMRIGHT:
         m_x2 = AddCoord(m_x2, dx);
         m_y2 = AddCoord(m_y2, dy);
-        return true;
+        break;
     case HIT_BODY:
         // An object still being drawn out by its tool follows only its end point.
-        if (bCreating) return false;
+        if (bCreating) break;
         m_x1 = AddCoord(m_x1, dx);
         m_y1 = AddCoord(m_y1, dy);
         m_x2 = AddCoord(m_x2, dx);
         m_y2 = AddCoord(m_y2, dy);
-        return true;
+        break;
     default:
-        return false;
+        break;
     }
 }
 
@@ -111,25 +111,24 @@ void CTranspLineEnds::DrawEndMarks(CDC* pDC, POINT p1, POINT p2) const {
     DEF_CATCH
 }
 
-void CTranspLineEnds::MoveBy(int dx, int dy) {
-    DEF_TRY
+void CTranspLineEnds::DragEnds(int nCapture, BOOL bCreating, int dx, int dy) {
     RECT rcOld;
     GetRepaintRect(&rcOld);
-    MoveEnds(HIT_BODY, FALSE, dx, dy);
+    MoveEnds(nCapture, bCreating, dx, dy);
     RecalcRect();
     Repaint(&rcOld);
     if (dx != 0 || dy != 0) SetModified();
+}
+
+void CTranspLineEnds::MoveBy(int dx, int dy) {
+    DEF_TRY
+    DragEnds(HIT_BODY, FALSE, dx, dy);
     DEF_CATCH
 }
 
 void CTranspLineEnds::Resize(int dx, int dy) {
     DEF_TRY
-    RECT rcOld;
-    GetRepaintRect(&rcOld);
-    MoveEnds(m_nCapture, m_bCreating, dx, dy);
-    RecalcRect();
-    Repaint(&rcOld);
-    if (dx != 0 || dy != 0) SetModified();
+    DragEnds(m_nCapture, m_bCreating, dx, dy);
     DEF_CATCH
 }
 

@@ -71,8 +71,11 @@ protected:
 
 private:
     // Applies a delta for the hit code (HIT_TOPLEFT the first end, HIT_BOTTOMRIGHT the second,
-    // HIT_BODY both); returns whether anything moved.
-    bool MoveEnds(int nCapture, BOOL bCreating, int dx, int dy);
+    // HIT_BODY both).
+    void MoveEnds(int nCapture, BOOL bCreating, int dx, int dy);
+    // MoveEnds on a shown object: repaints what it covered and covers, and marks the document
+    // modified when the delta is not zero.
+    void DragEnds(int nCapture, BOOL bCreating, int dx, int dy);
     void RecalcRect();
 
     const LONG m_nClipKind;
