@@ -16,13 +16,6 @@ LONG TruncCoord(double v) {
 }
 } // namespace
 
-CTranspArrow::CTranspArrow(IObjectHost* pView, int nPage)
-    : CTranspLineEnds(pView, nPage, CLIPKIND_ARROW) {}
-
-CTranspArrow::CTranspArrow(IObjectHost* pView, int x1, int y1, int x2, int y2, COLORREF crColor,
-                           int nLineWidth, int nPage)
-    : CTranspLineEnds(pView, x1, y1, x2, y2, crColor, nLineWidth, nPage, CLIPKIND_ARROW) {}
-
 std::unique_ptr<CTranspArrow> CTranspArrow::FromBlock(IObjectHost* pView, const QByteArray& block,
                                                       POINT pt, int nPage) {
     return PlacedFromBlock<CTranspArrow>(pView, block, pt, nPage);

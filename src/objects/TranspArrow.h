@@ -20,11 +20,9 @@ constexpr LONG ARROW_BARB_LENGTH = 15000;
 constexpr double ARROW_BARB_ANGLE = 0.5235833333333334;
 class CTranspArrow : public CTranspLineEnds {
 public:
-    // For the document's loader, which then reads the record.
-    CTranspArrow(IObjectHost* pView, int nPage);
-    // From the arrow tool: the tail and the tip in text units.
-    CTranspArrow(IObjectHost* pView, int x1, int y1, int x2, int y2, COLORREF crColor,
-                 int nLineWidth, int nPage);
+    // (pView, nPage) for the document's loader; (pView, x1, y1, x2, y2, colour, line width,
+    // page) from the arrow tool, the tail first and then the tip.
+    using CTranspLineEnds::CTranspLineEnds;
     // From a clipboard data block placed with the top-left of its rectangle at pt (text units);
     // null when the block is not an arrow's.
     static std::unique_ptr<CTranspArrow> FromBlock(IObjectHost* pView, const QByteArray& block,
@@ -38,4 +36,7 @@ public:
     // The ends of the two barbs of a head whose shaft runs from p1 to the tip p2, in device
     // pixels, for a barb length of nBarb pixels; the offsets are truncated toward zero.
     static void GetBarbEnds(POINT p1, POINT p2, int nBarb, POINT& barb1, POINT& barb2);
+
+protected:
+    LONG GetClipKind() const override { return CLIPKIND_ARROW; }
 };

@@ -4,13 +4,6 @@
 #include "platform/DC.h"
 #include "platform/Guard.h"
 
-CTranspLine::CTranspLine(IObjectHost* pView, int nPage)
-    : CTranspLineEnds(pView, nPage, CLIPKIND_LINE) {}
-
-CTranspLine::CTranspLine(IObjectHost* pView, int x1, int y1, int x2, int y2, COLORREF crColor,
-                         int nLineWidth, int nPage)
-    : CTranspLineEnds(pView, x1, y1, x2, y2, crColor, nLineWidth, nPage, CLIPKIND_LINE) {}
-
 std::unique_ptr<CTranspLine> CTranspLine::FromBlock(IObjectHost* pView, const QByteArray& block,
                                                     POINT pt, int nPage) {
     return PlacedFromBlock<CTranspLine>(pView, block, pt, nPage);

@@ -13,11 +13,9 @@ enum : LONG { CLIPKIND_LINE = 3 };
 
 class CTranspLine : public CTranspLineEnds {
 public:
-    // For the document's loader, which then reads the record.
-    CTranspLine(IObjectHost* pView, int nPage);
-    // From the line tool: the end points in text units.
-    CTranspLine(IObjectHost* pView, int x1, int y1, int x2, int y2, COLORREF crColor,
-                int nLineWidth, int nPage);
+    // (pView, nPage) for the document's loader; (pView, x1, y1, x2, y2, colour, line width,
+    // page) from the line tool.
+    using CTranspLineEnds::CTranspLineEnds;
     // From a clipboard data block placed with the top-left of its rectangle at pt (text units);
     // null when the block is not a line's.
     static std::unique_ptr<CTranspLine> FromBlock(IObjectHost* pView, const QByteArray& block,
@@ -26,4 +24,7 @@ public:
     // The graphic repaint rectangle and one pixel more.
     void GetRepaintRect(RECT* pRect) const override;
     void Draw(CDC* pDC, BOOL bPrinting, const POINT* pDpi) override;
+
+protected:
+    LONG GetClipKind() const override { return CLIPKIND_LINE; }
 };

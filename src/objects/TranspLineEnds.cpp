@@ -16,15 +16,14 @@ bool NearPoint(POINT a, POINT b) {
 }
 } // namespace
 
-CTranspLineEnds::CTranspLineEnds(IObjectHost* pView, int nPage, LONG nClipKind)
-    : CTranspGraphClass(pView, nPage), m_nClipKind(nClipKind) {
+CTranspLineEnds::CTranspLineEnds(IObjectHost* pView, int nPage) : CTranspGraphClass(pView, nPage) {
     RecalcRect();
 }
 
 CTranspLineEnds::CTranspLineEnds(IObjectHost* pView, int x1, int y1, int x2, int y2,
-                                 COLORREF crColor, int nLineWidth, int nPage, LONG nClipKind)
+                                 COLORREF crColor, int nLineWidth, int nPage)
     : CTranspGraphClass(pView, RECT{}, crColor, nLineWidth, nPage), m_x1(x1), m_y1(y1), m_x2(x2),
-      m_y2(y2), m_nClipKind(nClipKind) {
+      m_y2(y2) {
     RecalcRect();
 }
 
@@ -152,7 +151,7 @@ int CTranspLineEnds::GetCapture(POINT point) const {
 
 QByteArray CTranspLineEnds::GetObData() const {
     DEF_TRY
-    QByteArray block = MakeObjectBlock(LINE_BLOCK_SIZE, m_nClipKind, 1);
+    QByteArray block = MakeObjectBlock(LINE_BLOCK_SIZE, GetClipKind(), 1);
     PutBlockLong(block, 24, m_x1);
     PutBlockLong(block, 28, m_y1);
     PutBlockLong(block, 32, m_x2);
@@ -167,7 +166,7 @@ QByteArray CTranspLineEnds::GetObData() const {
 BOOL CTranspLineEnds::SetObData(const QByteArray& block) {
     DEF_TRY
     OBJECTBLOCKHEAD head;
-    if (!ReadObjectBlockHead(block, {m_nClipKind}, LINE_BLOCK_SIZE, head)) return FALSE;
+    if (!ReadObjectBlockHead(block, {GetClipKind()}, LINE_BLOCK_SIZE, head)) return FALSE;
     g_dUnitScale = head.dUnitScale;
     m_x1 = GetBlockLong(block, 24);
     m_y1 = GetBlockLong(block, 28);

@@ -30,6 +30,12 @@ static_assert(sizeof(LINEUNDOSTATE) == 24 && offsetof(LINEUNDOSTATE, x1) == 8 &&
 
 class CTranspLineEnds : public CTranspGraphClass {
 public:
+    // For the document's loader, which then reads the record.
+    CTranspLineEnds(IObjectHost* pView, int nPage);
+    // From the kind's tool: the end points in text units.
+    CTranspLineEnds(IObjectHost* pView, int x1, int y1, int x2, int y2, COLORREF crColor,
+                    int nLineWidth, int nPage);
+
     using CTranspBaseClass::MoveBy;
 
     // The 56-byte structure of version 1 with the points scaled to the screen resolution.
@@ -60,10 +66,8 @@ public:
     LONG m_y2 = 0;
 
 protected:
-    CTranspLineEnds(IObjectHost* pView, int nPage, LONG nClipKind);
-    CTranspLineEnds(IObjectHost* pView, int x1, int y1, int x2, int y2, COLORREF crColor,
-                    int nLineWidth, int nPage, LONG nClipKind);
-
+    // The clipboard kind code of the kind's data block.
+    virtual LONG GetClipKind() const = 0;
     // The marks of a screen drawing with the ends at device points p1 and p2: a frame with
     // midpoints when the stroke spans more than a handle both ways, otherwise squares at both
     // ends and the middle; crosses at both ends of a disabled object.
@@ -77,6 +81,4 @@ private:
     // modified when the delta is not zero.
     void DragEnds(int nCapture, BOOL bCreating, int dx, int dy);
     void RecalcRect();
-
-    const LONG m_nClipKind;
 };
