@@ -4,19 +4,11 @@
 #include "objects/RecordFrame.h"
 #include "platform/Guard.h"
 
-#include <QtEndian>
 #include <algorithm>
 
 namespace {
 bool FieldInside(const QByteArray& block, int offset, int width) {
     return offset >= 0 && qint64(offset) + width <= block.size();
-}
-
-// Appends a value in little-endian byte order.
-template <class T> void AppendLittleEndian(QByteArray& block, T v) {
-    char bytes[sizeof(T)];
-    qToLittleEndian(v, bytes);
-    block.append(bytes, qsizetype(sizeof(T)));
 }
 } // namespace
 
@@ -77,42 +69,9 @@ LONG CObjectBlockReader::GetKind() const {
     return Int32(4, kind) ? kind : 0;
 }
 
-bool CObjectBlockReader::Int32(qint64 offset, std::int32_t& v) const {
-    if (!Has(offset, 4)) return false;
-    v = qFromLittleEndian<std::int32_t>(m_block.constData() + offset);
-    return true;
-}
-
-bool CObjectBlockReader::Int16(qint64 offset, std::int16_t& v) const {
-    if (!Has(offset, 2)) return false;
-    v = qFromLittleEndian<std::int16_t>(m_block.constData() + offset);
-    return true;
-}
-
-bool CObjectBlockReader::Double(qint64 offset, double& v) const {
-    if (!Has(offset, 8)) return false;
-    v = qFromLittleEndian<double>(m_block.constData() + offset);
-    return true;
-}
-
 QByteArray CObjectBlockReader::Bytes(qint64 offset, qint64 count) const {
     if (!Has(offset, count)) return {};
     return m_block.mid(qsizetype(offset), qsizetype(count));
-}
-
-CObjectBlockWriter& CObjectBlockWriter::Int32(std::int32_t v) {
-    AppendLittleEndian(m_block, v);
-    return *this;
-}
-
-CObjectBlockWriter& CObjectBlockWriter::Int16(std::int16_t v) {
-    AppendLittleEndian(m_block, v);
-    return *this;
-}
-
-CObjectBlockWriter& CObjectBlockWriter::Double(double v) {
-    AppendLittleEndian(m_block, v);
-    return *this;
 }
 
 CObjectBlockWriter& CObjectBlockWriter::Bytes(const QByteArray& bytes) {

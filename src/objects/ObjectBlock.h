@@ -12,6 +12,7 @@
 #include "platform/WinTypes.h"
 
 #include <QByteArray>
+#include <QtEndian>
 #include <cstdint>
 #include <initializer_list>
 
@@ -52,13 +53,19 @@ public:
     bool Has(qint64 offset, qint64 width) const {
         return offset >= 0 && width >= 0 && offset <= m_nSize && width <= m_nSize - offset;
     }
-    bool Int32(qint64 offset, std::int32_t& v) const;
-    bool Int16(qint64 offset, std::int16_t& v) const;
-    bool Double(qint64 offset, double& v) const;
+    bool Int32(qint64 offset, std::int32_t& v) const { return Read(offset, v); }
+    bool Int16(qint64 offset, std::int16_t& v) const { return Read(offset, v); }
+    bool Double(qint64 offset, double& v) const { return Read(offset, v); }
     // count bytes from offset; a null array when they are not all inside the block.
     QByteArray Bytes(qint64 offset, qint64 count) const;
 
 private:
+    template <class T> bool Read(qint64 offset, T& v) const {
+        if (!Has(offset, qint64(sizeof(T)))) return false;
+        v = qFromLittleEndian<T>(m_block.constData() + offset);
+        return true;
+    }
+
     const QByteArray& m_block;
     qint64 m_nSize = 0;
 };
@@ -67,14 +74,21 @@ private:
 class CObjectBlockWriter {
 public:
     explicit CObjectBlockWriter(qsizetype reserve = 0) { m_block.reserve(reserve); }
-    CObjectBlockWriter& Int32(std::int32_t v);
-    CObjectBlockWriter& Int16(std::int16_t v);
-    CObjectBlockWriter& Double(double v);
+    CObjectBlockWriter& Int32(std::int32_t v) { return Append(v); }
+    CObjectBlockWriter& Int16(std::int16_t v) { return Append(v); }
+    CObjectBlockWriter& Double(double v) { return Append(v); }
     CObjectBlockWriter& Bytes(const QByteArray& bytes);
     CObjectBlockWriter& Zeros(qsizetype count);
     qsizetype Size() const { return m_block.size(); }
     const QByteArray& Block() const { return m_block; }
 
 private:
+    template <class T> CObjectBlockWriter& Append(T v) {
+        char bytes[sizeof(T)];
+        qToLittleEndian(v, bytes);
+        m_block.append(bytes, qsizetype(sizeof(T)));
+        return *this;
+    }
+
     QByteArray m_block;
 };
