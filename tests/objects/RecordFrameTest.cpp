@@ -1,3 +1,4 @@
+#include "ObjectBytes.h"
 #include "objects/RecordFrame.h"
 
 #include <QBuffer>
@@ -8,31 +9,6 @@
 #include <limits>
 
 namespace {
-
-// Hand-built little-endian bytes.
-class Bytes {
-public:
-    Bytes& I32(std::int32_t v) {
-        for (int i = 0; i < 4; ++i)
-            m_bytes += char((std::uint32_t(v) >> (8 * i)) & 0xFF);
-        return *this;
-    }
-    Bytes& F64(double d) {
-        std::uint64_t u;
-        std::memcpy(&u, &d, 8);
-        for (int i = 0; i < 8; ++i)
-            m_bytes += char((u >> (8 * i)) & 0xFF);
-        return *this;
-    }
-    Bytes& Zeros(int n) {
-        m_bytes.append(n, '\0');
-        return *this;
-    }
-    QByteArray bytes() const { return m_bytes; }
-
-private:
-    QByteArray m_bytes;
-};
 
 QByteArray Store(const std::function<void(CArchive&)>& write) {
     QByteArray bytes;
