@@ -6,28 +6,20 @@
 #include "app/Utils.h"
 #include "platform/Guard.h"
 #include "platform/SettingsStore.h"
+#include "platform/imaging/ImagingTypes.h"
 
 #include <algorithm>
 
 namespace {
 const QString kLastUsedBitsPerPixel = QStringLiteral("LastUsedBitsPerPixel");
 
-// Format codes of the imaging library.
-constexpr int kFormatBmp = 6;
-constexpr int kFormatPcx = 1;
-constexpr int kFormatPng = 75;
-constexpr int kFormatJpeg = 10;
-constexpr int kFormatTiff = 3;
-constexpr int kFormatTiffPackBits = 87;
-constexpr int kFormatTiffFax = 29;
-
 constexpr int kDefaultQuality = 2;
 
 int TiffFormat(int compression) {
     switch (compression) {
-    case CTIFFOptions2::PackBits: return kFormatTiffPackBits;
-    case CTIFFOptions2::Fax: return kFormatTiffFax;
-    default: return kFormatTiff;
+    case CTIFFOptions2::PackBits: return FILE_TIF_PACKBITS;
+    case CTIFFOptions2::Fax: return FILE_CCITT_GROUP4;
+    default: return FILE_TIF;
     }
 }
 
@@ -105,15 +97,15 @@ bool GetImageFormatParams(const QString& path, int& bitsPerPixel, int& format, i
         ChooseBitDepth(ext, bitsPerPixel, showDialogs);
 
     if (ext == QStringLiteral("bmp")) {
-        format = kFormatBmp;
+        format = FILE_BMP;
     } else if (ext == QStringLiteral("pcx")) {
-        format = kFormatPcx;
+        format = FILE_PCX;
     } else if (ext == QStringLiteral("png")) {
-        format = kFormatPng;
+        format = FILE_PNG;
     } else if (ext == QStringLiteral("jpg")) {
         if (!ChooseJpeg(quality, showDialogs))
             return false;
-        format = kFormatJpeg;
+        format = FILE_JPEG;
     } else if (tiff) {
         return ChooseTiff(bitsPerPixel, format, showDialogs);
     } else {

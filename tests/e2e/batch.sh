@@ -9,14 +9,6 @@ source "$(dirname "$0")/lib.sh" "$1"
 unset DISPLAY QT_QPA_PLATFORM
 export BRELLIN_SCREEN_DPI=96
 
-# Runs the program, keeping stdout, stderr and the exit status.
-run() {
-  set +e
-  "$BRELLIN" "$@" >"$E2E_ROOT/out" 2>"$E2E_ROOT/err"
-  RC=$?
-  set -e
-}
-
 case "$case_name" in
 info-document)
   run --info "$SAMPLES/sample.brf"

@@ -9,13 +9,6 @@ source "$(dirname "$0")/lib.sh" "$1"
 unset DISPLAY QT_QPA_PLATFORM
 export BRELLIN_SCREEN_DPI=96
 
-run() {
-  set +e
-  "$BRELLIN" "$@" >"$E2E_ROOT/out" 2>"$E2E_ROOT/err"
-  RC=$?
-  set -e
-}
-
 # png_size FILE: "WIDTH HEIGHT" from the PNG header.
 png_size() {
   python3 - "$1" <<'PY'

@@ -23,6 +23,15 @@ SETTINGS_FILE="$XDG_CONFIG_HOME/Quillmere/Brellin Studio 1.00.ini"
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
+# run ARGS...: runs the program; stdout goes to $E2E_ROOT/out, stderr to $E2E_ROOT/err, the exit
+# status to RC.
+run() {
+  set +e
+  "$BRELLIN" "$@" >"$E2E_ROOT/out" 2>"$E2E_ROOT/err"
+  RC=$?
+  set -e
+}
+
 # wait_for SECONDS COMMAND...: polls until the command succeeds.
 wait_for() {
   local limit=$1; shift
