@@ -24,23 +24,12 @@ int TruncPercent(double t) {
     return t >= 0 ? int(t * 100) : int(100 / std::fabs(t));
 }
 
-RECT Intersect(const RECT& a, const RECT& b) {
-    RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-           std::min(a.bottom, b.bottom)};
-    if (r.right <= r.left || r.bottom <= r.top) return RECT{};
-    return r;
-}
-
 // Truncation toward zero to a 32-bit coordinate, held at its limits.
 LONG TruncCoord(double v) {
     if (!(v == v)) return 0;
     if (v >= 2147483647.0) return INT_MAX;
     if (v <= -2147483648.0) return INT_MIN;
     return LONG(v);
-}
-
-bool IsEmpty(const RECT& r) {
-    return r.right <= r.left || r.bottom <= r.top;
 }
 } // namespace
 
@@ -492,10 +481,12 @@ void CLumidorView::DrawScreen(CDC* pDC, const RECT& rcUpdate) {
     if (!pDC || !pDC->IsValid()) return;
     DrawPage(pDC, rcUpdate);
     // The cross lines span the whole client area, the workspace beside the canvas included.
-    const int saved = pDC->SaveDC();
-    pDC->IntersectClipRect(rcUpdate);
-    m_marks.DrawCrossLines(pDC);
-    pDC->RestoreDC(saved);
+    if (m_marks.GetCrossLinePos() != CViewMarks::kNoCrossLines) {
+        const int saved = pDC->SaveDC();
+        pDC->IntersectClipRect(rcUpdate);
+        m_marks.DrawCrossLines(pDC);
+        pDC->RestoreDC(saved);
+    }
     DEF_CATCH
 }
 
@@ -517,8 +508,8 @@ void CLumidorView::DrawPage(CDC* pDC, const RECT& rcUpdate) {
         rcWork.right += LONG(s);
         rcWork.bottom += LONG(s);
     }
-    rcWork = Intersect(rcWork, rcPageRegion);
-    if (IsEmpty(rcWork)) {
+    IntersectRect(rcWork, rcWork, rcPageRegion);
+    if (rcWork.IsRectEmpty()) {
         pDC->RestoreDC(saved);
         return;
     }
@@ -552,8 +543,8 @@ void CLumidorView::DrawPage(CDC* pDC, const RECT& rcUpdate) {
         m_geometry.UnitToPage(pos);
         RECT rcFull{pos.x, pos.y, pos.x + image->width(), pos.y + image->height()};
         m_geometry.PageToView(rcFull);
-        rcImage = Intersect(rcFull, rcWork);
-        if (!IsEmpty(rcImage)) {
+        IntersectRect(rcImage, rcFull, rcWork);
+        if (!rcImage.IsRectEmpty()) {
             dc->SetStretchBltMode(COLORONCOLOR);
             auto toSource = [s](LONG v) { return s > 0 ? LONG(v / s) : LONG(v * std::fabs(s)); };
             if (!m_bFormView) {
@@ -572,12 +563,12 @@ void CLumidorView::DrawPage(CDC* pDC, const RECT& rcUpdate) {
                          toSource(rcImage.bottom - rcFull.top)};
                 src.right = std::min<LONG>(src.right, image->width());
                 src.bottom = std::min<LONG>(src.bottom, image->height());
-                if (!IsEmpty(src)) dc->StretchBlt(rcImage, *image, src, SRCCOPY);
+                if (!src.IsRectEmpty()) dc->StretchBlt(rcImage, *image, src, SRCCOPY);
             }
             // Erased areas: the erase list's region, without the uneraser's preview (which shows
             // the image under the cursor), in view pixels, filled white.
             QRegion erased = p->m_EraseList.GetRegion();
-            if (!IsEmpty(m_rcUneraserPreview)) {
+            if (!m_rcUneraserPreview.IsRectEmpty()) {
                 erased -= QRect(QPoint(int(m_rcUneraserPreview.left), int(m_rcUneraserPreview.top)),
                                 QPoint(int(m_rcUneraserPreview.right) - 1,
                                        int(m_rcUneraserPreview.bottom) - 1));
@@ -587,8 +578,8 @@ void CLumidorView::DrawPage(CDC* pDC, const RECT& rcUpdate) {
             for (const QRect& e : erased) {
                 RECT rc{e.left(), e.top(), e.right() + 1, e.bottom() + 1};
                 m_geometry.PageToView(rc);
-                const RECT vis = Intersect(rc, rcWork);
-                if (!IsEmpty(vis)) dc->FillSolidRect(vis, RGB(255, 255, 255));
+                RECT vis;
+                if (IntersectRect(vis, rc, rcWork)) dc->FillSolidRect(vis, RGB(255, 255, 255));
             }
         }
     }
@@ -597,7 +588,7 @@ void CLumidorView::DrawPage(CDC* pDC, const RECT& rcUpdate) {
     {
         QRegion canvas(QRect(int(rcWork.left), int(rcWork.top), int(rcWork.right - rcWork.left),
                              int(rcWork.bottom - rcWork.top)));
-        if (!IsEmpty(rcImage))
+        if (!rcImage.IsRectEmpty())
             canvas -= QRect(int(rcImage.left), int(rcImage.top), int(rcImage.right - rcImage.left),
                             int(rcImage.bottom - rcImage.top));
         for (const QRect& r : canvas)
@@ -625,12 +616,13 @@ void CLumidorView::DrawPage(CDC* pDC, const RECT& rcUpdate) {
 
     // Objects in list order, later ones on top, never outside the page.
     dc->SelectClipRgn(nullptr);
-    dc->IntersectClipRect(Intersect(rcPageRegion, rcWork));
+    dc->IntersectClipRect(rcWork); // already within the page region
     if (p) {
         for (const auto& o : p->m_ObjectsList) {
             RECT rc{};
             o->GetRepaintRect(&rc);
-            if (!IsEmpty(Intersect(rc, rcPaint))) o->DrawScreen(dc, FALSE, nullptr);
+            RECT meet;
+            if (IntersectRect(meet, rc, rcPaint)) o->DrawScreen(dc, FALSE, nullptr);
         }
     }
 
@@ -642,7 +634,7 @@ void CLumidorView::DrawPage(CDC* pDC, const RECT& rcUpdate) {
     m_geometry.PageToView(rcPrintable);
     QRegion unprintable(QRect(QPoint(int(rcPageRegion.left), int(rcPageRegion.top)),
                               QPoint(int(rcPageRegion.right) - 1, int(rcPageRegion.bottom) - 1)));
-    if (!IsEmpty(rcPrintable))
+    if (!rcPrintable.IsRectEmpty())
         unprintable -= QRect(QPoint(int(rcPrintable.left), int(rcPrintable.top)),
                              QPoint(int(rcPrintable.right) - 1, int(rcPrintable.bottom) - 1));
     if (!unprintable.isEmpty()) {

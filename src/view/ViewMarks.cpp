@@ -1,6 +1,7 @@
 #include "view/ViewMarks.h"
 
 #include "objects/ObjectHost.h"
+#include "objects/ObjectTypes.h"
 #include "platform/DC.h"
 #include "platform/Guard.h"
 #include "view/ViewGeometry.h"
@@ -8,19 +9,10 @@
 #include <algorithm>
 
 namespace {
-bool IsEmptyRect(const RECT& r) {
-    return r.right <= r.left || r.bottom <= r.top;
-}
-
+// A rectangle with its corners in order, or empty when it covers nothing.
 RECT Normalized(RECT r) {
-    if (r.left > r.right) std::swap(r.left, r.right);
-    if (r.top > r.bottom) std::swap(r.top, r.bottom);
-    return r;
-}
-
-bool Meets(const RECT& a, const RECT& b) {
-    return std::max(a.left, b.left) < std::min(a.right, b.right) &&
-           std::max(a.top, b.top) < std::min(a.bottom, b.bottom);
+    NormalizeRect(r);
+    return r.IsRectEmpty() ? RECT{} : r;
 }
 
 // Inverted one-pixel black outlines without filling, the state every tool shape is drawn in.
@@ -95,8 +87,8 @@ void CViewMarks::RepaintRefPoint(int index) const {
 }
 
 void CViewMarks::InvalidatePageRect(const RECT& rcPage) const {
-    if (IsEmptyRect(Normalized(rcPage))) return;
     RECT rc = Normalized(rcPage);
+    if (rc.IsRectEmpty()) return;
     m_geometry.PageToClient(rc);
     // The outline is drawn on the rectangle's last column and row as well.
     rc.right += 1;
@@ -107,7 +99,7 @@ void CViewMarks::InvalidatePageRect(const RECT& rcPage) const {
 void CViewMarks::SetCropRect(const RECT& rcPage) {
     DEF_TRY
     InvalidatePageRect(m_rcCrop);
-    m_rcCrop = IsEmptyRect(Normalized(rcPage)) ? RECT{} : Normalized(rcPage);
+    m_rcCrop = Normalized(rcPage);
     InvalidatePageRect(m_rcCrop);
     DEF_CATCH
 }
@@ -115,13 +107,13 @@ void CViewMarks::SetCropRect(const RECT& rcPage) {
 void CViewMarks::SetCutRect(const RECT& rcPage) {
     DEF_TRY
     InvalidatePageRect(m_rcCut);
-    m_rcCut = IsEmptyRect(Normalized(rcPage)) ? RECT{} : Normalized(rcPage);
+    m_rcCut = Normalized(rcPage);
     InvalidatePageRect(m_rcCut);
     DEF_CATCH
 }
 
 void CViewMarks::InvalidateCrossLines(POINT pt) const {
-    if (pt.x == kNoCrossLines.x && pt.y == kNoCrossLines.y) return;
+    if (pt == kNoCrossLines) return;
     const RECT client = m_host.GetClientRect();
     m_host.InvalidateRect(RECT{client.left, pt.y, client.right, pt.y + 1});
     m_host.InvalidateRect(RECT{pt.x, client.top, pt.x + 1, client.bottom});
@@ -139,14 +131,15 @@ void CViewMarks::DrawPageMarks(CDC* pDC, const RECT& rcImageView) const {
     DEF_TRY
     for (int i = 0; i < int(m_refPoints.size()); ++i) {
         const POINT pt = RefPointViewPos(i);
-        if (Meets(RefPointMarkerRect(pt), rcImageView)) DrawRefPointMarker(pDC, pt);
+        RECT meet;
+        if (IntersectRect(meet, RefPointMarkerRect(pt), rcImageView)) DrawRefPointMarker(pDC, pt);
     }
-    if (!IsEmptyRect(m_rcCrop)) {
+    if (!m_rcCrop.IsRectEmpty()) {
         RECT rc = m_rcCrop;
         m_geometry.PageToView(rc);
         DrawCropRect(pDC, rc);
     }
-    if (!IsEmptyRect(m_rcCut)) {
+    if (!m_rcCut.IsRectEmpty()) {
         RECT rc = m_rcCut;
         m_geometry.PageToView(rc);
         DrawCutRect(pDC, rc);
@@ -156,7 +149,7 @@ void CViewMarks::DrawPageMarks(CDC* pDC, const RECT& rcImageView) const {
 
 void CViewMarks::DrawCrossLines(CDC* pDC) const {
     DEF_TRY
-    if (m_ptCrossLine.x == kNoCrossLines.x && m_ptCrossLine.y == kNoCrossLines.y) return;
+    if (m_ptCrossLine == kNoCrossLines) return;
     DrawCrossLines(pDC, m_ptCrossLine, m_host.GetClientRect());
     DEF_CATCH
 }
