@@ -1,6 +1,7 @@
 #include "app/PrinterSettings.h"
 
 #include "app/ProfileRecords.h"
+#include "app/Utils.h"
 #include "platform/Guard.h"
 #include "platform/RecordIO.h"
 #include "platform/SettingsStore.h"
@@ -11,8 +12,6 @@
 #include <cmath>
 
 namespace {
-LONG Round(double v) { return LONG(std::floor(v + 0.5)); }
-
 QByteArray ReadBlock(const QString& sizeName, const QString& dataName) {
     const int size = Profile().GetProfileInt(kSectionPrinter, sizeName, -1);
     if (size <= 0)
@@ -30,8 +29,8 @@ PrinterMetrics NoPrinterMetrics() {
     m.width = 816;
     m.height = 96 * 11;
     m.offsetX = m.offsetY = 0;
-    m.widthMM = Round(215.9);
-    m.heightMM = Round(279.4);
+    m.widthMM = RoundHalfUp(215.9);
+    m.heightMM = RoundHalfUp(279.4);
     return m;
 }
 
@@ -39,8 +38,8 @@ void RepairPrinterMetrics(PrinterMetrics& m) {
     if (m.dpiX == 0 || m.dpiY == 0)
         m.dpiX = m.dpiY = 96;
     if (m.width == 0 || m.height == 0) {
-        m.width = Round(m.dpiX * 8.5);
-        m.height = Round(m.dpiY * 11.0);
+        m.width = RoundHalfUp(m.dpiX * 8.5);
+        m.height = RoundHalfUp(m.dpiY * 11.0);
     }
     if (m.widthMM == 0 || m.heightMM == 0) {
         m.widthMM = 216;
@@ -63,8 +62,8 @@ PrinterMetrics ComputePrinterMetrics(const QPrinterInfo& info) {
         m.height = full.height();
         m.offsetX = paint.left();
         m.offsetY = paint.top();
-        m.widthMM = Round(paintMM.width());
-        m.heightMM = Round(paintMM.height());
+        m.widthMM = RoundHalfUp(paintMM.width());
+        m.heightMM = RoundHalfUp(paintMM.height());
     }
     DEF_CATCH
     RepairPrinterMetrics(m);

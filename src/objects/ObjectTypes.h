@@ -133,12 +133,10 @@ void RegisterObjectClipboardFormats();
 // Integer arithmetic on coordinates that holds results at the 32-bit limits instead of
 // overflowing (coordinates of loaded records are not trusted to be small).
 inline LONG AddCoord(LONG a, LONG b) {
-    const std::int64_t v = std::int64_t(a) + b;
-    return v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : LONG(v);
+    return ClampCoord(std::int64_t(a) + b);
 }
 inline LONG SubCoord(LONG a, LONG b) {
-    const std::int64_t v = std::int64_t(a) - b;
-    return v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : LONG(v);
+    return ClampCoord(std::int64_t(a) - b);
 }
 
 // GDI rectangle rules: right and bottom are outside the rectangle; an empty rectangle takes no

@@ -12,10 +12,6 @@
 #include <cstdint>
 
 namespace {
-LONG Clamp64(std::int64_t v) {
-    return v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : LONG(v);
-}
-
 const QString& PlaceholderText() {
     static const QString text(QChar(0x00B6));
     return text;
@@ -78,7 +74,7 @@ void MeasureTextLines(CDC& dc, const QList<QByteArray>& lines, UINT codePage, bo
         const int chars = CharLength(line, codePage);
         int width = 0;
         if (bStepped)
-            width = Clamp64(std::int64_t(chars) * std::max(0, nPitch));
+            width = ClampCoord(std::int64_t(chars) * std::max(0, nPitch));
         else if (bPlaceholder && lines.size() == 1)
             width = dc.GetTextExtentW(PlaceholderText()).cx;
         else if (!line.isEmpty())
@@ -101,11 +97,11 @@ RECT TextBox(const TEXTFRAME& f) {
     const std::int64_t W = f.nMaxWidth;
     switch (NormalRotation(f.nRotation)) {
     case 1:
-        return RECT{Clamp64(X - lh), Clamp64(Y - W), Clamp64(X - lh + n * lh), Clamp64(Y)};
+        return RECT{ClampCoord(X - lh), ClampCoord(Y - W), ClampCoord(X - lh + n * lh), ClampCoord(Y)};
     case 2:
-        return RECT{Clamp64(X - (n - 1) * lh), Clamp64(Y), Clamp64(X + lh), Clamp64(Y + W)};
+        return RECT{ClampCoord(X - (n - 1) * lh), ClampCoord(Y), ClampCoord(X + lh), ClampCoord(Y + W)};
     default:
-        return RECT{Clamp64(X), Clamp64(Y - lh), Clamp64(X + W), Clamp64(Y - lh + n * lh)};
+        return RECT{ClampCoord(X), ClampCoord(Y - lh), ClampCoord(X + W), ClampCoord(Y - lh + n * lh)};
     }
     DEF_CATCH
     return RECT{};
@@ -114,9 +110,9 @@ RECT TextBox(const TEXTFRAME& f) {
 int AlignOffset(int nAlign, int extent, int width) {
     switch (nAlign) {
     case 1:
-        return Clamp64((std::int64_t(extent) - width) / 2);
+        return ClampCoord((std::int64_t(extent) - width) / 2);
     case 2:
-        return Clamp64(std::int64_t(extent) - width);
+        return ClampCoord(std::int64_t(extent) - width);
     default:
         return 0;
     }
@@ -125,11 +121,11 @@ int AlignOffset(int nAlign, int extent, int width) {
 POINT AlongLine(POINT pt, int d, int nRotation) {
     switch (NormalRotation(nRotation)) {
     case 1:
-        return POINT{pt.x, Clamp64(std::int64_t(pt.y) - d)};
+        return POINT{pt.x, ClampCoord(std::int64_t(pt.y) - d)};
     case 2:
-        return POINT{pt.x, Clamp64(std::int64_t(pt.y) + d)};
+        return POINT{pt.x, ClampCoord(std::int64_t(pt.y) + d)};
     default:
-        return POINT{Clamp64(std::int64_t(pt.x) + d), pt.y};
+        return POINT{ClampCoord(std::int64_t(pt.x) + d), pt.y};
     }
 }
 
@@ -143,13 +139,13 @@ POINT LineOrigin(const TEXTFRAME& f, int i, int width) {
     POINT start;
     switch (NormalRotation(f.nRotation)) {
     case 1:
-        start = POINT{Clamp64(X - lh + i * lh), Clamp64(Y)};
+        start = POINT{ClampCoord(X - lh + i * lh), ClampCoord(Y)};
         break;
     case 2:
-        start = POINT{Clamp64(X + lh - i * lh), Clamp64(Y)};
+        start = POINT{ClampCoord(X + lh - i * lh), ClampCoord(Y)};
         break;
     default:
-        start = POINT{Clamp64(X), Clamp64(Y - lh + i * lh)};
+        start = POINT{ClampCoord(X), ClampCoord(Y - lh + i * lh)};
         break;
     }
     return AlongLine(start, offset, f.nRotation);
@@ -178,11 +174,11 @@ POINT StepCellCentre(POINT origin, int k, int nPitch, int nRotation) {
     const std::int64_t d = std::int64_t(k) * pitch;
     switch (NormalRotation(nRotation)) {
     case 1:
-        return POINT{origin.x, Clamp64(origin.y - d + (-pitch) / 2)};
+        return POINT{origin.x, ClampCoord(origin.y - d + (-pitch) / 2)};
     case 2:
-        return POINT{origin.x, Clamp64(origin.y + d + pitch / 2)};
+        return POINT{origin.x, ClampCoord(origin.y + d + pitch / 2)};
     default:
-        return POINT{Clamp64(origin.x + d + pitch / 2), origin.y};
+        return POINT{ClampCoord(origin.x + d + pitch / 2), origin.y};
     }
 }
 

@@ -8,12 +8,6 @@
 
 namespace {
 constexpr double PI = 3.14159265358979323846;
-
-// A barb offset truncated toward zero and held to a coordinate.
-LONG TruncCoord(double v) {
-    if (!(v > -2147483648.0 && v < 2147483648.0)) return v > 0 ? INT_MAX : v < 0 ? INT_MIN : 0;
-    return LONG(v);
-}
 } // namespace
 
 std::unique_ptr<CTranspArrow> CTranspArrow::FromBlock(IObjectHost* pView, const QByteArray& block,

@@ -19,10 +19,6 @@ constexpr int HALF_HANDLE = HANDLE_SIZE / 2;
 constexpr COLORREF FORM_OUTLINE_COLOR = 0xFF0000;
 constexpr UINT CHAR_SPACE = 32;
 constexpr UINT CHAR_ENTER = 13;
-
-LONG ClampToCoord(std::int64_t v) {
-    return v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : LONG(v);
-}
 } // namespace
 
 CTranspCheckMark::CTranspCheckMark(IObjectHost* pView, int x, int y, COLORREF crColor,
@@ -72,7 +68,7 @@ void CTranspCheckMark::GetTickPolygons(const RECT& rc, POINT shortLeg[4], POINT 
     const std::int64_t s = (3 * e) / 5;
     const std::int64_t k = (2 * m) / 3;
     const auto pt = [](std::int64_t px, std::int64_t py) {
-        return POINT{ClampToCoord(px), ClampToCoord(py)};
+        return POINT{ClampCoord(px), ClampCoord(py)};
     };
     shortLeg[0] = pt(x, bottom);
     shortLeg[1] = pt(x, bottom - 1);

@@ -2,6 +2,7 @@
 // The fixed-size value types that the program's records are made of. Their layouts are part of the
 // document file, the clipboard blocks and the settings records, so every size and offset is pinned.
 
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 
@@ -24,6 +25,19 @@ constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b) {
 constexpr BYTE GetRValue(COLORREF c) { return BYTE(c & 0xFF); }
 constexpr BYTE GetGValue(COLORREF c) { return BYTE((c >> 8) & 0xFF); }
 constexpr BYTE GetBValue(COLORREF c) { return BYTE((c >> 16) & 0xFF); }
+
+// Coordinates computed in wider arithmetic are held at the 32-bit limits instead of wrapping:
+// coordinates of loaded records and extreme scales are not trusted to stay small.
+inline LONG ClampCoord(std::int64_t v) {
+    return v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : LONG(v);
+}
+// Truncation toward zero, held at the limits; a value that is not a number gives 0.
+inline LONG TruncCoord(double v) {
+    if (!(v == v)) return 0;
+    if (v >= 2147483647.0) return INT_MAX;
+    if (v <= -2147483648.0) return INT_MIN;
+    return LONG(v);
+}
 
 struct POINT {
     LONG x = 0;

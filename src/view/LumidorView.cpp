@@ -23,14 +23,6 @@ namespace {
 int TruncPercent(double t) {
     return t >= 0 ? int(t * 100) : int(100 / std::fabs(t));
 }
-
-// Truncation toward zero to a 32-bit coordinate, held at its limits.
-LONG TruncCoord(double v) {
-    if (!(v == v)) return 0;
-    if (v >= 2147483647.0) return INT_MAX;
-    if (v <= -2147483648.0) return INT_MIN;
-    return LONG(v);
-}
 } // namespace
 
 CLumidorView::CLumidorView(CLumidorDoc* doc, QWidget* parent)

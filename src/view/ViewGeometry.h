@@ -31,11 +31,6 @@ inline LONG RoundCoord(double v) {
     return 0;
 }
 
-// A 64-bit integer held at the 32-bit limits.
-inline LONG ClampCoord(std::int64_t v) {
-    return v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : LONG(v);
-}
-
 class CViewGeometry {
 public:
     // View scale: above 0 it multiplies (2.0 is 200 %), 0 or below it divides by its absolute
