@@ -16,10 +16,10 @@ QByteArray ReadBlock(const QString& sizeName, const QString& dataName) {
     const int size = Profile().GetProfileInt(kSectionPrinter, sizeName, -1);
     if (size <= 0)
         return {};
-    QByteArray block(size, '\0');
-    if (!Profile().GetProfileData(kSectionPrinter, dataName, block.data(), size))
-        return {};
-    return block;
+    // The stored size is believed only when the block has exactly that many bytes; nothing is
+    // allocated from it, so a damaged size cannot ask for gigabytes.
+    const QByteArray block = Profile().GetProfileBinary(kSectionPrinter, dataName);
+    return block.size() == size ? block : QByteArray{};
 }
 } // namespace
 

@@ -3,6 +3,7 @@
 #include "platform/SettingsStore.h"
 
 #include <QPrinterInfo>
+#include <climits>
 
 #include <gtest/gtest.h>
 
@@ -55,6 +56,8 @@ TEST(PrinterSettings, SavedPrinterRoundTripAndBadSizes) {
 
     // A size that does not match its block drops the block.
     Profile().WriteProfileInt(kSectionPrinter, QStringLiteral("DEVMODESIZE"), 4096);
+    EXPECT_TRUE(LoadSavedPrinter().devMode.isEmpty());
+    Profile().WriteProfileInt(kSectionPrinter, QStringLiteral("DEVMODESIZE"), INT_MAX);
     EXPECT_TRUE(LoadSavedPrinter().devMode.isEmpty());
     Profile().WriteProfileInt(kSectionPrinter, QStringLiteral("DEVMODESIZE"), -5);
     EXPECT_FALSE(LoadSavedPrinter().IsComplete());
