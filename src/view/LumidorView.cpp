@@ -666,8 +666,15 @@ void CLumidorView::RepaintObjects(bool bTabOrder) {
 void CLumidorView::paintEvent(QPaintEvent* event) {
     DEF_TRY
     QPainter painter(viewport());
-    // Outside the canvas the workspace colour shows.
-    painter.fillRect(event->rect(), palette().color(QPalette::Dark));
+    // Outside the canvas the workspace colour shows; the canvas itself is painted whole by
+    // DrawScreen, so it is not filled first.
+    const RECT page = GetPageRect();
+    QRegion workspace(event->rect());
+    if (!page.IsRectEmpty())
+        workspace -= QRect(QPoint(int(page.left), int(page.top)),
+                           QPoint(int(page.right) - 1, int(page.bottom) - 1));
+    for (const QRect& r : workspace)
+        painter.fillRect(r, palette().color(QPalette::Dark));
     CDC dc(&painter);
     dc.SetLogPixelsOverride(m_ptScreenRes.x, m_ptScreenRes.y);
     const QRect r = event->rect();
