@@ -31,6 +31,10 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <cstdio>
+#include <cstdlib>
+#include <cxxabi.h>
+#include <memory>
+#include <typeinfo>
 
 namespace {
 
@@ -45,20 +49,14 @@ QString TextFromCodePage(const QByteArray& bytes, UINT codePage) {
 QJsonArray Pair(LONG a, LONG b) { return QJsonArray{a, b}; }
 QJsonArray Rect(const RECT& r) { return QJsonArray{r.left, r.top, r.right, r.bottom}; }
 
-const char* ClassName(const CTranspBaseClass* p) {
-    if (dynamic_cast<const CTranspText*>(p)) return "CTranspText";
-    if (dynamic_cast<const CTranspCheckMark*>(p)) return "CTranspCheckMark";
-    if (dynamic_cast<const CTranspCircle*>(p)) return "CTranspCircle";
-    if (dynamic_cast<const CTranspEllipse*>(p)) return "CTranspEllipse";
-    if (dynamic_cast<const CTranspFreehand*>(p)) return "CTranspFreehand";
-    if (dynamic_cast<const CTranspImage*>(p)) return "CTranspImage";
-    if (dynamic_cast<const CTranspLine*>(p)) return "CTranspLine";
-    if (dynamic_cast<const CTranspArrow*>(p)) return "CTranspArrow";
-    if (dynamic_cast<const CTranspSizeArrow*>(p)) return "CTranspSizeArrow";
-    if (dynamic_cast<const CTranspBrace*>(p)) return "CTranspBrace";
-    if (dynamic_cast<const CTranspRectangle*>(p)) return "CTranspRectangle";
-    if (dynamic_cast<const CTranspBlock*>(p)) return "CTranspBlock";
-    return "CTranspBaseClass";
+// The object's class as the program names it, read from the object's own type so that no
+// second list of kinds has to be kept beside the factory's.
+QString ClassName(const CTranspBaseClass* p) {
+    int status = -1;
+    const std::unique_ptr<char, void (*)(void*)> name(
+        abi::__cxa_demangle(typeid(*p).name(), nullptr, nullptr, &status), std::free);
+    return status == 0 && name ? QString::fromLatin1(name.get())
+                               : QStringLiteral("CTranspBaseClass");
 }
 
 QJsonObject TextStyleJson(const TEXTSTYLE& s) {
@@ -84,7 +82,7 @@ QJsonObject TextStyleJson(const TEXTSTYLE& s) {
 QJsonObject ObjectJson(const CTranspBaseClass* p) {
     QJsonObject o;
     o[QStringLiteral("kind")] = GetStoredKind(p);
-    o[QStringLiteral("class")] = QString::fromLatin1(ClassName(p));
+    o[QStringLiteral("class")] = ClassName(p);
     o[QStringLiteral("name")] = TextFromCodePage(p->GetObjectName(), CP_ACP_DEFAULT);
     o[QStringLiteral("page")] = p->m_nPage;
     if (const auto* t = dynamic_cast<const CTranspText*>(p)) {
