@@ -21,7 +21,6 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QToolBar>
-#include <cmath>
 
 CMainFrame::CMainFrame() : m_mdiArea(new QMdiArea(this)), m_pScaleBox(new CScaleBox(this)) {
     setObjectName(QStringLiteral("CMainFrame"));
@@ -103,16 +102,10 @@ void CMainFrame::ShowActiveViewScale() {
     m_pScaleBox->setEnabled(view != nullptr);
     if (!view) return;
     const double s = view->GetViewScale();
-    double whole = 0;
-    if (std::modf(s, &whole) == 0.0) {
-        const int index = CLumidorView::ScaleToIndex(int(s));
-        if (CLumidorView::IndexToScale(index) == s) {
-            m_pScaleBox->SetViewScaleSelIndex(index);
-            return;
-        }
-    }
-    // A view never keeps the scale 0; should it, it counts as 100 %.
-    m_pScaleBox->SetViewScaleSelValue(s > 0 ? int(s * 100) : s < 0 ? int(100 / std::fabs(s)) : 100);
+    if (const int index = CLumidorView::ListIndexOfScale(s); index >= 0)
+        m_pScaleBox->SetViewScaleSelIndex(index);
+    else
+        m_pScaleBox->SetViewScaleSelValue(CLumidorView::ScalePercent(s));
     DEF_CATCH
 }
 

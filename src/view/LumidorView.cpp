@@ -19,10 +19,6 @@
 #include <cmath>
 
 namespace {
-// The percentage shown for a scale: truncated, or 100 / |s| truncated for a dividing scale.
-int TruncPercent(double t) {
-    return t >= 0 ? int(t * 100) : int(100 / std::fabs(t));
-}
 } // namespace
 
 CLumidorView::CLumidorView(CLumidorDoc* doc, QWidget* parent)
@@ -79,6 +75,18 @@ double CLumidorView::IndexToScale(int i) {
     return i < 4 ? 4 - i : 2 - i;
 }
 
+int CLumidorView::ListIndexOfScale(double s) {
+    double whole = 0;
+    if (!(std::fabs(s) <= 4.0) || std::modf(s, &whole) != 0.0) return -1;
+    const int index = ScaleToIndex(int(s));
+    return IndexToScale(index) == s ? index : -1;
+}
+
+int CLumidorView::ScalePercent(double s) {
+    if (s == 0.0) return 100;
+    return s > 0 ? int(s * 100) : int(100 / std::fabs(s));
+}
+
 void CLumidorView::ApplyResolution() {
     POINT res = m_ptScreenRes;
     if (m_bFormView && m_pDoc) res = m_pDoc->GetPageResolution(m_nActivePage);
@@ -97,11 +105,7 @@ void CLumidorView::SetViewScale(double s) {
     m_geometry.SetScale(s);
     m_rcView = RECT{0, 0, m_szCanvas.cx + 2, m_szCanvas.cy + 2};
     m_geometry.PageToView(m_rcView);
-    double whole = 0;
-    if (std::modf(std::fabs(s), &whole) == 0.0) {
-        const int index = ScaleToIndex(int(s));
-        if (IndexToScale(index) == s) Q_EMIT scaleIndexSelected(index);
-    }
+    if (const int index = ListIndexOfScale(s); index >= 0) Q_EMIT scaleIndexSelected(index);
     int line = s > 0 ? int(s * 5) : 5;
     if (line < 1) line = 1;
     m_nLineStep = line;
@@ -143,7 +147,7 @@ void CLumidorView::IncViewScale(const POINT* ptPage) {
     } else {
         t = u + 0.15;
     }
-    Q_EMIT zoomChanged(TruncPercent(t));
+    Q_EMIT zoomChanged(ScalePercent(t));
     SetViewScale(t);
     if (ptPage) SetPageCenterTo(ptPage->x, ptPage->y);
     DEF_CATCH

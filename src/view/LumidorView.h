@@ -37,6 +37,11 @@ public:
     // A whole scale and its list index, both ways.
     static int ScaleToIndex(int k);
     static double IndexToScale(int i);
+    // The list index of a scale that is one of the list's own, else -1.
+    static int ListIndexOfScale(double s);
+    // The percentage shown for a scale: s * 100 truncated, or 100 / |s| truncated for a dividing
+    // scale (0 stands for 1.0).
+    static int ScalePercent(double s);
 
     double GetViewScale() const { return m_geometry.GetScale(); }
     void SetViewScale(double s);
