@@ -3,6 +3,7 @@
 
 #include "platform/imaging/Codecs.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -160,10 +161,11 @@ int DecodeRle(const uchar* src, std::size_t size, int bpp, QImage& img) {
     int x = 0;
     int y = h - 1;
     std::size_t p = 0;
+    // The column stops at the row's end: indices past it are dropped, and a file of many runs
+    // and deltas cannot carry it round past INT_MAX to a place before the row.
     auto put = [&](int index) {
         if (x < w && y >= 0)
-            img.scanLine(y)[x] = uchar(index);
-        ++x;
+            img.scanLine(y)[x++] = uchar(index);
     };
     while (p + 1 < size) {
         const int count = src[p];
@@ -184,7 +186,7 @@ int DecodeRle(const uchar* src, std::size_t size, int bpp, QImage& img) {
         } else if (value == 2) { // delta
             if (p + 1 >= size)
                 return ERROR_CORRUPT;
-            x += src[p];
+            x = std::min(w, x + src[p]);
             y -= src[p + 1];
             p += 2;
             if (y < 0)

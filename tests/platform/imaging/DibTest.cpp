@@ -124,6 +124,18 @@ TEST(Dib, RunLengthBmpIsRead) {
     EXPECT_EQ(b.GetPixelColor(1, 0), RGB(0, 0, 0));
 }
 
+TEST(Dib, RunLengthDeltasCannotCarryTheColumnPastTheRow) {
+    // Enough "move right 255" deltas on one row to carry a column counter past INT_MAX, then a
+    // run: the run must land nowhere rather than before the row.
+    const QByteArray deltas = Hex("0002ff00").repeated(8421506);
+    QByteArray dib = Header(4, 1, 8, 0, 0, 2, 1) + Hex("00000000" "ffffff00") + deltas +
+                     Hex("0401" "0001");
+    LBitmapBase b;
+    ASSERT_EQ(b.ConvertFromDIB(dib), SUCCESS);
+    for (int x = 0; x < 4; ++x)
+        EXPECT_EQ(b.GetPixelColor(x, 0), RGB(0, 0, 0));
+}
+
 } // namespace
 
 #include <QClipboard>
