@@ -100,6 +100,10 @@ int CheckEmf(const uchar* d, std::size_t size, EMFHEADERINFO& info) {
 }
 
 int PlayEmf(const uchar* d, std::size_t size, LBitmapBase& out) {
+    // Every metafile is held to the one size limit, whether it came from its own file, from an
+    // image file of another name or from memory: the conversion to SVG costs many times its size.
+    if (size > std::size_t(kEmfMaxFileBytes))
+        return ERROR_IMAGE_TOO_LARGE;
     EMFHEADERINFO info;
     int rc = CheckEmf(d, size, info);
     if (rc != SUCCESS)
