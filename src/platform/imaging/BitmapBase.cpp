@@ -89,13 +89,13 @@ int ReportPercent(const ImagingProgress& progress, int percent) {
     return progress(percent);
 }
 
-int ReportRows(const ImagingProgress& progress, int row, int rows) {
-    if (!progress || rows <= 0)
+int ReportRows(const ImagingProgress& progress, int row, int rows, int page, int pages) {
+    if (!progress || rows <= 0 || pages <= 0)
         return SUCCESS;
     const int step = rows / 32 + 1;
     if (row % step != 0 && row != rows)
         return SUCCESS;
-    return progress(int(std::int64_t(row) * 100 / rows));
+    return progress(int((std::int64_t(page) * rows + row) * 100 / (std::int64_t(pages) * rows)));
 }
 
 } // namespace brellin::imaging

@@ -11,8 +11,9 @@
 namespace brellin::imaging {
 
 // Calls the progress callback (when there is one) for row `row` of `rows`, about 32 times per
-// image; a non-SUCCESS answer is handed back so that the caller stops.
-int ReportRows(const ImagingProgress& progress, int row, int rows);
+// image; a non-SUCCESS answer is handed back so that the caller stops. Of a file of `pages`
+// pages, image `page` (0-based) covers its share of the percentage.
+int ReportRows(const ImagingProgress& progress, int row, int rows, int page = 0, int pages = 1);
 int ReportPercent(const ImagingProgress& progress, int percent);
 
 // Packed device-independent bitmaps (also the body of BMP files).

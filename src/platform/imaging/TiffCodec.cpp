@@ -149,15 +149,6 @@ int ReadPage(TIFF* tif, LBitmapBase& out, const ImagingProgress& progress, int p
         return ERROR_IMAGE_TOO_LARGE;
 
     const int rows = int(h);
-    auto report = [&](int y) -> int {
-        if (!progress)
-            return SUCCESS;
-        const int step = rows / 32 + 1;
-        if (y % step != 0 && y != rows)
-            return SUCCESS;
-        return progress(int((std::int64_t(pageIndex) * rows + y) * 100 /
-                            (std::int64_t(pageCount) * rows)));
-    };
 
     if (native) {
         const std::size_t expect =
@@ -193,7 +184,7 @@ int ReadPage(TIFF* tif, LBitmapBase& out, const ImagingProgress& progress, int p
             } else if (TIFFReadScanline(tif, line, std::uint32_t(y), 0) < 0) {
                 return ERROR_CORRUPT;
             }
-            const int rc = report(y + 1);
+            const int rc = ReportRows(progress, y + 1, rows, pageIndex, pageCount);
             if (rc != SUCCESS)
                 return rc;
         }
@@ -230,7 +221,7 @@ int ReadPage(TIFF* tif, LBitmapBase& out, const ImagingProgress& progress, int p
         const int rc = out.SetImage(img);
         if (rc != SUCCESS)
             return rc;
-        report(rows);
+        ReportRows(progress, rows, rows, pageIndex, pageCount);
     }
     out.SetXResolution(ResolutionOf(tif, TIFFTAG_XRESOLUTION));
     out.SetYResolution(ResolutionOf(tif, TIFFTAG_YRESOLUTION));
@@ -407,15 +398,9 @@ int WritePage(TIFF* tif, const LBitmapBase& bmp, int format, int pageNo, int pag
         }
         if (TIFFWriteScanline(tif, row.data(), std::uint32_t(y), 0) < 0)
             return ERROR_FILE_WRITE;
-        if (progress) {
-            const int step = rows / 32 + 1;
-            if (y % step == 0 || y + 1 == rows) {
-                const int rc = progress(int((std::int64_t(pageIndex) * rows + y + 1) * 100 /
-                                            (std::int64_t(pagesWritten) * rows)));
-                if (rc != SUCCESS)
-                    return rc;
-            }
-        }
+        const int rc = ReportRows(progress, y + 1, rows, pageIndex, pagesWritten);
+        if (rc != SUCCESS)
+            return rc;
     }
     if (!TIFFWriteDirectory(tif))
         return ERROR_FILE_WRITE;
