@@ -124,9 +124,12 @@ public:
             m_pDevice = std::make_unique<QBuffer>(&m_bytes);
             m_pDevice->open(QIODevice::ReadOnly);
         } else if (parent->isSequential()) {
+            // A copy that goes with this record: read through a device that is no memory of the
+            // load's, so that no page image is handed to the decoder as a view of it.
             m_bytes = ar.ReadBytes(nLength);
-            m_pDevice = std::make_unique<QBuffer>(&m_bytes);
-            m_pDevice->open(QIODevice::ReadOnly);
+            m_pCopy = std::make_unique<QBuffer>(&m_bytes);
+            m_pCopy->open(QIODevice::ReadOnly);
+            m_pDevice = std::make_unique<CRecordDevice>(m_pCopy.get(), nLength);
         } else {
             m_pDevice = std::make_unique<CRecordDevice>(parent, nLength);
         }
@@ -149,6 +152,7 @@ private:
     CArchive& m_ar;
     qint64 m_nEnd = 0;
     QByteArray m_bytes;
+    std::unique_ptr<QBuffer> m_pCopy;
     std::unique_ptr<QIODevice> m_pDevice;
     std::unique_ptr<CArchive> m_pRecordAr;
 };

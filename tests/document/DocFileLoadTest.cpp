@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
+#include <cstring>
 #include <set>
 
 using namespace filetest;
@@ -198,6 +199,43 @@ TEST_F(DocFileLoad, LargeFilesAreReadAsTheyGo) {
     ASSERT_TRUE(bRead);
     ExpectSameDocuments(inMemory, fromDisk);
     EXPECT_EQ(CountObjects(fromDisk), 12);
+}
+
+// A device that only reads forward, as a pipe does.
+class CForwardReader : public QIODevice {
+public:
+    explicit CForwardReader(QByteArray bytes) : m_bytes(std::move(bytes)) { open(ReadOnly); }
+    bool isSequential() const override { return true; }
+    qint64 bytesAvailable() const override {
+        return m_bytes.size() - m_nRead + QIODevice::bytesAvailable();
+    }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override {
+        const qint64 n = std::min(maxSize, m_bytes.size() - m_nRead);
+        std::memcpy(data, m_bytes.constData() + m_nRead, std::size_t(n));
+        m_nRead += n;
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QByteArray m_bytes;
+    qint64 m_nRead = 0;
+};
+
+// Page images read from a device that cannot go back are decoded from bytes of their own, which
+// outlive the record they came in.
+TEST_F(DocFileLoad, ForwardOnlyDeviceLoadsTheSameDocument) {
+    const QString sample = SamplePath(QStringLiteral("sample.brf"));
+    CLumidorDoc fromFile;
+    ASSERT_TRUE(OpenDoc(fromFile, sample));
+    CForwardReader reader(ReadFileBytes(sample));
+    SetArchiveFileName(&reader, sample);
+    CLumidorDoc forward;
+    CArchive ar(&reader, CArchive::load);
+    ASSERT_NO_THROW(forward.Serialize(ar));
+    ExpectSameDocuments(fromFile, forward);
 }
 
 // An object that fails half way through its record.
