@@ -209,10 +209,3 @@ int EncodePageImages(const std::vector<const LBitmapBase*>& bitmaps, std::vector
     }
     return first;
 }
-
-int DecodePageImages(const std::vector<QByteArray>& data, std::vector<LBitmapBase>& out) {
-    CPageDecoder decoder(int(data.size()));
-    for (int i = 0; i < int(data.size()); ++i)
-        decoder.Add(i, data[std::size_t(i)]);
-    return decoder.Finish(out);
-}

@@ -84,10 +84,9 @@ private:
     std::vector<std::thread> m_threads;
 };
 
-// All pages at once: the PNG files of the bitmaps, and the bitmaps of PNG files. SUCCESS or the
-// result code of the first page that failed.
+// All pages at once: the PNG files of the bitmaps. SUCCESS or the result code of the first page
+// that failed.
 int EncodePageImages(const std::vector<const LBitmapBase*>& bitmaps, std::vector<QByteArray>& out);
-int DecodePageImages(const std::vector<QByteArray>& data, std::vector<LBitmapBase>& out);
 
 // How many workers code `count` pages: the cores there are, at most one per page.
 int PageWorkerCount(int count);
