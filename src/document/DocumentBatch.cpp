@@ -7,7 +7,6 @@
 #include "document/DocFileFormat.h"
 #include "document/LumidorDoc.h"
 #include "objects/ObjectFactory.h"
-#include "objects/TranspArrow.h"
 #include "objects/TranspBlock.h"
 #include "objects/TranspBrace.h"
 #include "objects/TranspCheckMark.h"
@@ -15,7 +14,7 @@
 #include "objects/TranspEllipse.h"
 #include "objects/TranspFreehand.h"
 #include "objects/TranspImage.h"
-#include "objects/TranspLine.h"
+#include "objects/TranspLineEnds.h"
 #include "objects/TranspRectangle.h"
 #include "objects/TranspSizeArrow.h"
 #include "objects/TranspText.h"
@@ -99,10 +98,8 @@ QJsonObject ObjectJson(const CTranspBaseClass* p) {
     o[QStringLiteral("rect")] = Rect(g->m_rect);
     o[QStringLiteral("color")] = qint64(g->m_crColor);
     o[QStringLiteral("lineWidth")] = g->m_nLineWidth;
-    if (const auto* l = dynamic_cast<const CTranspLine*>(p)) {
+    if (const auto* l = dynamic_cast<const CTranspLineEnds*>(p)) {
         o[QStringLiteral("points")] = QJsonArray{l->m_x1, l->m_y1, l->m_x2, l->m_y2};
-    } else if (const auto* a = dynamic_cast<const CTranspArrow*>(p)) {
-        o[QStringLiteral("points")] = QJsonArray{a->m_x1, a->m_y1, a->m_x2, a->m_y2};
     } else if (const auto* s = dynamic_cast<const CTranspSizeArrow*>(p)) {
         o[QStringLiteral("offset")] = s->m_nOffset;
         o[QStringLiteral("horizontal")] = s->m_bHorizontal != 0;
