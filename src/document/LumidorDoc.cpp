@@ -519,9 +519,7 @@ BOOL CLumidorDoc::OnNewDocument() {
             return FALSE;
         if (!req.strTitle.isEmpty())
             SetTitle(req.strTitle);
-        UpdateTitle();
-        BigImageMessage();
-        return TRUE;
+        break;
     case NDS_IMAGE_FILE_DETACHED:
         if (!OpenImage(req.strImagePath))
             return FALSE;
@@ -529,9 +527,7 @@ BOOL CLumidorDoc::OnNewDocument() {
         m_strImagePath.clear();
         SetImageModified(TRUE);
         m_nOriginFlag = 1;
-        UpdateTitle();
-        BigImageMessage();
-        return TRUE;
+        break;
     case NDS_BITMAP_LIST:
         if (!req.pBitmapList || !CreateFromBitmapList(*req.pBitmapList))
             return FALSE;
