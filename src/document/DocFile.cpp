@@ -690,9 +690,8 @@ void CLumidorDoc::LoadingSerialize2(CArchive& ar) {
             Refuse({}, name);
         // The image goes where the header puts it. A merge brings no image, so the document's
         // own image stays where it is.
-        const POINT res = GetPageResolution(0);
-        SetPageImagePos(0, RoundHalfUp(double(res.x) * header.nImageX * m_dUnitScale),
-                        RoundHalfUp(double(res.y) * header.nImageY * m_dUnitScale));
+        const POINT pos = UnitToPagePixels(0, POINT{header.nImageX, header.nImageY});
+        SetPageImagePos(0, pos.x, pos.y);
     }
 }
 

@@ -98,11 +98,6 @@ int NameKindOf(const CTranspBaseClass* o) {
     return -1;
 }
 
-// Text units to page pixels of one axis: R(units * dpi * unit scale).
-LONG UnitToPixels(LONG units, LONG dpi, double unitScale) {
-    return RoundHalfUp(double(units) * dpi * unitScale);
-}
-
 // The page, only while it holds an image.
 _PAGEINFO* PageWithImage(const CLumidorDoc& doc, int nPage) {
     _PAGEINFO* p = doc.GetPageInfo(nPage);
@@ -201,6 +196,12 @@ BOOL CLumidorDoc::SetPageResolution(int nPage, int x, int y) {
     return TRUE;
     DEF_CATCH
     return FALSE;
+}
+
+POINT CLumidorDoc::UnitToPagePixels(int nPage, POINT units) const {
+    const POINT res = GetPageResolution(nPage);
+    return POINT{RoundHalfUp(double(units.x) * res.x * m_dUnitScale),
+                 RoundHalfUp(double(units.y) * res.y * m_dUnitScale)};
 }
 
 POINT CLumidorDoc::GetPageImagePos(int nPage) const {
@@ -376,12 +377,10 @@ void CLumidorDoc::ApplyFrameRule(int nPage) {
         FitCanvasToImage(*p);
         return;
     }
-    const POINT res = GetPageResolution(nPage);
-    const LONG mx = UnitToPixels(m_nFrameMargin, res.x, m_dUnitScale);
-    const LONG my = UnitToPixels(m_nFrameMargin, res.y, m_dUnitScale);
+    const POINT margin = UnitToPagePixels(nPage, POINT{m_nFrameMargin, m_nFrameMargin});
     p->m_ptImagePos = POINT{m_nFrameMargin, m_nFrameMargin};
-    p->m_nCanvasWidth = p->m_Bitmap.GetWidth() + 2 * mx;
-    p->m_nCanvasHeight = p->m_Bitmap.GetHeight() + 2 * my;
+    p->m_nCanvasWidth = p->m_Bitmap.GetWidth() + 2 * margin.x;
+    p->m_nCanvasHeight = p->m_Bitmap.GetHeight() + 2 * margin.y;
     DEF_CATCH
 }
 
@@ -737,11 +736,9 @@ BOOL CLumidorDoc::RotatePage(int nPage, int nDegrees) {
     if (ok) {
         // A turned image may be larger than the canvas it lay on.
         _PAGEINFO* p = GetPageInfo(nPage);
-        const POINT res = GetPageResolution(nPage);
-        const LONG x = UnitToPixels(p->m_ptImagePos.x, res.x, m_dUnitScale);
-        const LONG y = UnitToPixels(p->m_ptImagePos.y, res.y, m_dUnitScale);
-        p->m_nCanvasWidth = std::max(p->m_nCanvasWidth, x + p->m_Bitmap.GetWidth());
-        p->m_nCanvasHeight = std::max(p->m_nCanvasHeight, y + p->m_Bitmap.GetHeight());
+        const POINT pos = UnitToPagePixels(nPage, p->m_ptImagePos);
+        p->m_nCanvasWidth = std::max(p->m_nCanvasWidth, pos.x + p->m_Bitmap.GetWidth());
+        p->m_nCanvasHeight = std::max(p->m_nCanvasHeight, pos.y + p->m_Bitmap.GetHeight());
     }
     return ok;
     DEF_CATCH

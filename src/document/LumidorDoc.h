@@ -100,6 +100,8 @@ public:
     // does not state).
     POINT GetPageResolution(int nPage) const;
     BOOL SetPageResolution(int nPage, int x, int y);
+    // Text units to the page's pixels at its resolution, halves rounded up.
+    POINT UnitToPagePixels(int nPage, POINT units) const;
     POINT GetPageImagePos(int nPage) const;
     void SetPageImagePos(int nPage, int x, int y);
     SIZE GetCanvasSize(int nPage) const;

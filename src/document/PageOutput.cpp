@@ -1,6 +1,5 @@
 #include "document/PageOutput.h"
 
-#include "app/Utils.h"
 #include "document/LumidorDoc.h"
 #include "objects/TranspBaseClass.h"
 #include "platform/DC.h"
@@ -23,8 +22,7 @@ void DrawOnImagePage(CDC* pDC, const CLumidorDoc& doc, int nPage) {
     if (p->m_Bitmap.IsAllocated()) {
         // The image position in page pixels; a negative position cuts the image's left or top
         // part off instead of placing it outside the page.
-        const POINT pos{RoundHalfUp(double(p->m_ptImagePos.x) * res.x * doc.m_dUnitScale),
-                        RoundHalfUp(double(p->m_ptImagePos.y) * res.y * doc.m_dUnitScale)};
+        const POINT pos = doc.UnitToPagePixels(nPage, p->m_ptImagePos);
         const LONG w = p->m_Bitmap.GetWidth(), h = p->m_Bitmap.GetHeight();
         const RECT src{std::max(0, -pos.x), std::max(0, -pos.y), w, h};
         const RECT dst{std::max(0, pos.x), std::max(0, pos.y),
