@@ -109,7 +109,13 @@ int DecodeJpeg(const uchar* data, std::size_t size, LBitmapBase& out,
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "jpeg");
     reader.setAutoTransform(false);
-    QImage img;
+    // Qt's reader refuses an image beyond an allocation limit of its own, far below the layer's
+    // (less than an A4 colour page at 600 dpi), unless it is handed a target of the size and
+    // format it decodes into. The size was checked against the layer's limit above.
+    QImage img(h.width, h.height,
+               h.components == 1 ? QImage::Format_Grayscale8 : QImage::Format_RGB32);
+    if (img.isNull())
+        return ERROR_NO_MEMORY;
     if (!reader.read(&img) || img.isNull())
         return reader.error() == QImageReader::UnsupportedFormatError ? ERROR_UNSUPPORTED
                                                                       : ERROR_CORRUPT;

@@ -5,6 +5,7 @@
 #include "TestSupport.h"
 
 #include <QFile>
+#include <QImageReader>
 #include <tuple>
 
 namespace {
@@ -107,6 +108,30 @@ TEST(Codec, JpegKeepsSizeResolutionAndQualityOrder) {
     EXPECT_EQ(back.GetBitsPerPixel(), 8);
     EXPECT_TRUE(back.IsGrey());
     EXPECT_EQ(back.GetXResolution(), 0);
+}
+
+TEST(Codec, JpegBeyondQtsOwnAllocationLimitIsRead) {
+    // Qt's image reader has a far lower limit of its own than the layer's (128 MB, less than an A4
+    // colour page at 600 dpi); the layer's limit is the one that counts. Qt's is lowered here to
+    // 1 MB so that small pages stand for large ones.
+    struct Limit {
+        int saved = QImageReader::allocationLimit();
+        Limit() { QImageReader::setAllocationLimit(1); }
+        ~Limit() { QImageReader::setAllocationLimit(saved); }
+    } limit;
+    LBitmapBase grey;
+    ASSERT_EQ(grey.Create(1200, 1000, 8), SUCCESS);
+    const LBitmapBase colour = MakePattern(600, 600, 24);
+    const LBitmapBase* const pages[] = {&grey, &colour};
+    for (const LBitmapBase* page : pages) {
+        QByteArray jpeg;
+        ASSERT_EQ(brellin::imaging::EncodeImage(*page, FILE_JPEG, 0, 0, jpeg, {}), SUCCESS);
+        LBitmapBase back;
+        EXPECT_EQ(brellin::imaging::DecodeImage(Bytes(jpeg), std::size_t(jpeg.size()), 1, back, {}),
+                  SUCCESS);
+        EXPECT_EQ(back.GetWidth(), page->GetWidth());
+        EXPECT_EQ(back.GetBitsPerPixel(), page->GetBitsPerPixel());
+    }
 }
 
 TEST(Codec, SavingAtAnotherDepthConverts) {
