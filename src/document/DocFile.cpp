@@ -577,9 +577,7 @@ void CLumidorDoc::LoadingSerialize(CArchive& ar) {
 
     // 5. The body of the version.
     if (header.nVersion == DOC_VERSION_TEXTBOXES) {
-        // LoadingSerialize2 needs the header's image position: it is read back from the archive
-        // position, which is just after the header.
-        LoadingSerialize2(ar);
+        LoadingSerialize2(ar, header);
         return;
     }
 
@@ -655,14 +653,8 @@ void CLumidorDoc::LoadingSerialize(CArchive& ar) {
     }
 }
 
-void CLumidorDoc::LoadingSerialize2(CArchive& ar) {
+void CLumidorDoc::LoadingSerialize2(CArchive& ar, const _DOCFILEHEADER& header) {
     const QString path = GetArchiveFileName(ar);
-    // The header is read again for its image position: only this version has one.
-    const qint64 nBody = ar.GetPosition();
-    ar.Seek(nBody - DOC_HEADER_SIZE);
-    _DOCFILEHEADER header;
-    ReadDocHeader(ar, header);
-
     const QByteArray imageName = ar.ReadCString();
     CEditArchiveReader reader(ar);
     for (;;) {

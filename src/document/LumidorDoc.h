@@ -25,6 +25,7 @@ class CArchiveException;
 class CTranspBaseClass;
 class IDocumentView;
 class LBitmapList;
+struct _DOCFILEHEADER;
 
 // The owned annotation objects of a page, in drawing order.
 using CObjectList = std::vector<std::unique_ptr<CTranspBaseClass>>;
@@ -183,7 +184,8 @@ public:
     void SerializeImage(CArchive& ar);
     void StoringSerialize(CArchive& ar);
     void LoadingSerialize(CArchive& ar);
-    void LoadingSerialize2(CArchive& ar);
+    // The body of a version-2 file, the header before it already read.
+    void LoadingSerialize2(CArchive& ar, const _DOCFILEHEADER& header);
     BOOL OnOpenDocument(const QString& path);
     BOOL OnSaveDocument(const QString& path);
     BOOL DoSave(const QString& path, BOOL bReplace = TRUE);

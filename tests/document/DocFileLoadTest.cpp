@@ -224,18 +224,22 @@ private:
     qint64 m_nRead = 0;
 };
 
-// Page images read from a device that cannot go back are decoded from bytes of their own, which
-// outlive the record they came in.
+// A device that cannot go back loads every version as a file does: page images are decoded from
+// bytes of their own, which outlive the record they came in, and the archived text boxes never
+// need the header again.
 TEST_F(DocFileLoad, ForwardOnlyDeviceLoadsTheSameDocument) {
-    const QString sample = SamplePath(QStringLiteral("sample.brf"));
-    CLumidorDoc fromFile;
-    ASSERT_TRUE(OpenDoc(fromFile, sample));
-    CForwardReader reader(ReadFileBytes(sample));
-    SetArchiveFileName(&reader, sample);
-    CLumidorDoc forward;
-    CArchive ar(&reader, CArchive::load);
-    ASSERT_NO_THROW(forward.Serialize(ar));
-    ExpectSameDocuments(fromFile, forward);
+    for (const char* name : {"sample.brf", "sample-v2.brf", "sample-v5.brf"}) {
+        SCOPED_TRACE(name);
+        const QString sample = SamplePath(QString::fromLatin1(name));
+        CLumidorDoc fromFile;
+        ASSERT_TRUE(OpenDoc(fromFile, sample));
+        CForwardReader reader(ReadFileBytes(sample));
+        SetArchiveFileName(&reader, sample);
+        CLumidorDoc forward;
+        CArchive ar(&reader, CArchive::load);
+        ASSERT_NO_THROW(forward.Serialize(ar));
+        ExpectSameDocuments(fromFile, forward);
+    }
 }
 
 // An object that fails half way through its record.
