@@ -713,6 +713,7 @@ void CLumidorDoc::SerializeImage(CArchive& ar) {
     auto pDecoder =
         std::make_unique<CPageDecoder>(h.nStorageVersion > IMAGE_STORAGE_LINKED ? nPages : 0);
     std::int64_t nImageBytes = 0;
+    const std::int64_t nMaxImageBytes = MaxDocumentImageBytes();
     for (int i = 0; i < nPages; ++i) {
         PageEntry& e = entries[std::size_t(i)];
         LONG x = 0, y = 0;
@@ -728,7 +729,7 @@ void CLumidorDoc::SerializeImage(CArchive& ar) {
                 brellin::imaging::ReadInfo(reinterpret_cast<const uchar*>(bytes.constData()),
                                            std::size_t(bytes.size()), info) == SUCCESS)
                 nImageBytes += DecodedImageBytes(info);
-            if (nImageBytes > MaxDocumentImageBytes())
+            if (nImageBytes > nMaxImageBytes)
                 Refuse(LoadResString(IDS_DOC_BAD_PAGE_IMAGE)
                            .arg(i + 1)
                            .arg(GetImagingErrorText(ERROR_IMAGE_TOO_LARGE)));
