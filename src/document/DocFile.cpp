@@ -137,20 +137,18 @@ public:
         SetArchiveFileName(m_pDevice.get(), GetArchiveFileName(ar));
         m_pRecordAr = std::make_unique<CArchive>(m_pDevice.get(), CArchive::load);
     }
-    ~CRecordArchive() {
-        m_pRecordAr.reset();
-        m_pDevice.reset();
-    }
     CArchive& Archive() { return *m_pRecordAr; }
-    // Moves the file to the end of the record.
+    // Moves the file to the end of the record (a device that cannot go back is there already:
+    // the record was copied out of it).
     void End() {
-        if (MemoryOf(m_ar) || !m_ar.GetDevice()->isSequential())
+        if (!m_ar.GetDevice()->isSequential())
             m_ar.Seek(m_nEnd);
     }
 
 private:
     CArchive& m_ar;
     qint64 m_nEnd = 0;
+    // Destroyed in reverse order: the archive before its device, the device before the bytes.
     QByteArray m_bytes;
     std::unique_ptr<QBuffer> m_pCopy;
     std::unique_ptr<QIODevice> m_pDevice;
