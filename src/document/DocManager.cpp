@@ -33,9 +33,10 @@ CLumidorDoc* CDocManager::FindDocument(const QString& path) const {
     DEF_TRY
     if (path.isEmpty())
         return nullptr;
+    // A document's path is kept absolute (SetPathName): only the one asked for needs making so.
     const QString wanted = QFileInfo(path).absoluteFilePath();
     for (const auto& d : m_docs)
-        if (!d->GetPathName().isEmpty() && QFileInfo(d->GetPathName()).absoluteFilePath() == wanted)
+        if (d->GetPathName() == wanted)
             return d.get();
     DEF_CATCH
     return nullptr;
