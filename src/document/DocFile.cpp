@@ -1,6 +1,6 @@
 // The document file of CLumidorDoc: storing, loading (the record stream of versions 3 to 6 and
-// the archived text boxes of version 2), the page-image record, merging, and the save, open and
-// close flows.
+// the archived text boxes of version 2, opening or merging) and the page-image record. The save,
+// open, merge and close flows that run them are in DocFileCommands.cpp.
 //
 //   header       48 bytes (DocFileFormat.h)
 //   kind 8       the page-image record, when a page has an image and images are saved
@@ -14,25 +14,19 @@
 
 #include "document/DocFile.h"
 
-#include "app/LumidorApp.h"
-#include "app/ProfileRecords.h"
 #include "app/Resource.h"
 #include "app/Utils.h"
 #include "document/DocFileFormat.h"
 #include "document/LumidorDoc.h"
 #include "document/PageImageCodec.h"
 #include "document/TransparentEdit.h"
-#include "document/WhatSaveDialog.h"
 #include "objects/ObjectFactory.h"
 #include "objects/RecordFrame.h"
 #include "objects/TranspText.h"
 #include "platform/Archive.h"
-#include "platform/DataPaths.h"
-#include "platform/DialogService.h"
 #include "platform/Guard.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ResourceModule.h"
-#include "platform/SettingsStore.h"
 #include "platform/imaging/ImageFile.h"
 #include "platform/imaging/ImagingTypes.h"
 
@@ -41,14 +35,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDevice>
-#include <QFileInfo>
 #include <QLocale>
-#include <QSaveFile>
 #include <QVariant>
 #include <climits>
 #include <memory>
 #include <unistd.h>
-#include <cmath>
 
 namespace {
 

@@ -2,7 +2,7 @@
 // The document file seen from outside the document: reading a file into a document through the
 // loader whatever role its extension plays, and naming the archive that loading and storing judge
 // the extension of. The save, open, merge and close flows themselves are operations of
-// CLumidorDoc (DocFile.cpp).
+// CLumidorDoc (DocFileCommands.cpp).
 
 #include "platform/Archive.h"
 
