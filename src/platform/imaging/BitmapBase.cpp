@@ -323,9 +323,8 @@ int LBitmapBase::CopyToClipboard(unsigned flags) const {
             return ERROR_NO_MEMORY;
         }
         mime->setData(DibMimeType(), dib);
-        QByteArray bmp;
-        if (EncodeBmp(*this, bmp) == SUCCESS)
-            mime->setData(QStringLiteral("image/bmp"), bmp);
+        // The BMP file wraps the same packed bitmap: a large page is encoded once.
+        mime->setData(QStringLiteral("image/bmp"), BmpFromDib(*this, dib));
     }
     if (flags & COPY_EMPTY)
         cb->clear();

@@ -22,6 +22,8 @@ int EncodeDib(const LBitmapBase& bitmap, QByteArray& out);
 int DibInfo(const uchar* data, std::size_t size, FILEINFO& info);
 int DecodeBmp(const uchar* data, std::size_t size, LBitmapBase& out);
 int EncodeBmp(const LBitmapBase& bitmap, QByteArray& out);
+// The BMP file of a packed bitmap that EncodeDib made of `bitmap`.
+QByteArray BmpFromDib(const LBitmapBase& bitmap, const QByteArray& dib);
 
 int DecodePng(const uchar* data, std::size_t size, LBitmapBase& out,
               const ImagingProgress& progress);

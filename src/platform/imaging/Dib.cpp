@@ -394,14 +394,10 @@ int DecodeBmp(const uchar* data, std::size_t size, LBitmapBase& out) {
     return DecodeDib(data + kBitmapFileHeaderSize, rest, out, off);
 }
 
-int EncodeBmp(const LBitmapBase& bitmap, QByteArray& out) {
-    QByteArray dib;
-    const int rc = EncodeDib(bitmap, dib);
-    if (rc != SUCCESS)
-        return rc;
+QByteArray BmpFromDib(const LBitmapBase& bitmap, const QByteArray& dib) {
     const int bpp = bitmap.GetBitsPerPixel();
     const DWORD colors = bpp <= 8 ? DWORD(std::min<qsizetype>(bitmap.GetPalette().size(), 1 << bpp)) : 0;
-    out.clear();
+    QByteArray out;
     out.reserve(dib.size() + kBitmapFileHeaderSize);
     out.append("BM", 2);
     PutLe32(out, DWORD(dib.size() + kBitmapFileHeaderSize));
@@ -409,6 +405,15 @@ int EncodeBmp(const LBitmapBase& bitmap, QByteArray& out) {
     PutLe16(out, 0);
     PutLe32(out, DWORD(kBitmapFileHeaderSize + kInfoHeaderSize) + 4 * colors);
     out.append(dib);
+    return out;
+}
+
+int EncodeBmp(const LBitmapBase& bitmap, QByteArray& out) {
+    QByteArray dib;
+    const int rc = EncodeDib(bitmap, dib);
+    if (rc != SUCCESS)
+        return rc;
+    out = BmpFromDib(bitmap, dib);
     return SUCCESS;
 }
 
