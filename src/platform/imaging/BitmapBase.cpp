@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <atomic>
+#include <memory>
 
 namespace {
 // A4 at 600 dpi in 24 bits is about 100 MB; half a gigabyte leaves room for large sheets while a
@@ -313,22 +314,21 @@ int LBitmapBase::CopyToClipboard(unsigned flags) const {
     QClipboard* cb = QGuiApplication::clipboard();
     if (!cb)
         return ERROR_CLIPBOARD;
-    auto* mime = new QMimeData;
+    // Owned here until the clipboard takes it, so that a fault on the way frees it.
+    auto mime = std::make_unique<QMimeData>();
     if (flags & COPY_IMAGE)
         mime->setImageData(ToQImage());
     if (flags & COPY_DIB) {
         const QByteArray dib = ConvertToDIB();
-        if (dib.isNull()) {
-            delete mime;
+        if (dib.isNull())
             return ERROR_NO_MEMORY;
-        }
         mime->setData(DibMimeType(), dib);
         // The BMP file wraps the same packed bitmap: a large page is encoded once.
         mime->setData(QStringLiteral("image/bmp"), BmpFromDib(*this, dib));
     }
     if (flags & COPY_EMPTY)
         cb->clear();
-    cb->setMimeData(mime);
+    cb->setMimeData(mime.release());
     return SUCCESS;
     DEF_CATCH
     return ERROR_CLIPBOARD;
