@@ -82,8 +82,9 @@ public:
     int Trim(int left, int top, int width, int height);
     int AutoTrim(int threshold = 0);
     // Positive angles turn clockwise as the image is seen. Quarter turns move pixels without
-    // resampling; other angles take the nearest source pixel, and with ROTATE_RESIZE the bitmap
-    // grows to hold the whole turned image, the uncovered corners in `fill`.
+    // resampling; at other angles indexed bitmaps take the nearest source pixel and colour ones
+    // blend the four nearest, and with ROTATE_RESIZE the bitmap grows to hold the whole turned
+    // image, the uncovered corners in `fill`.
     int Rotate(int angleHundredths, unsigned flags, COLORREF fill);
     int Flip();    // top to bottom
     int Reverse(); // left to right
