@@ -218,7 +218,8 @@ int LBitmapBase::SetImage(const QImage& image, int bitsPerPixel) {
     if (img.isNull())
         return ERROR_NO_MEMORY;
     if (bpp <= 8) {
-        // Every index must name a colour: a short table is padded with black.
+        // An indexed image needs a table: a missing one is the depth's default, a longer one is
+        // cut to the depth. Indices past a short table read as black.
         QList<QRgb> pal = img.colorTable();
         if (bpp == 1 && pal.isEmpty())
             pal = {qRgb(0, 0, 0), qRgb(255, 255, 255)};
