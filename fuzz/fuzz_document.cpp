@@ -1,5 +1,6 @@
 // libFuzzer target: the document loader (the record stream, page images, erase lists, object
-// records, version-2 text boxes), both opening and merging, then a save of whatever was read.
+// records, version-2 text boxes), opening from memory and from a device that cannot go back, and
+// merging, then a save of whatever was read.
 #include "FuzzCommon.h"
 
 #include "document/DocFile.h"
@@ -8,6 +9,8 @@
 #include "platform/MessageBoxes.h"
 
 #include <QBuffer>
+#include <algorithm>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -20,15 +23,42 @@ public:
 // A folder that does not exist, so that no name in a file can reach an image beside it.
 const QString kName = QStringLiteral("/nonexistent-brellin-fuzz/fuzz.brf");
 
-void Load(CLumidorDoc& doc, QByteArray bytes) {
-    QBuffer buf(&bytes);
-    buf.open(QIODevice::ReadOnly);
-    SetArchiveFileName(&buf, kName);
-    CArchive ar(&buf, CArchive::load);
+// The bytes as a pipe gives them: the loader then copies each record out as it goes.
+class CForwardReader : public QIODevice {
+public:
+    explicit CForwardReader(const QByteArray& bytes) : m_bytes(bytes) { open(ReadOnly); }
+    bool isSequential() const override { return true; }
+    qint64 bytesAvailable() const override {
+        return m_bytes.size() - m_nRead + QIODevice::bytesAvailable();
+    }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override {
+        const qint64 n = std::min(maxSize, m_bytes.size() - m_nRead);
+        std::memcpy(data, m_bytes.constData() + m_nRead, std::size_t(n));
+        m_nRead += n;
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    const QByteArray& m_bytes;
+    qint64 m_nRead = 0;
+};
+
+void Load(CLumidorDoc& doc, QIODevice& device) {
+    SetArchiveFileName(&device, kName);
+    CArchive ar(&device, CArchive::load);
     try {
         doc.Serialize(ar);
     } catch (const CArchiveException&) {
     }
+}
+
+void Load(CLumidorDoc& doc, QByteArray bytes) {
+    QBuffer buf(&bytes);
+    buf.open(QIODevice::ReadOnly);
+    Load(doc, buf);
 }
 
 void Save(CLumidorDoc& doc) {
@@ -56,6 +86,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         CLumidorDoc doc;
         Load(doc, bytes);
         Save(doc);
+    }
+    {
+        CLumidorDoc doc;
+        CForwardReader reader(bytes);
+        Load(doc, reader);
     }
     {
         CLumidorDoc doc;
