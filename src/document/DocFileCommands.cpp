@@ -10,7 +10,7 @@
 #include "document/DocFile.h"
 #include "document/DocFileFormat.h"
 #include "document/LumidorDoc.h"
-#include "document/WhatSaveDialog.h"
+#include "app/WhatSaveDialog.h"
 #include "platform/Archive.h"
 #include "platform/DataPaths.h"
 #include "platform/DialogService.h"

@@ -6,7 +6,7 @@
 #include "app/ProfileRecords.h"
 #include "app/Resource.h"
 #include "document/DocFileFormat.h"
-#include "document/WhatSaveDialog.h"
+#include "app/WhatSaveDialog.h"
 #include "objects/ObjectFactory.h"
 #include "objects/TranspRectangle.h"
 #include "objects/TranspText.h"

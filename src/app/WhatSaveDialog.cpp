@@ -1,4 +1,4 @@
-#include "document/WhatSaveDialog.h"
+#include "app/WhatSaveDialog.h"
 
 #include "app/Resource.h"
 #include "platform/Guard.h"
