@@ -1,7 +1,20 @@
 #include "platform/Archive.h"
 
 #include <QIODevice>
+#include <cerrno>
 #include <cstring>
+
+namespace {
+// What the device says went wrong. A file device that fails a buffered write leaves its own text
+// at "Unknown error" while the system's error is still in errno ("No space left on device"),
+// so that one is taken instead.
+QString DeviceErrorText(const QIODevice* device, int savedErrno) {
+    const QString text = device->errorString();
+    if (savedErrno != 0 && (text.isEmpty() || text == QStringLiteral("Unknown error")))
+        return qt_error_string(savedErrno);
+    return text;
+}
+} // namespace
 
 QString CArchiveException::Describe() const {
     if (!m_strText.isEmpty())
@@ -39,8 +52,16 @@ qint64 CArchive::GetRemaining() const {
 }
 
 void CArchive::Seek(qint64 pos) {
-    if (!m_device->seek(pos))
-        AfxThrowArchiveException(CArchiveException::endOfFile);
+    errno = 0;
+    if (m_device->seek(pos))
+        return;
+    // A file being written flushes what it holds before it moves: failing here is a failed
+    // write (a full disk), not the end of what is read.
+    if (IsStoring())
+        AfxThrowArchiveException(CArchiveException::genericException,
+                                 QStringLiteral("write failed: %1")
+                                     .arg(DeviceErrorText(m_device, errno)));
+    AfxThrowArchiveException(CArchiveException::endOfFile);
 }
 
 qint64 CArchive::Read(void* buffer, qint64 count) {
@@ -75,9 +96,11 @@ void CArchive::Write(const void* buffer, qint64 count) {
         AfxThrowArchiveException(CArchiveException::readOnly);
     if (count <= 0)
         return;
+    errno = 0;
     if (m_device->write(static_cast<const char*>(buffer), count) != count)
         AfxThrowArchiveException(CArchiveException::genericException,
-                                 QStringLiteral("write failed: %1").arg(m_device->errorString()));
+                                 QStringLiteral("write failed: %1")
+                                     .arg(DeviceErrorText(m_device, errno)));
 }
 
 void CArchive::WriteLE(std::uint64_t v, int bytes) {

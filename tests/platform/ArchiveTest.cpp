@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <algorithm>
+#include <cerrno>
 #include <functional>
 #include <gtest/gtest.h>
 #include <initializer_list>
@@ -197,3 +198,54 @@ TEST(ArchiveTest, DirectionIsEnforced) {
 }
 
 } // namespace
+
+namespace {
+// A device that takes `room` bytes and then fails as a full disk does: errno says why, the
+// device's own text does not.
+class CFullDevice : public QIODevice {
+public:
+    explicit CFullDevice(qint64 room) : m_room(room) { open(QIODevice::WriteOnly); }
+    bool isSequential() const override { return false; }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char*, qint64 n) override {
+        if (n > m_room) {
+            errno = ENOSPC;
+            return -1;
+        }
+        m_room -= n;
+        return n;
+    }
+
+private:
+    qint64 m_room;
+};
+} // namespace
+
+TEST(ArchiveTest, FailedWritesAndSeeksNameTheSystemsCause) {
+    const auto failure = [](auto&& step) {
+        CFullDevice device(6);
+        CArchive ar(&device, CArchive::store);
+        try {
+            step(ar);
+        } catch (const CArchiveException& e) {
+            return e.Describe();
+        }
+        return QStringLiteral("no exception");
+    };
+    const QString full = qt_error_string(ENOSPC);
+    EXPECT_EQ(failure([](CArchive& ar) { ar << std::int32_t(1) << std::int32_t(2); }),
+              QStringLiteral("write failed: ") + full);
+
+    // A seek while storing is a write of what the device holds, never "end of file".
+    QBuffer closed;
+    CArchive ar(&closed, CArchive::store);
+    try {
+        ar.Seek(-1);
+        FAIL() << "no exception";
+    } catch (const CArchiveException& e) {
+        EXPECT_EQ(e.m_cause, CArchiveException::genericException);
+        EXPECT_TRUE(e.Describe().startsWith(QStringLiteral("write failed"))) << e.Describe().toStdString();
+    }
+}
