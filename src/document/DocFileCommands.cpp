@@ -21,12 +21,40 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 namespace {
 
-QString FileNameForMessage(const QString& path) { return QDir::toNativeSeparators(path); }
+// A save that was killed between writing its temporary copy and renaming it leaves that copy,
+// "NAME.brf.XXXXXX", beside the file. Such a copy is removed at the next save into the folder,
+// but only when it is certainly one of ours: the name of a document-family file with the six
+// characters the save adds, a document header inside, and older than a minute, so that a save
+// running at the same time in another copy of the program keeps its file.
+void RemoveStaleSaveTemporaries(const QString& folder) {
+    static const QRegularExpression pattern(
+        QStringLiteral("^.+\\.[^.]+\\.[A-Za-z0-9]{6}$"));
+    const QDateTime oldest = QDateTime::currentDateTimeUtc().addSecs(-60);
+    QDirIterator it(folder, {QStringLiteral("*.*.??????")},
+                    QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        const QFileInfo info(it.next());
+        const QString name = info.fileName();
+        if (!pattern.match(name).hasMatch() || info.isSymLink())
+            continue;
+        const QString target = name.left(name.size() - 7);
+        if (!IsSavableDocPath(target) || info.lastModified().toUTC() > oldest)
+            continue;
+        QFile file(info.filePath());
+        if (!file.open(QIODevice::ReadOnly) || file.read(3) != QByteArrayLiteral("LMD"))
+            continue;
+        file.close();
+        file.remove();
+    }
+}
 
 // A save dialog; the default extension is added when the name chosen has none.
 bool AskSavePath(const QString& defaultExt, const QString& filter, const QString& initialDir,
@@ -116,6 +144,7 @@ BOOL CLumidorDoc::OnSaveDocument(const QString& path) {
             m_PagesList[i]->m_bImageModified = imageModified[i];
     };
 
+    RemoveStaleSaveTemporaries(QFileInfo(path).absolutePath());
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         const CArchiveException e(CArchiveException::genericException, file.errorString());
@@ -334,7 +363,7 @@ void CLumidorDoc::ReportSaveLoadException(const QString& path, const CArchiveExc
         ErrorBox(LoadResString(IDS_DOC_READ_EOF).arg(name));
         return;
     }
-    const QString reason = e ? e->Describe() : QStringLiteral("unexpected error");
+    const QString reason = ReasonForMessage(e ? e->Describe() : QStringLiteral("unexpected error"));
     ErrorBox(LoadResString(bSaving ? IDS_DOC_SAVE_FAILED : IDS_DOC_OPEN_FAILED).arg(name, reason));
     DEF_CATCH
 }
