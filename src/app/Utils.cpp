@@ -110,6 +110,29 @@ QString ExtractFileName(const QString& path) {
     return {};
 }
 
+QString FileNameForMessage(const QString& path) {
+    DEF_TRY
+    const QString native = QDir::toNativeSeparators(path);
+    QString shown;
+    shown.reserve(native.size());
+    for (const QChar c : native) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            shown += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            shown += c;
+    }
+    return shown;
+    DEF_CATCH
+    return {};
+}
+
+QString ReasonForMessage(const QString& reason) {
+    QString text = reason.trimmed();
+    while (text.endsWith(QLatin1Char('.')) && !text.endsWith(QStringLiteral("...")))
+        text.chop(1);
+    return text;
+}
+
 QString ExtractFilePath(const QString& path) {
     DEF_TRY
     qsizetype pos = LastSeparator(path);

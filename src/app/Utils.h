@@ -25,6 +25,11 @@ QString ExtractFileName(const QString& path);
 QString ExtractFilePath(const QString& path);
 QString ChangeFileExt(const QString& path, const QString& ext);
 bool FileExists(const QString& path);
+// A file name as messages show it: native separators, and every control character as \xNN, so
+// that a name read from a damaged file (a NUL in it would end the text) is shown whole.
+QString FileNameForMessage(const QString& path);
+// A reason to be set before a message's own full stop: its final "." is dropped.
+QString ReasonForMessage(const QString& reason);
 // 0 when the folder exists at the end.
 int CreateDirectories(const QString& path);
 bool GetFolder(QString& path, const QString& title, QWidget* owner, const QString& root,

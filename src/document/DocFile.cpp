@@ -32,7 +32,6 @@
 
 #include <QBuffer>
 #include <QDateTime>
-#include <QDir>
 #include <QFile>
 #include <QFileDevice>
 #include <QLocale>
@@ -182,8 +181,6 @@ private:
     CArchive m_ar{&m_buf, CArchive::load};
 };
 
-QString FileNameForMessage(const QString& path) { return QDir::toNativeSeparators(path); }
-
 // The memory a decoded image takes in the imaging layer's formats (rows aligned to 4 bytes; 4-
 // and 8-bit images a byte a pixel).
 std::int64_t DecodedImageBytes(const FILEINFO& info) {
@@ -252,7 +249,9 @@ void CPendingImages::Apply(CLumidorDoc& doc) {
     int nBad = 0;
     const int rc = pDecoder->Finish(decoded, &nBad);
     if (rc != SUCCESS)
-        Refuse(LoadResString(IDS_DOC_BAD_PAGE_IMAGE).arg(nBad + 1).arg(GetImagingErrorText(rc)));
+        Refuse(LoadResString(IDS_DOC_BAD_PAGE_IMAGE)
+                   .arg(nBad + 1)
+                   .arg(ReasonForMessage(GetImagingErrorText(rc))));
     for (int i = 0; i < m_nPages && i < int(decoded.size()); ++i) {
         _PAGEINFO* pPage = doc.GetPageInfo(i);
         if (pPage && decoded[std::size_t(i)].IsAllocated()) {
@@ -721,7 +720,7 @@ void CLumidorDoc::SerializeImage(CArchive& ar) {
             if (nImageBytes > nMaxImageBytes)
                 Refuse(LoadResString(IDS_DOC_BAD_PAGE_IMAGE)
                            .arg(i + 1)
-                           .arg(GetImagingErrorText(ERROR_IMAGE_TOO_LARGE)));
+                           .arg(ReasonForMessage(GetImagingErrorText(ERROR_IMAGE_TOO_LARGE))));
             pDecoder->Add(i, std::move(bytes));
         }
     }
@@ -751,10 +750,10 @@ void CLumidorDoc::SerializeImage(CArchive& ar) {
     }
 
     if (h.nStorageVersion == IMAGE_STORAGE_LINKED) {
-        m_strImagePath = QString::fromLocal8Bit(linkedPath);
-        // A document moved with its image finds the image beside itself.
-        if (!FileExists(m_strImagePath))
-            m_strImagePath =
-                ExtractFilePath(GetArchiveFileName(ar)) + ExtractFileName(m_strImagePath);
+        // The image is looked for beside the document under the name the file gives; the
+        // stored folder is not followed, so that a document received from someone cannot pull
+        // any image the user can read into itself and into every file saved from it.
+        const QString name = ExtractFileName(QString::fromLocal8Bit(linkedPath));
+        m_strImagePath = name.isEmpty() ? QString() : ExtractFilePath(GetArchiveFileName(ar)) + name;
     }
 }

@@ -25,8 +25,8 @@
 #include "platform/ResourceModule.h"
 #include "platform/imaging/MyBitmap.h"
 
-#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <cstdio>
@@ -182,7 +182,7 @@ bool LoadDocumentForBatch(CLumidorDoc& doc, const QString& path,
                           std::optional<_DOCFILEHEADER>* pHeader) {
     DEF_TRY
     if (!QFileInfo(path).isFile()) {
-        ErrorBox(LoadResString(IDS_BATCH_CANNOT_OPEN).arg(QDir::toNativeSeparators(path)));
+        ErrorBox(LoadResString(IDS_BATCH_CANNOT_OPEN).arg(FileNameForMessage(path)));
         return false;
     }
     if (IsLoadableDocPath(path)) {
@@ -265,7 +265,7 @@ int RunSaveAsCommand(const QStringList& args) {
     const QString in = args[1];
     // Checked first, so that a name outside the file family writes nothing at all.
     if (!IsSavableDocPath(out)) {
-        ErrorBox(LoadResString(IDS_DOC_SAVE_BAD_EXT).arg(QDir::toNativeSeparators(out)));
+        ErrorBox(LoadResString(IDS_DOC_SAVE_BAD_EXT).arg(FileNameForMessage(out)));
         return 1;
     }
     CLumidorDoc doc;

@@ -23,11 +23,12 @@
 
 // The guard of an operation that stores or loads a record (a kind's Serialize): a fault is logged
 // as DEF_CATCH logs it and then raised on as an archive exception, so that the document refuses
-// the file as a whole instead of reading on out of step.
+// the file as a whole instead of reading on out of step. An archive exception is the refusal of
+// bad bytes or a failed write, which the user is told about; it is no fault of the program and
+// goes on unlogged.
 #define DEF_CATCH_RECORD                                                                           \
     }                                                                                              \
     catch (const CArchiveException&) {                                                             \
-        ::brellin::LogGuardEntry(__FILE__, __LINE__, __PRETTY_FUNCTION__);                         \
         throw;                                                                                     \
     }                                                                                              \
     catch (...) {                                                                                  \

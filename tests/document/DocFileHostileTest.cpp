@@ -5,10 +5,12 @@
 
 #include "app/Resource.h"
 #include "objects/TranspRectangle.h"
+#include "platform/ErrorLog.h"
 #include "platform/ResourceModule.h"
 #include "platform/imaging/ImageFile.h"
 
 #include <QDir>
+#include <QFile>
 #include <gtest/gtest.h>
 
 using namespace filetest;
@@ -164,6 +166,60 @@ TEST_F(DocFileHostile, MissingLinkedImages) {
     // A stored name cannot lead out of the document's folder.
     CLumidorDoc up;
     EXPECT_FALSE(Load(BuildVersion2File("../sample-v2.png"), up, "old3.brf"));
+}
+
+// A version-5 document names its image by an absolute path; only the name counts, and the image is
+// taken from beside the document, never from where the stored path points.
+TEST_F(DocFileHostile, LinkedImageOnlyBesideTheDocument) {
+    const QString secret = m_dir + QStringLiteral("/private/secret.png");
+    ASSERT_TRUE(QDir().mkpath(m_dir + QStringLiteral("/private")));
+    LBitmapBase image;
+    ASSERT_EQ(image.Create(64, 48, 24), SUCCESS);
+    ASSERT_EQ(image.Save(secret, FILE_PNG, 24, 0), SUCCESS);
+    const QByteArray file = BuildVersion5File(secret.toLocal8Bit());
+
+    CLumidorDoc far;
+    EXPECT_FALSE(Load(file, far, "received.brf"));
+    EXPECT_EQ(OnlyMessage(), LoadResString(IDS_DOC_IMAGE_MISSING)
+                                 .arg(QDir::toNativeSeparators(m_dir + QStringLiteral("/secret.png"))));
+
+    LBitmapBase beside;
+    ASSERT_EQ(beside.Create(20, 10, 8), SUCCESS);
+    ASSERT_EQ(beside.Save(m_dir + QStringLiteral("/secret.png"), FILE_PNG, 8, 0), SUCCESS);
+    CLumidorDoc near;
+    ASSERT_TRUE(Load(file, near, "received.brf"));
+    EXPECT_EQ(near.GetPageInfo(0)->m_Bitmap.GetWidth(), 20);
+}
+
+// A name read from the file is shown whole, its control characters escaped, and a reason that ends
+// with its own full stop does not end the message with two.
+TEST_F(DocFileHostile, MessagesShowNamesWholeAndEndOnce) {
+    CLumidorDoc doc;
+    EXPECT_FALSE(Load(BuildVersion2File(QByteArray("gone\0tail\x01.png", 14)), doc, "nul.brf"));
+    EXPECT_TRUE(OnlyMessage().contains(QStringLiteral("gone\\x00tail\\x01.png that")))
+        << OnlyMessage().toStdString();
+
+    SetMaxBitmapBytes(1024);
+    CLumidorDoc big;
+    EXPECT_FALSE(Load(m_sample, big));
+    SetMaxBitmapBytes(512LL * 1024 * 1024);
+    ASSERT_FALSE(OnlyMessage().isEmpty());
+    EXPECT_FALSE(OnlyMessage().contains(QStringLiteral(".."))) << OnlyMessage().toStdString();
+}
+
+// Refusing a damaged file is no fault of the program: the user is told, the error log stays empty.
+TEST_F(DocFileHostile, RefusedFilesLeaveTheErrorLogEmpty) {
+    DeleteLog();
+    for (qsizetype n = 48; n < m_sample.size(); n += 13) {
+        CLumidorDoc doc;
+        EXPECT_FALSE(Load(m_sample.left(n), doc));
+        QByteArray damaged = m_sample;
+        damaged[n] = char(damaged[n] ^ 0x5A);
+        CLumidorDoc other;
+        Load(damaged, other);
+    }
+    QFile log(GetLogPath());
+    EXPECT_FALSE(log.exists()) << (log.open(QIODevice::ReadOnly) ? log.readAll().toStdString() : "");
 }
 
 } // namespace
