@@ -41,6 +41,37 @@ void PngRead(png_structp png, png_bytep out, png_size_t n) {
 }
 
 [[noreturn]] void PngError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+
+std::uint32_t Be32(const uchar* p) {
+    return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
+}
+
+// Every chunk up to the end (or, for the header alone, up to the first image data) must lie
+// inside the bytes. libpng allocates a text chunk's claimed length before it reads any of it, so
+// a file of 80 bytes whose chunk claims 2 GB would otherwise cost 2 GB before it is refused. A
+// file that ends between chunks is left to libpng, which says what is missing.
+int CheckChunkLengths(const uchar* d, std::size_t size, bool headerOnly) {
+    std::size_t p = 8;
+    while (size - p >= 8) {
+        const std::uint64_t length = Be32(d + p);
+        if (length + 12 > size - p)
+            return ERROR_CORRUPT;
+        const uchar* type = d + p + 4;
+        if (std::memcmp(type, "IEND", 4) == 0 || (headerOnly && std::memcmp(type, "IDAT", 4) == 0))
+            break;
+        p += 12 + std::size_t(length);
+    }
+    return SUCCESS;
+}
+
+// The ancillary chunks whose content the layer never uses are skipped unread, so that none of
+// them is held in memory, however long: text, colour profiles, suggested palettes, Exif, and
+// every chunk libpng does not know.
+void SkipUnusedChunks(png_structp png) {
+    static const png_byte unused[] = "tEXt\0zTXt\0iTXt\0iCCP\0sPLT\0eXIf\0tIME\0hIST\0pCAL\0sCAL";
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, 0);
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, unused, int(sizeof unused / 5));
+}
 void PngWarning(png_structp, png_const_charp) {}
 
 // Reads header and rows; only trivially destructible locals live here.
@@ -49,6 +80,7 @@ int PngReadBody(png_structp png, png_infop info, PngReadCtx* ctx) {
         return ctx->result != SUCCESS ? ctx->result : ERROR_CORRUPT;
     png_set_user_limits(png, kMaxBitmapDimension, kMaxBitmapDimension);
     png_set_chunk_malloc_max(png, 8 * 1024 * 1024);
+    SkipUnusedChunks(png);
     png_read_info(png, info);
     png_uint_32 w = 0, h = 0;
     int depth = 0, colorType = 0, interlace = 0;
@@ -138,6 +170,9 @@ int PngReadBody(png_structp png, png_infop info, PngReadCtx* ctx) {
 int RunPngRead(PngReadCtx& ctx) {
     if (ctx.size < 8 || png_sig_cmp(ctx.data, 0, 8) != 0)
         return ERROR_FILE_FORMAT;
+    const int rc = CheckChunkLengths(ctx.data, ctx.size, ctx.infoOnly);
+    if (rc != SUCCESS)
+        return rc;
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &ctx, PngError, PngWarning);
     if (!png)
         return ERROR_NO_MEMORY;
@@ -147,9 +182,9 @@ int RunPngRead(PngReadCtx& ctx) {
         return ERROR_NO_MEMORY;
     }
     png_set_read_fn(png, &ctx, PngRead);
-    const int rc = PngReadBody(png, info, &ctx);
+    const int result = PngReadBody(png, info, &ctx);
     png_destroy_read_struct(&png, &info, nullptr);
-    return rc;
+    return result;
 }
 
 struct PngWriteCtx {

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 
 namespace {
 
@@ -172,12 +173,76 @@ TEST(BadInput, PalettesLongerThanTheFileAreRefused) {
     EXPECT_EQ(Decode(t), ERROR_CORRUPT);
 }
 
+// A PNG of a 1 x 1 image with `extra` chunks between its header and its pixels.
+QByteArray PngWith(const QByteArray& extra) {
+    QByteArray b = PngHeader(1, 1, 8, 2);
+    b.chop(12); // the empty data chunk
+    b.append(extra);
+    const QByteArray pixels = QByteArray::fromHex("789c63f8cfc0000003010100"); // filter 0, 3 samples
+    Be32(b, quint32(pixels.size()));
+    b.append("IDAT").append(pixels);
+    Be32(b, Crc32("IDAT" + pixels));
+    Be32(b, 0);
+    b.append("IEND");
+    Be32(b, Crc32("IEND"));
+    return b;
+}
+
+QByteArray PngChunk(const char* type, const QByteArray& body) {
+    QByteArray b;
+    Be32(b, quint32(body.size()));
+    b.append(type, 4).append(body);
+    Be32(b, Crc32(QByteArray(type, 4) + body));
+    return b;
+}
+
+TEST(BadInput, PngChunksClaimingGigabytesCostNothing) {
+    // Chunks of 80-byte files that claim 2 GB: text of each kind, a chunk of no known kind and
+    // the image data. Each is refused, and no reservation of their size is ever made.
+    const QDir dir(TestDataDir() + QStringLiteral("/imaging/fuzz-seeds/png"));
+    const QStringList hostile = dir.entryList({QStringLiteral("hostile-*.png")}, QDir::Files);
+    ASSERT_EQ(hostile.size(), 5);
+    const std::int64_t before = PeakAddressSpace();
+    for (const QString& name : hostile) {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        EXPECT_EQ(Decode(bytes), ERROR_CORRUPT) << name.toStdString();
+        FILEINFO info;
+        EXPECT_LT(brellin::imaging::ReadInfo(Bytes(bytes), std::size_t(bytes.size()), info), 0)
+            << name.toStdString();
+    }
+    EXPECT_LT(PeakAddressSpace() - before, 512LL << 20);
+}
+
+TEST(BadInput, PngAncillaryChunksAreSkippedNotRefused) {
+    // Text and private chunks that really hold their bytes, however long, cost the image
+    // nothing: the pixels and the resolution still read.
+    QByteArray phys;
+    Be32(phys, 11811); // 300 dpi
+    Be32(phys, 11811);
+    phys.append('\1');
+    const QByteArray text = "Comment" + QByteArray(1, '\0') + QByteArray(9 << 20, 'x');
+    const QByteArray png = PngWith(PngChunk("tEXt", text) + PngChunk("prVt", QByteArray(300, 'p')) +
+                                   PngChunk("iTXt", QByteArray("Title\0\0\0\0\0scan", 15)) +
+                                   PngChunk("pHYs", phys));
+    LBitmapBase out;
+    ASSERT_EQ(DecodeImage(Bytes(png), std::size_t(png.size()), 1, out, {}), SUCCESS);
+    EXPECT_EQ(out.GetBitsPerPixel(), 24);
+    EXPECT_EQ(out.GetPixelColor(0, 0), RGB(255, 0, 0));
+    EXPECT_EQ(out.GetXResolution(), 300);
+    // Cut inside the last chunk: the image is incomplete.
+    EXPECT_EQ(Decode(png.left(png.size() - 6)), ERROR_CORRUPT);
+}
+
 TEST(BadInput, FilesOfAnotherProducerDecode) {
     // Samples written by ImageMagick and libtiff's tiffcp.
     for (const char* sub : {"png", "tiff", "bmp", "pcx", "jpeg"}) {
         const QDir dir(TestDataDir() + QStringLiteral("/imaging/fuzz-seeds/") +
                        QString::fromLatin1(sub));
-        const QStringList files = dir.entryList(QDir::Files);
+        // The hostile seeds are there for the fuzz replay, not as samples.
+        const QStringList files =
+            dir.entryList(QDir::Files).filter(QRegularExpression(QStringLiteral("^(?!hostile-)")));
         ASSERT_FALSE(files.isEmpty()) << sub;
         for (const QString& name : files) {
             LBitmapBase b;

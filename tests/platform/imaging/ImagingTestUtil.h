@@ -5,6 +5,8 @@
 #include "platform/imaging/ImageFile.h"
 
 #include <QByteArray>
+#include <QFile>
+#include <cstdint>
 #include <gtest/gtest.h>
 
 // A bitmap of the given depth whose pixel (x, y) has a colour that depends on x and y, so that
@@ -54,4 +56,16 @@ inline void ExpectSamePixels(const LBitmapBase& a, const LBitmapBase& b) {
 
 inline const uchar* Bytes(const QByteArray& b) {
     return reinterpret_cast<const uchar*>(b.constData());
+}
+
+// The most address space this process has had (VmPeak): a decoder that reserves memory for a
+// size it was only told shows here even when it never touches the pages.
+inline std::int64_t PeakAddressSpace() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmPeak:"))
+            return line.mid(7).trimmed().split(' ').value(0).toLongLong() * 1024;
+    return 0;
 }
