@@ -35,7 +35,8 @@ int PngInfo(const uchar* data, std::size_t size, FILEINFO& info);
 // page 1-based; with `all` set every page goes to it and `page` is ignored.
 int DecodeTiff(const uchar* data, std::size_t size, int page, LBitmapBase* one, LBitmapList* all,
                const ImagingProgress& progress);
-// format: FILE_TIF, FILE_TIF_PACKBITS or FILE_CCITT_GROUP4 (pages must then be 1 bit).
+// format: FILE_TIF, FILE_TIF_PACKBITS, FILE_TIF_LZW, FILE_TIF_ZIP or FILE_CCITT_GROUP4 (pages
+// must then be 1 bit).
 int EncodeTiff(const std::vector<const LBitmapBase*>& pages, int format, QByteArray& out,
                const QByteArray* existing, const ImagingProgress& progress);
 int TiffInfo(const uchar* data, std::size_t size, FILEINFO& info);
@@ -53,6 +54,15 @@ int JpegInfo(const uchar* data, std::size_t size, FILEINFO& info);
 
 // A copy of the bitmap at another depth, converted so that scanned text stays legible.
 int ConvertDepth(const LBitmapBase& in, int bitsPerPixel, LBitmapBase& out);
+
+bool IsTiffFormat(int format);
+// The bitmap to encode in `format` at `bitsPerPixel` (0: its own depth): `in` itself when it
+// already has the depth the format stores, else a converted copy made in `tmp`.
+int PrepareDepth(const LBitmapBase& in, int format, int bitsPerPixel, LBitmapBase& tmp,
+                 const LBitmapBase*& use);
+
+// Sets what GetLastImagingIoError answers on this thread.
+void SetLastIoError(const QString& text);
 
 // Little-endian field access over distrusted bytes; the caller has checked the bounds.
 inline std::uint16_t Le16(const uchar* p) { return std::uint16_t(p[0] | (p[1] << 8)); }

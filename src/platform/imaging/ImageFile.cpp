@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <cerrno>
 #include <cstring>
 
 namespace brellin::imaging {
@@ -92,11 +93,12 @@ int ReadInfo(const uchar* data, std::size_t size, FILEINFO& info) {
     return ERROR_INTERNAL;
 }
 
-namespace {
-
 bool IsTiffFormat(int format) {
-    return format == FILE_TIF || format == FILE_TIF_PACKBITS || format == FILE_CCITT_GROUP4;
+    return format == FILE_TIF || format == FILE_TIF_PACKBITS || format == FILE_CCITT_GROUP4 ||
+           format == FILE_TIF_LZW || format == FILE_TIF_ZIP;
 }
+
+namespace {
 
 // The depth a format can store for a requested one.
 int DepthForFormat(int format, int requested) {
@@ -107,6 +109,8 @@ int DepthForFormat(int format, int requested) {
     default: return requested;
     }
 }
+
+} // namespace
 
 int PrepareDepth(const LBitmapBase& in, int format, int bitsPerPixel, LBitmapBase& tmp,
                  const LBitmapBase*& use) {
@@ -122,8 +126,6 @@ int PrepareDepth(const LBitmapBase& in, int format, int bitsPerPixel, LBitmapBas
         use = &tmp;
     return rc;
 }
-
-} // namespace
 
 int EncodeImage(const LBitmapBase& bitmap, int format, int bitsPerPixel, int quality,
                 QByteArray& out, const ImagingProgress& progress, const QByteArray* existing) {
@@ -141,6 +143,8 @@ int EncodeImage(const LBitmapBase& bitmap, int format, int bitsPerPixel, int qua
         return EncodePng(*use, quality <= 0 ? 1 : std::min(quality, 9), out, progress);
     case FILE_TIF:
     case FILE_TIF_PACKBITS:
+    case FILE_TIF_LZW:
+    case FILE_TIF_ZIP:
     case FILE_CCITT_GROUP4: return EncodeTiff({use}, format, out, existing, progress);
     case FILE_JPEG:
         rc = ReportPercent(progress, 0);
@@ -173,21 +177,47 @@ int EncodeAllPages(const LBitmapList& pages, int format, int bitsPerPixel, int q
     return ERROR_INTERNAL;
 }
 
-int WriteFileSafely(const QString& path, const QByteArray& bytes) {
+namespace {
+thread_local QString t_lastIoError;
+} // namespace
+
+void SetLastIoError(const QString& text) { t_lastIoError = text; }
+
+int WriteFileSafely(const QString& path, const QByteArray& bytes, QString* errorText) {
     DEF_TRY
+    SetLastIoError({});
     QSaveFile file(path);
+    // The save file says only "Unknown error" when a write came short (a disk that filled up in
+    // the middle of a block) while the system's cause is still in errno.
+    auto fail = [&](int savedErrno) {
+        QString cause = file.errorString();
+        if (savedErrno != 0 && (cause.isEmpty() || cause == QStringLiteral("Unknown error")))
+            cause = qt_error_string(savedErrno);
+        SetLastIoError(cause);
+        if (errorText)
+            *errorText = cause;
+        return ERROR_FILE_WRITE;
+    };
+    errno = 0;
     if (!file.open(QIODevice::WriteOnly))
-        return ERROR_FILE_WRITE;
+        return fail(errno);
     if (file.write(bytes) != bytes.size()) {
+        const int savedErrno = errno;
+        const int rc = fail(savedErrno);
         file.cancelWriting();
-        return ERROR_FILE_WRITE;
+        return rc;
     }
-    return file.commit() ? SUCCESS : ERROR_FILE_WRITE;
+    errno = 0;
+    if (!file.commit())
+        return fail(errno);
+    return SUCCESS;
     DEF_CATCH
     return ERROR_INTERNAL;
 }
 
 } // namespace brellin::imaging
+
+QString GetLastImagingIoError() { return brellin::imaging::t_lastIoError; }
 
 using namespace brellin::imaging;
 

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <memory>
 #include <vector>
 
 class LBuffer {
@@ -93,6 +94,34 @@ private:
     LBitmapBase* m_pBitmap = nullptr;
 };
 
+// Writes a multi-page TIFF one page at a time straight to disk; the target appears only when
+// Commit succeeds.
+class LTiffPageWriter {
+public:
+    LTiffPageWriter();
+    ~LTiffPageWriter();              // an uncommitted file is removed
+    LTiffPageWriter(const LTiffPageWriter&) = delete;
+    LTiffPageWriter& operator=(const LTiffPageWriter&) = delete;
+
+    int Open(const QString& path);   // result code
+    // format: FILE_TIF, FILE_TIF_PACKBITS, FILE_CCITT_GROUP4 (1-bit only), FILE_TIF_LZW, FILE_TIF_ZIP;
+    // bitsPerPixel 0 keeps the bitmap's depth.
+    int AddPage(const LBitmapBase& bitmap, int format, int bitsPerPixel = 0, const ImagingProgress& progress = {});
+    // Result code; every page's PAGENUMBER then holds the page count. A file left unfinished
+    // by a failed page can only be cancelled: Commit refuses it.
+    int Commit();
+    void Cancel();
+
+    // Why the last failure happened, in the system's words where it was the system's
+    // ("No space left on device"); empty after success.
+    QString ErrorText() const;
+    int GetPageCount() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_pImpl;
+};
+
 namespace brellin::imaging {
 // The format of a block of bytes from its signature; FILE_UNKNOWN when none matches.
 int DetectFormat(const uchar* data, std::size_t size);
@@ -112,6 +141,7 @@ int EncodeImage(const LBitmapBase& bitmap, int format, int bitsPerPixel, int qua
 int EncodeAllPages(const LBitmapList& pages, int format, int bitsPerPixel, int quality,
                    QByteArray& out, const ImagingProgress& progress);
 
-// Replaces a file only once the whole new content is written.
-int WriteFileSafely(const QString& path, const QByteArray& bytes);
+// Replaces a file only once the whole new content is written. On failure the cause (the save
+// file's error text) goes to errorText when given, and to GetLastImagingIoError.
+int WriteFileSafely(const QString& path, const QByteArray& bytes, QString* errorText = nullptr);
 } // namespace brellin::imaging

@@ -36,6 +36,10 @@ enum : int {
 
 // Short English text for a result code, for the message the program shows.
 QString GetImagingErrorText(int code);
+// The system's own words for why the last file of this thread could not be read or written
+// ("No space left on device"), to go with ERROR_FILE_WRITE, ERROR_FILE_READ or ERROR_FILE_OPEN;
+// empty when that file operation succeeded.
+QString GetLastImagingIoError();
 
 // File format codes.
 enum : int {
@@ -47,6 +51,8 @@ enum : int {
     FILE_CCITT_GROUP4 = 29,   // TIFF, one-bit fax compression
     FILE_PNG = 75,
     FILE_TIF_PACKBITS = 87,   // TIFF, PackBits
+    FILE_TIF_LZW = 88,        // TIFF, LZW (8-bit grey and colour samples with a predictor)
+    FILE_TIF_ZIP = 89,        // TIFF, Deflate (likewise)
     FILE_EMF = 200,           // enhanced metafile (detected, read by LMyBitmap::LoadEMF)
 };
 

@@ -4,8 +4,17 @@
 
 #include "platform/imaging/Codecs.h"
 
+#include "platform/Guard.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <tiffio.h>
+#include <unistd.h>
 
 namespace brellin::imaging {
 namespace {
@@ -58,7 +67,7 @@ toff_t MemSeek(thandle_t h, toff_t off, int whence) {
     return toff_t(p);
 }
 
-int MemClose(thandle_t) { return 0; }
+int MemClose(thandle_t) { return 0; } // the bytes or the descriptor belong to the caller
 toff_t MemSize(thandle_t h) { return static_cast<TiffMem*>(h)->size; }
 
 int MemMap(thandle_t h, void** base, toff_t* size) {
@@ -71,7 +80,76 @@ int MemMap(thandle_t h, void** base, toff_t* size) {
 }
 void MemUnmap(thandle_t, void*, toff_t) {}
 
+// A file descriptor as libtiff's client: strips are read and written where they lie in the
+// file, and the cause of a failed call is kept for the message.
+struct TiffFile {
+    int fd = -1;
+    int error = 0;   // errno of the first call that failed
+    QString message; // libtiff's own complaint, for failures that are not the system's
+    QString Cause() const { return error ? qt_error_string(error) : message; }
+};
+
+// All n bytes, going on after interrupted and short transfers; fewer only at the end of the file.
+template <typename Call> tmsize_t Transfer(TiffFile* f, tmsize_t n, Call call) {
+    tmsize_t done = 0;
+    while (done < n) {
+        const ssize_t k = call(done);
+        if (k < 0 && errno == EINTR)
+            continue;
+        if (k < 0) {
+            f->error = f->error ? f->error : errno;
+            return -1;
+        }
+        if (k == 0)
+            break;
+        done += k;
+    }
+    return done;
+}
+
+tmsize_t FileRead(thandle_t h, void* out, tmsize_t n) {
+    auto* f = static_cast<TiffFile*>(h);
+    return Transfer(f, n, [&](tmsize_t done) {
+        return ::read(f->fd, static_cast<char*>(out) + done, std::size_t(n - done));
+    });
+}
+
+tmsize_t FileWrite(thandle_t h, void* in, tmsize_t n) {
+    auto* f = static_cast<TiffFile*>(h);
+    return Transfer(f, n, [&](tmsize_t done) {
+        return ::write(f->fd, static_cast<const char*>(in) + done, std::size_t(n - done));
+    });
+}
+
+toff_t FileSeek(thandle_t h, toff_t off, int whence) {
+    auto* f = static_cast<TiffFile*>(h);
+    const off_t p = ::lseek(f->fd, off_t(off), whence);
+    if (p < 0) {
+        f->error = f->error ? f->error : errno;
+        return toff_t(-1);
+    }
+    return toff_t(p);
+}
+
+toff_t FileSize(thandle_t h) {
+    struct stat st {};
+    return ::fstat(static_cast<TiffFile*>(h)->fd, &st) == 0 ? toff_t(st.st_size) : 0;
+}
+
+int FileMap(thandle_t, void**, toff_t*) { return 0; }
+
 int QuietHandler(TIFF*, void*, const char*, const char*, va_list) { return 1; }
+
+int KeepMessage(TIFF*, void* user, const char* module, const char* fmt, va_list ap) {
+    auto* file = static_cast<TiffFile*>(user);
+    if (file->message.isEmpty()) {
+        char text[512];
+        std::vsnprintf(text, sizeof text, fmt, ap);
+        file->message = QString::fromLocal8Bit(module ? module : "") + QStringLiteral(": ") +
+                        QString::fromLocal8Bit(text);
+    }
+    return 1;
+}
 
 struct TiffHandle {
     TIFF* tif = nullptr;
@@ -81,17 +159,32 @@ struct TiffHandle {
     }
 };
 
-TIFF* OpenMem(TiffMem& mem, const char* mode) {
+TIFF* OpenWithOptions(const char* name, const char* mode, thandle_t handle, TiffFile* errors,
+                      TIFFReadWriteProc read, TIFFReadWriteProc write, TIFFSeekProc seek,
+                      TIFFSizeProc size, TIFFMapFileProc map) {
     TIFFOpenOptions* opts = TIFFOpenOptionsAlloc();
     if (!opts)
         return nullptr;
     TIFFOpenOptionsSetMaxSingleMemAlloc(opts, tmsize_t(GetMaxBitmapBytes()));
-    TIFFOpenOptionsSetErrorHandlerExtR(opts, QuietHandler, nullptr);
+    if (errors)
+        TIFFOpenOptionsSetErrorHandlerExtR(opts, KeepMessage, errors);
+    else
+        TIFFOpenOptionsSetErrorHandlerExtR(opts, QuietHandler, nullptr);
     TIFFOpenOptionsSetWarningHandlerExtR(opts, QuietHandler, nullptr);
-    TIFF* tif = TIFFClientOpenExt("memory", mode, &mem, MemRead, MemWrite, MemSeek, MemClose,
-                                  MemSize, MemMap, MemUnmap, opts);
+    TIFF* tif = TIFFClientOpenExt(name, mode, handle, read, write, seek, MemClose, size, map,
+                                  MemUnmap, opts);
     TIFFOpenOptionsFree(opts);
     return tif;
+}
+
+TIFF* OpenMem(TiffMem& mem, const char* mode) {
+    return OpenWithOptions("memory", mode, &mem, nullptr, MemRead, MemWrite, MemSeek, MemSize,
+                           MemMap);
+}
+
+TIFF* OpenFile(TiffFile& file, const char* mode) {
+    return OpenWithOptions("file", mode, &file, &file, FileRead, FileWrite, FileSeek, FileSize,
+                           FileMap);
 }
 
 int ResolutionOf(TIFF* tif, ttag_t tag) {
@@ -294,19 +387,28 @@ int TiffInfo(const uchar* data, std::size_t size, FILEINFO& info) {
 
 namespace {
 
+std::uint16_t CompressionFor(int format) {
+    switch (format) {
+    case FILE_TIF_PACKBITS: return COMPRESSION_PACKBITS;
+    case FILE_CCITT_GROUP4: return COMPRESSION_CCITTFAX4;
+    case FILE_TIF_LZW: return COMPRESSION_LZW;
+    case FILE_TIF_ZIP: return COMPRESSION_ADOBE_DEFLATE;
+    default: return COMPRESSION_NONE;
+    }
+}
+
+// Page `pageNo` (1-based) of `pageCount`; a count of 0 is not yet known (a file written page by
+// page), and the page is then marked as one of several with a total of 0 until it is patched.
 int WritePage(TIFF* tif, const LBitmapBase& bmp, int format, int pageNo, int pageCount,
               const ImagingProgress& progress, int pageIndex, int pagesWritten) {
     const QImage& img = bmp.GetImage();
     const int bpp = bmp.GetBitsPerPixel();
     const std::uint32_t w = std::uint32_t(img.width());
     const std::uint32_t h = std::uint32_t(img.height());
-    std::uint16_t compression = COMPRESSION_NONE;
-    if (format == FILE_TIF_PACKBITS)
-        compression = COMPRESSION_PACKBITS;
-    else if (format == FILE_CCITT_GROUP4)
-        compression = COMPRESSION_CCITTFAX4;
+    const std::uint16_t compression = CompressionFor(format);
     if (compression == COMPRESSION_CCITTFAX4 && bpp != 1)
         return ERROR_BAD_DEPTH;
+    const bool severalPages = pageCount != 1;
 
     const QList<QRgb> pal = bmp.GetPalette();
     std::uint16_t photometric = PHOTOMETRIC_RGB;
@@ -328,7 +430,7 @@ int WritePage(TIFF* tif, const LBitmapBase& bmp, int format, int pageNo, int pag
         alpha = bpp == 32 && img.hasAlphaChannel();
         spp = alpha ? 4 : 3;
     }
-    TIFFSetField(tif, TIFFTAG_SUBFILETYPE, pageCount > 1 ? FILETYPE_PAGE : 0);
+    TIFFSetField(tif, TIFFTAG_SUBFILETYPE, severalPages ? FILETYPE_PAGE : 0);
     TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, w);
     TIFFSetField(tif, TIFFTAG_IMAGELENGTH, h);
     TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, bps);
@@ -342,7 +444,7 @@ int WritePage(TIFF* tif, const LBitmapBase& bmp, int format, int pageNo, int pag
         const std::uint16_t extra = EXTRASAMPLE_UNASSALPHA;
         TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &extra);
     }
-    if (pageCount > 1)
+    if (severalPages)
         TIFFSetField(tif, TIFFTAG_PAGENUMBER, std::uint16_t(pageNo - 1), std::uint16_t(pageCount));
     if (bmp.GetXResolution() > 0 && bmp.GetYResolution() > 0) {
         TIFFSetField(tif, TIFFTAG_XRESOLUTION, float(bmp.GetXResolution()));
@@ -362,11 +464,22 @@ int WritePage(TIFF* tif, const LBitmapBase& bmp, int format, int pageNo, int pag
         }
         TIFFSetField(tif, TIFFTAG_COLORMAP, mapR.data(), mapG.data(), mapB.data());
     }
-    // A fax page is one strip, as fax readers expect; others take libtiff's strip size.
-    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP,
-                 compression == COMPRESSION_CCITTFAX4 ? h : TIFFDefaultStripSize(tif, 0));
+    // A fax page is one strip, as fax readers expect; dictionary coders get strips of about
+    // 64 KB, so that each strip's dictionary has rows to learn from; others take libtiff's
+    // strip size.
+    const bool dictionary = compression == COMPRESSION_LZW || compression == COMPRESSION_ADOBE_DEFLATE;
+    std::uint32_t rowsPerStrip = TIFFDefaultStripSize(tif, 0);
+    if (compression == COMPRESSION_CCITTFAX4)
+        rowsPerStrip = h;
+    else if (dictionary)
+        rowsPerStrip = std::uint32_t(std::max<std::uint64_t>(1, 65536 / std::max<std::uint64_t>(1, TIFFScanlineSize64(tif))));
+    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, rowsPerStrip);
     if (compression == COMPRESSION_CCITTFAX4)
         TIFFSetField(tif, TIFFTAG_T6OPTIONS, 0);
+    // Differences to the left neighbour make smooth samples small numbers for the coder; palette
+    // indices and packed pixels are no samples to subtract.
+    if (dictionary && bps == 8 && photometric != PHOTOMETRIC_PALETTE)
+        TIFFSetField(tif, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL);
 
     const std::size_t lineBytes = std::size_t(TIFFScanlineSize64(tif));
     std::vector<uchar> row(lineBytes + 4);
@@ -448,3 +561,204 @@ int EncodeTiff(const std::vector<const LBitmapBase*>& pages, int format, QByteAr
 }
 
 } // namespace brellin::imaging
+
+// ---- Writing page by page --------------------------------------------------------------------
+
+namespace {
+
+using namespace brellin::imaging;
+
+// The page totals of a file written page by page, known only once its last page is written:
+// each directory's PAGENUMBER entry (two shorts in place) gets the count. The file is our own,
+// classic TIFF in either byte order.
+bool PatchPageTotals(TiffFile& file, int pages) {
+    auto fail = [&file] {
+        file.error = file.error ? file.error : (errno ? errno : EIO);
+        return false;
+    };
+    uchar head[8];
+    if (::pread(file.fd, head, 8, 0) != 8)
+        return fail();
+    const bool motorola = head[0] == 'M';
+    auto u16 = [motorola](const uchar* p) {
+        return std::uint16_t(motorola ? (p[0] << 8) | p[1] : (p[1] << 8) | p[0]);
+    };
+    auto u32 = [motorola](const uchar* p) {
+        return motorola ? std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 |
+                              std::uint32_t(p[2]) << 8 | p[3]
+                        : Le32(p);
+    };
+    const uchar total[2] = {uchar(motorola ? pages >> 8 : pages & 0xFF),
+                            uchar(motorola ? pages & 0xFF : pages >> 8)};
+    off_t ifd = off_t(u32(head + 4));
+    for (int i = 0; i < pages && ifd != 0; ++i) {
+        uchar countBytes[2];
+        if (::pread(file.fd, countBytes, 2, ifd) != 2)
+            return fail();
+        const int count = u16(countBytes);
+        std::vector<uchar> entries(std::size_t(count) * 12 + 4);
+        if (::pread(file.fd, entries.data(), entries.size(), ifd + 2) != ssize_t(entries.size()))
+            return fail();
+        for (int k = 0; k < count; ++k) {
+            const uchar* e = entries.data() + std::size_t(k) * 12;
+            if (u16(e) == TIFFTAG_PAGENUMBER && u16(e + 2) == TIFF_SHORT && u32(e + 4) == 2 &&
+                ::pwrite(file.fd, total, 2, ifd + 2 + off_t(k) * 12 + 10) != 2)
+                return fail();
+        }
+        ifd = off_t(u32(entries.data() + std::size_t(count) * 12));
+    }
+    return true;
+}
+
+} // namespace
+
+struct LTiffPageWriter::Impl {
+    QString target;
+    QByteArray tempName; // beside the target, in the file system's encoding
+    TiffFile file;
+    TIFF* tif = nullptr;
+    int pages = 0;
+    bool broken = false; // a page failed halfway; the file can only be given up
+    QString error;
+
+    // Closes and removes the temporary file; the target is untouched.
+    void Discard() {
+        if (tif)
+            TIFFClose(tif);
+        tif = nullptr;
+        if (file.fd >= 0)
+            ::close(file.fd);
+        file.fd = -1;
+        if (!tempName.isEmpty())
+            ::unlink(tempName.constData());
+        tempName.clear();
+        pages = 0;
+        broken = false;
+    }
+    int Fail(int code) {
+        error = file.Cause();
+        if (error.isEmpty())
+            error = GetImagingErrorText(code);
+        SetLastIoError(error);
+        return code;
+    }
+};
+
+LTiffPageWriter::LTiffPageWriter() : m_pImpl(std::make_unique<Impl>()) {}
+
+LTiffPageWriter::~LTiffPageWriter() { m_pImpl->Discard(); }
+
+int LTiffPageWriter::Open(const QString& path) {
+    DEF_TRY
+    Impl& d = *m_pImpl;
+    d.Discard();
+    d.file = TiffFile{};
+    d.error.clear();
+    SetLastIoError({});
+    if (path.isEmpty())
+        return ERROR_FILE_OPEN;
+    d.target = path;
+    const QByteArray target = QFile::encodeName(path);
+    // A name of our own beside the target, so that the final rename stays in its file system.
+    for (int attempt = 0; attempt < 100 && d.file.fd < 0; ++attempt) {
+        const QByteArray name =
+            target + '.' + QByteArray::number(QRandomGenerator::global()->generate(), 36);
+        d.file.fd = ::open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (d.file.fd >= 0)
+            d.tempName = name;
+        else if (errno != EEXIST)
+            break;
+    }
+    if (d.file.fd < 0) {
+        d.file.error = errno;
+        return d.Fail(ERROR_FILE_WRITE);
+    }
+    // A replaced file keeps its permissions.
+    struct stat st {};
+    if (::stat(target.constData(), &st) == 0)
+        ::fchmod(d.file.fd, st.st_mode & 07777);
+    d.tif = OpenFile(d.file, "w");
+    if (!d.tif) {
+        const int rc = d.Fail(ERROR_FILE_WRITE);
+        d.Discard();
+        return rc;
+    }
+    return SUCCESS;
+    DEF_CATCH
+    m_pImpl->Discard();
+    return ERROR_INTERNAL;
+}
+
+int LTiffPageWriter::AddPage(const LBitmapBase& bitmap, int format, int bitsPerPixel,
+                             const ImagingProgress& progress) {
+    DEF_TRY
+    Impl& d = *m_pImpl;
+    if (!d.tif)
+        return ERROR_INV_PARAMETER;
+    if (d.broken)
+        return ERROR_FILE_WRITE;
+    if (!IsTiffFormat(format))
+        return ERROR_FILE_FORMAT;
+    if (!bitmap.IsAllocated())
+        return ERROR_NOT_ALLOCATED;
+    // PAGENUMBER counts in 16 bits.
+    if (d.pages >= 65535)
+        return ERROR_INV_PARAMETER;
+    LBitmapBase converted;
+    const LBitmapBase* use = nullptr;
+    int rc = PrepareDepth(bitmap, format, bitsPerPixel, converted, use);
+    if (rc != SUCCESS)
+        return rc;
+    rc = WritePage(d.tif, *use, format, d.pages + 1, 0, progress, 0, 1);
+    if (rc != SUCCESS) {
+        d.broken = true;
+        return rc == ERROR_FILE_WRITE ? d.Fail(rc) : rc;
+    }
+    ++d.pages;
+    return SUCCESS;
+    DEF_CATCH
+    m_pImpl->broken = true;
+    return ERROR_INTERNAL;
+}
+
+int LTiffPageWriter::Commit() {
+    DEF_TRY
+    Impl& d = *m_pImpl;
+    if (!d.tif)
+        return ERROR_INV_PARAMETER;
+    int rc = SUCCESS;
+    if (d.broken)
+        rc = d.Fail(ERROR_FILE_WRITE);
+    else if (d.pages == 0)
+        rc = ERROR_NOT_ALLOCATED;
+    else if (!TIFFFlush(d.tif))
+        rc = d.Fail(ERROR_FILE_WRITE);
+    if (rc == SUCCESS) {
+        TIFFClose(d.tif);
+        d.tif = nullptr;
+        if (!PatchPageTotals(d.file, d.pages) || ::fsync(d.file.fd) != 0)
+            rc = d.Fail(ERROR_FILE_WRITE);
+    }
+    if (rc == SUCCESS) {
+        const int fd = d.file.fd;
+        d.file.fd = -1;
+        if (::close(fd) != 0 ||
+            ::rename(d.tempName.constData(), QFile::encodeName(d.target).constData()) != 0) {
+            d.file.error = errno;
+            rc = d.Fail(ERROR_FILE_WRITE);
+        }
+    }
+    if (rc == SUCCESS)
+        d.tempName.clear(); // it is the target now
+    d.Discard();
+    return rc;
+    DEF_CATCH
+    m_pImpl->Discard();
+    return ERROR_INTERNAL;
+}
+
+void LTiffPageWriter::Cancel() { m_pImpl->Discard(); }
+
+QString LTiffPageWriter::ErrorText() const { return m_pImpl->error; }
+
+int LTiffPageWriter::GetPageCount() const { return m_pImpl->pages; }

@@ -43,6 +43,10 @@ INSTANTIATE_TEST_SUITE_P(
                     CodecCase{FILE_TIF, 4}, CodecCase{FILE_TIF, 8}, CodecCase{FILE_TIF, 24},
                     CodecCase{FILE_TIF_PACKBITS, 1}, CodecCase{FILE_TIF_PACKBITS, 8},
                     CodecCase{FILE_TIF_PACKBITS, 24}, CodecCase{FILE_CCITT_GROUP4, 1},
+                    CodecCase{FILE_TIF_LZW, 1}, CodecCase{FILE_TIF_LZW, 4},
+                    CodecCase{FILE_TIF_LZW, 8}, CodecCase{FILE_TIF_LZW, 24},
+                    CodecCase{FILE_TIF_ZIP, 1}, CodecCase{FILE_TIF_ZIP, 4},
+                    CodecCase{FILE_TIF_ZIP, 8}, CodecCase{FILE_TIF_ZIP, 24},
                     CodecCase{FILE_BMP, 1}, CodecCase{FILE_BMP, 4}, CodecCase{FILE_BMP, 8},
                     CodecCase{FILE_BMP, 24}, CodecCase{FILE_BMP, 32}, CodecCase{FILE_PCX, 1},
                     CodecCase{FILE_PCX, 4}, CodecCase{FILE_PCX, 8}, CodecCase{FILE_PCX, 24}),
@@ -168,7 +172,8 @@ TEST(Codec, SavingAtAnotherDepthConverts) {
 }
 
 TEST(Codec, MultiPageTiffInEachCompression) {
-    for (int format : {FILE_TIF, FILE_TIF_PACKBITS, FILE_CCITT_GROUP4}) {
+    for (int format :
+         {FILE_TIF, FILE_TIF_PACKBITS, FILE_CCITT_GROUP4, FILE_TIF_LZW, FILE_TIF_ZIP}) {
         LBitmapList pages;
         const int depths[3] = {1, format == FILE_CCITT_GROUP4 ? 1 : 8,
                                format == FILE_CCITT_GROUP4 ? 1 : 24};
