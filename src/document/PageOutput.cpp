@@ -5,6 +5,7 @@
 #include "platform/DC.h"
 #include "platform/Guard.h"
 #include "platform/imaging/BitmapBase.h"
+#include "platform/imaging/ExactDepth.h"
 
 #include <QPainter>
 #include <algorithm>
@@ -42,8 +43,9 @@ void DrawOnImagePage(CDC* pDC, const CLumidorDoc& doc, int nPage) {
     DEF_CATCH
 }
 
-int GetPageAsBitmap(const CLumidorDoc& doc, int nPage, LBitmapBase& out) {
-    DEF_TRY
+namespace {
+
+int RenderPage(const CLumidorDoc& doc, int nPage, LBitmapBase& out, bool bPlainText) {
     const SIZE canvas = doc.GetCanvasSize(nPage);
     if (!doc.GetPageInfo(nPage) || canvas.cx <= 0 || canvas.cy <= 0)
         return ERROR_INV_PARAMETER;
@@ -55,15 +57,43 @@ int GetPageAsBitmap(const CLumidorDoc& doc, int nPage, LBitmapBase& out) {
     {
         CDC dc(&image);
         dc.SetLogPixelsOverride(res.x, res.y);
+        dc.SetPlainText(bPlainText);
         DrawOnImagePage(&dc, doc, nPage);
     }
     LBitmapBase bitmap;
-    const int rc = bitmap.SetImage(image, 24);
+    const int rc = bitmap.SetImage(std::move(image), 24);
     if (rc != SUCCESS)
         return rc;
     bitmap.SetXResolution(res.x);
     bitmap.SetYResolution(res.y);
     out.TakePixels(bitmap);
+    return SUCCESS;
+}
+
+} // namespace
+
+int GetPageAsBitmap(const CLumidorDoc& doc, int nPage, LBitmapBase& out) {
+    DEF_TRY
+    return RenderPage(doc, nPage, out, false);
+    DEF_CATCH
+    return ERROR_INTERNAL;
+}
+
+int GetPageAsLeastDepthBitmap(const CLumidorDoc& doc, int nPage, LBitmapBase& out) {
+    DEF_TRY
+    const _PAGEINFO* p = doc.GetPageInfo(nPage);
+    if (!p)
+        return ERROR_INV_PARAMETER;
+    const bool bBlackAndWhite =
+        !p->m_Bitmap.IsAllocated() || p->m_Bitmap.GetBitsPerPixel() == 1;
+    LBitmapBase page;
+    int rc = RenderPage(doc, nPage, page, bBlackAndWhite);
+    if (rc != SUCCESS)
+        return rc;
+    rc = brellin::imaging::ReduceToLeastDepth(page);
+    if (rc != SUCCESS)
+        return rc;
+    out.TakePixels(page);
     return SUCCESS;
     DEF_CATCH
     return ERROR_INTERNAL;

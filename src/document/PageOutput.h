@@ -16,3 +16,8 @@ void DrawOnImagePage(CDC* pDC, const CLumidorDoc& doc, int nPage);
 // The page as drawn for output, in a new 24-bit bitmap of the page's canvas size at the page's
 // resolution; an imaging result code (ERROR_INV_PARAMETER for a page without canvas).
 int GetPageAsBitmap(const CLumidorDoc& doc, int nPage, LBitmapBase& out);
+
+// The same page at the least colour depth that holds it exactly. A page whose image is black and
+// white (or that has none) has its text drawn unsmoothed, so that black annotations on a fax
+// page leave it a 1-bit page.
+int GetPageAsLeastDepthBitmap(const CLumidorDoc& doc, int nPage, LBitmapBase& out);

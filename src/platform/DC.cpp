@@ -281,6 +281,7 @@ struct CDC::Impl {
     QPoint deviceDpi{96, 96};
     QPoint overrideDpi{0, 0};
     bool paged = false;
+    bool plainText = false; // every font drawn without smoothing
 
     State s;
     std::vector<State> saved;
@@ -436,8 +437,9 @@ void CDC::Impl::EnsureFont() {
     if (face.isEmpty()) face = QLatin1String(defaultFace);
     f.setFamilies(FamiliesFor(face));
     // Text drawn over xor feedback or on 1-bit pages may ask for plain pixels.
-    f.setStyleHint(hint, lf.lfQuality == NONANTIALIASED_QUALITY ? QFont::NoAntialias
-                                                                : QFont::PreferDefault);
+    f.setStyleHint(hint, lf.lfQuality == NONANTIALIASED_QUALITY || plainText
+                             ? QFont::NoAntialias
+                             : QFont::PreferDefault);
     f.setWeight(QFont::Weight(std::clamp(lf.lfWeight > 0 ? int(lf.lfWeight) : 400, 1, 1000)));
     f.setItalic(lf.lfItalic != 0);
     f.setUnderline(lf.lfUnderline != 0);
@@ -1153,6 +1155,16 @@ int CDC::GetDeviceCaps(int index) const {
 void CDC::SetLogPixelsOverride(int dpiX, int dpiY) {
     DEF_TRY
     d->overrideDpi = dpiX > 0 && dpiY > 0 ? QPoint(dpiX, dpiY) : QPoint(0, 0);
+    DEF_CATCH
+}
+
+void CDC::SetPlainText(bool plain) {
+    DEF_TRY
+    d->plainText = plain;
+    d->cacheValid = false;
+    d->s.fontReady = false;
+    if (d->p)
+        d->p->setRenderHint(QPainter::TextAntialiasing, !plain);
     DEF_CATCH
 }
 

@@ -178,6 +178,8 @@ public:
     int GetDeviceCaps(int index) const;
     // Output at a chosen resolution (printing, export): LOGPIXELSX/Y answer this instead.
     void SetLogPixelsOverride(int dpiX, int dpiY);
+    // Text without smoothing, in the text colour alone (a page that is to stay black and white).
+    void SetPlainText(bool plain);
     POINT SetViewportOrg(int x, int y);
     POINT OffsetViewportOrg(int dx, int dy);
     POINT GetViewportOrg() const;

@@ -7,8 +7,10 @@
 #include "document/LumidorDoc.h"
 #include "document/PageOutput.h"
 #include "objects/TranspRectangle.h"
+#include "objects/TranspText.h"
 #include "platform/DC.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 
 using namespace doctest;
@@ -102,4 +104,39 @@ TEST(PageOutput, PageWithoutCanvasGivesNoBitmapAndDrawingIntoAContextKeepsItsSta
     EXPECT_EQ(QColor(target.pixel(5, 5)), QColor(Qt::black)) << "outside the page";
     EXPECT_EQ(QColor(target.pixel(15, 15)), QColor(Qt::white));
     EXPECT_EQ(QColor(target.pixel(75, 75)), QColor(Qt::red));
+}
+
+// A fax page with black annotations, text among them, stays a 1-bit page when drawn at its least
+// depth; a coloured mark makes it a page of a few colours, every pixel as drawn at 24 bits.
+TEST(PageOutput, LeastDepthKeepsFaxPagesBlackAndWhite) {
+    CLumidorDoc doc;
+    ASSERT_TRUE(doc.LoadDraftImage(SolidBitmap(300, 200, 1, kWhite, 100), 0));
+    doc.ApplyFrameRule(0);
+    TEXTSTYLE style;
+    std::strcpy(style.lf.lfFaceName, "Liberation Sans");
+    style.lf.lfWeight = FW_NORMAL;
+    style.nSize = 14;
+    style.lf.lfHeight = -140;
+    doc.AddObjectToList(std::make_unique<CTranspText>(nullptr, Units(80), Units(80), &style,
+                                                      "Signed: J. Doe", 0, TRUE));
+    doc.AddObjectToList(std::make_unique<CTranspRectangle>(
+        nullptr, RECT{Units(70), Units(70), Units(250), Units(120)}, RGB(0, 0, 0), Units(2), 0));
+    LBitmapBase fax;
+    ASSERT_EQ(GetPageAsLeastDepthBitmap(doc, 0, fax), SUCCESS);
+    EXPECT_EQ(fax.GetBitsPerPixel(), 1);
+    EXPECT_EQ(fax.GetXResolution(), 100);
+    int black = 0;
+    for (int y = 0; y < fax.GetHeight(); ++y)
+        for (int x = 0; x < fax.GetWidth(); ++x)
+            black += fax.GetPixelColor(x, y) == RGB(0, 0, 0);
+    EXPECT_GT(black, 400) << "the text and the frame are there";
+
+    doc.AddObjectToList(std::make_unique<CTranspRectangle>(
+        nullptr, RECT{Units(10), Units(10), Units(40), Units(40)}, kRed, Units(2), 0));
+    LBitmapBase coloured, full;
+    ASSERT_EQ(GetPageAsLeastDepthBitmap(doc, 0, coloured), SUCCESS);
+    EXPECT_EQ(coloured.GetBitsPerPixel(), 8);
+    ASSERT_EQ(GetPageAsBitmap(doc, 0, full), SUCCESS);
+    EXPECT_EQ(coloured.GetPixelColor(25, 10), kRed);
+    EXPECT_EQ(coloured.GetPixelColor(0, 0), kWhite);
 }
