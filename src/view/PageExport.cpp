@@ -14,7 +14,10 @@
 
 #include <QFileInfo>
 #include <QStringList>
+#include <algorithm>
 #include <cstdio>
+#include <initializer_list>
+#include <utility>
 
 int GetActivePageAsBitmap(const CLumidorDoc& doc, LBitmapBase& out) {
     return GetPageAsBitmap(doc, doc.GetCurrentPage(), out);
@@ -58,26 +61,130 @@ int WriteCurrentPageToBitmap(const CLumidorDoc& doc, int nPage, const QString& p
     return ERROR_INTERNAL;
 }
 
-int WriteAllPagesToBitmaps(const CLumidorDoc& doc, const QString& path) {
-    DEF_TRY
+namespace {
+
+bool IsTiffPath(const QString& path) {
     const QString ext = QFileInfo(path).suffix().toLower();
-    if (ext == QStringLiteral("tif") || ext == QStringLiteral("tiff")) {
-        LBitmapList list;
-        if (const int rc = GetDocumentAsBitmapList(doc, list); rc != SUCCESS) return rc;
-        int depth = 24, format = 0, quality = 2;
-        if (!GetImageFormatParams(path, depth, format, quality, false)) return ERROR_FILE_FORMAT;
-        LFile file;
-        file.SetFileName(path);
-        return file.SaveBitmapList(list, format, depth, quality);
+    return ext == QStringLiteral("tif") || ext == QStringLiteral("tiff");
+}
+
+// The raster format of a single-image extension; 0 for none.
+int SingleImageFormat(const QString& path) {
+    const QString ext = QFileInfo(path).suffix().toLower();
+    if (ext == QStringLiteral("bmp")) return FILE_BMP;
+    if (ext == QStringLiteral("pcx")) return FILE_PCX;
+    if (ext == QStringLiteral("png")) return FILE_PNG;
+    if (ext == QStringLiteral("jpg") || ext == QStringLiteral("jpeg")) return FILE_JPEG;
+    return 0;
+}
+
+// Page nPage drawn for output at the depth the options ask for.
+int RenderForExport(const CLumidorDoc& doc, int nPage, const ExportOptions& options,
+                    LBitmapBase& out) {
+    // A fax file holds only black and white: a page for it is made black and white here, with
+    // the threshold that keeps text legible, whatever depth was asked for.
+    const int depth = options.nTiffFormat == FILE_CCITT_GROUP4 ? 1 : options.nDepth;
+    if (depth == 0)
+        return GetPageAsLeastDepthBitmap(doc, nPage, out);
+    LBitmapBase page;
+    int rc = GetPageAsBitmap(doc, nPage, page);
+    if (rc == SUCCESS && page.GetBitsPerPixel() != depth) rc = page.ChangeBitsPerPixel(depth);
+    if (rc == SUCCESS) out.TakePixels(page);
+    return rc;
+}
+
+int TiffFormatFor(const LBitmapBase& page, const ExportOptions& options) {
+    if (options.nTiffFormat != 0) return options.nTiffFormat;
+    return page.GetBitsPerPixel() == 1 ? FILE_CCITT_GROUP4 : FILE_TIF_ZIP;
+}
+
+// The imaging layer's JPEG quality (0 best .. 255 smallest) of a quality from 1 to 100.
+int LayerJpegQuality(int quality) {
+    return (100 - std::clamp(quality, 1, 100)) * 255 / 99;
+}
+
+} // namespace
+
+int ExportPages(const CLumidorDoc& doc, const std::vector<int>& pages, const QString& path,
+                const ExportOptions& options, QString* error) {
+    DEF_TRY
+    // The layer's text for the code, with the system's own words when a file operation failed.
+    const auto fail = [&](int rc, const QString& cause = {}) {
+        if (error)
+            *error = cause.isEmpty() ? GetImagingErrorText(rc)
+                                     : ReasonForMessage(GetImagingErrorText(rc)) +
+                                           QStringLiteral(": ") + cause + QLatin1Char('.');
+        return rc;
+    };
+    if (pages.empty()) return fail(ERROR_INV_PARAMETER);
+    if (IsTiffPath(path)) {
+        // A page at a time: each is drawn, handed to the file and freed before the next.
+        LTiffPageWriter writer;
+        int rc = writer.Open(path);
+        if (rc != SUCCESS) return fail(rc, writer.ErrorText());
+        for (const int nPage : pages) {
+            LBitmapBase page;
+            rc = RenderForExport(doc, nPage, options, page);
+            if (rc != SUCCESS) return fail(rc);
+            rc = writer.AddPage(page, TiffFormatFor(page, options));
+            if (rc != SUCCESS) return fail(rc, writer.ErrorText());
+        }
+        rc = writer.Commit();
+        return rc == SUCCESS ? SUCCESS : fail(rc, writer.ErrorText());
     }
-    for (int i = 0; i < doc.GetPageCount(); ++i) {
-        const int rc = WriteCurrentPageToBitmap(doc, i, PageFileName(doc, i, path));
-        if (rc != SUCCESS) return rc;
+    const int format = SingleImageFormat(path);
+    if (format == 0) return fail(ERROR_FILE_FORMAT);
+    int quality = 2;
+    if (format == FILE_JPEG) {
+        if (options.nJpegQuality > 0) {
+            quality = LayerJpegQuality(options.nJpegQuality);
+        } else {
+            int depth = 24, jpeg = 0;
+            GetImageFormatParams(path, depth, jpeg, quality, false);
+        }
+    }
+    for (const int nPage : pages) {
+        LBitmapBase page;
+        int rc = RenderForExport(doc, nPage, options, page);
+        if (rc != SUCCESS) return fail(rc);
+        const QString target = pages.size() > 1 ? PageFileName(doc, nPage, path) : path;
+        rc = page.Save(target, format, 0, quality);
+        if (rc != SUCCESS) return fail(rc, GetLastImagingIoError());
     }
     return SUCCESS;
     DEF_CATCH
+    if (error) *error = GetImagingErrorText(ERROR_INTERNAL);
     return ERROR_INTERNAL;
 }
+
+int WriteAllPagesToBitmaps(const CLumidorDoc& doc, const QString& path) {
+    DEF_TRY
+    std::vector<int> pages;
+    for (int i = 0; i < doc.GetPageCount(); ++i) pages.push_back(i);
+    return ExportPages(doc, pages, path, ExportOptions{});
+    DEF_CATCH
+    return ERROR_INTERNAL;
+}
+
+namespace {
+
+// The value of an option that names one of a few words; false for any other word.
+bool ParseChoice(const QString& word, std::initializer_list<std::pair<const char*, int>> choices,
+                 int& value) {
+    for (const auto& [name, code] : choices) {
+        if (word == QLatin1String(name)) {
+            value = code;
+            return true;
+        }
+    }
+    return false;
+}
+
+constexpr const char* kExportUsage =
+    "Usage: brellin --export OUT [--all-pages] [--page N] [--depth 1|8|24]\n"
+    "                        [--compression none|packbits|g4|lzw|deflate] [--quality N] IN\n";
+
+} // namespace
 
 int RunExportCommand(const QStringList& args) {
     DEF_TRY
@@ -85,31 +192,74 @@ int RunExportCommand(const QStringList& args) {
     bool allPages = false;
     int page = 0;
     bool usage = false;
+    bool compressionGiven = false, qualityGiven = false;
+    ExportOptions options;
     for (int i = 0; i < args.size(); ++i) {
-        if (args[i] == QStringLiteral("--all-pages")) {
+        const QString& a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        bool ok = true;
+        if (a == QStringLiteral("--all-pages")) {
             allPages = true;
-        } else if (args[i] == QStringLiteral("--page") && i + 1 < args.size()) {
-            bool ok = false;
+        } else if (a == QStringLiteral("--page") && hasValue) {
             page = args[++i].toInt(&ok);
-            usage |= !ok || page < 0;
+            ok = ok && page >= 0;
+        } else if (a == QStringLiteral("--depth") && hasValue) {
+            ok = ParseChoice(args[++i], {{"1", 1}, {"8", 8}, {"24", 24}}, options.nDepth);
+        } else if (a == QStringLiteral("--compression") && hasValue) {
+            compressionGiven = true;
+            ok = ParseChoice(args[++i],
+                             {{"none", FILE_TIF},
+                              {"packbits", FILE_TIF_PACKBITS},
+                              {"g4", FILE_CCITT_GROUP4},
+                              {"lzw", FILE_TIF_LZW},
+                              {"deflate", FILE_TIF_ZIP}},
+                             options.nTiffFormat);
+        } else if (a == QStringLiteral("--quality") && hasValue) {
+            qualityGiven = true;
+            options.nJpegQuality = args[++i].toInt(&ok);
+            ok = ok && options.nJpegQuality >= 1 && options.nJpegQuality <= 100;
+        } else if (a.startsWith(QStringLiteral("--"))) {
+            ok = false;
         } else {
-            files << args[i];
+            files << a;
         }
+        usage |= !ok;
     }
     if (usage || files.size() != 2) {
-        std::fprintf(stderr, "Usage: brellin --export OUT [--all-pages] [--page N] IN\n");
+        std::fputs(kExportUsage, stderr);
         return 2;
+    }
+    const QString& out = files[0];
+    if (compressionGiven && !IsTiffPath(out)) {
+        std::fprintf(stderr, "--compression applies to TIFF files only.\n");
+        return 2;
+    }
+    if (qualityGiven && SingleImageFormat(out) != FILE_JPEG) {
+        std::fprintf(stderr, "--quality applies to JPEG files only.\n");
+        return 2;
+    }
+    if (options.nTiffFormat == FILE_CCITT_GROUP4 && options.nDepth > 1) {
+        std::fprintf(stderr, "CCITT Group 4 holds only 1-bit pages.\n");
+        return 2;
+    }
+    if (!IsTiffPath(out) && SingleImageFormat(out) == 0) {
+        ErrorBox(GetImagingErrorText(ERROR_FILE_FORMAT));
+        return 1;
     }
     CLumidorDoc doc;
     if (!LoadDocumentForBatch(doc, files[1], nullptr)) return 1;
-    if (!allPages && page >= doc.GetPageCount()) {
+    std::vector<int> pages;
+    if (allPages) {
+        for (int i = 0; i < doc.GetPageCount(); ++i) pages.push_back(i);
+    } else if (page < doc.GetPageCount()) {
+        pages.push_back(page);
+    } else {
         std::fprintf(stderr, "The document has no page %d.\n", page);
         return 1;
     }
-    const int rc = allPages ? WriteAllPagesToBitmaps(doc, files[0])
-                            : WriteCurrentPageToBitmap(doc, page, files[0]);
-    if (rc != SUCCESS) {
-        ErrorBox(GetImagingErrorText(rc));
+    QString error;
+    if (ExportPages(doc, pages, out, options, &error) != SUCCESS) {
+        ErrorBox(error);
         return 1;
     }
     return 0;
@@ -120,7 +270,9 @@ int RunExportCommand(const QStringList& args) {
 void RegisterViewBatchCommands() {
     DEF_TRY
     CLumidorApp::RegisterBatchCommand(QStringLiteral("export"),
-                                      QStringLiteral("OUT [--all-pages] [--page N] IN"),
+                                      QStringLiteral("OUT [--all-pages] [--page N] [--depth 1|8|24] "
+                                                     "[--compression none|packbits|g4|lzw|deflate] "
+                                                     "[--quality N] IN"),
                                       RunExportCommand);
     DEF_CATCH
 }

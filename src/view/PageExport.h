@@ -4,6 +4,7 @@
 // --export that runs it without dialogs.
 
 #include <QString>
+#include <vector>
 
 class CLumidorDoc;
 
@@ -26,6 +27,23 @@ int WriteCurrentPageToBitmap(const CLumidorDoc& doc, int nPage, const QString& p
 // Every page: one multi-page file for tif and tiff, else one file per page by PageFileName.
 int WriteAllPagesToBitmaps(const CLumidorDoc& doc, const QString& path);
 
-// brellin --export OUT [--all-pages] [--page N] IN
+// How the batch export writes its pages. By default each page is written at the least colour
+// depth that holds it exactly, and a TIFF page with the lossless compression that suits that
+// depth (CCITT Group 4 for 1 bit, Deflate otherwise).
+struct ExportOptions {
+    int nDepth = 0;        // 1, 8 or 24; 0 the least exact depth of each page
+    int nTiffFormat = 0;   // FILE_TIF, FILE_TIF_PACKBITS, FILE_CCITT_GROUP4, FILE_TIF_LZW,
+                           // FILE_TIF_ZIP; 0 by each page's depth
+    int nJpegQuality = -1; // 1 (smallest) .. 100 (best); -1 the settings' JPEG level
+};
+
+// The pages (indices from 0) drawn for output and written to `path`: one multi-page file for tif
+// and tiff, streamed a page at a time; otherwise one page to `path`, or each page to its
+// PageFileName when there are several. An imaging result code; `error` gets what went wrong.
+int ExportPages(const CLumidorDoc& doc, const std::vector<int>& pages, const QString& path,
+                const ExportOptions& options, QString* error = nullptr);
+
+// brellin --export OUT [--all-pages] [--page N] [--depth 1|8|24]
+//                  [--compression none|packbits|g4|lzw|deflate] [--quality N] IN
 int RunExportCommand(const QStringList& args);
 void RegisterViewBatchCommands();

@@ -40,6 +40,7 @@ all-pages-png)
   ;;
 
 all-pages-tif)
+  # Each page at the least depth that holds it, with the compression that suits that depth.
   run --export "$E2E_ROOT/doc.tif" --all-pages "$SAMPLES/sample.brf"
   [ $RC -eq 0 ] || fail "exit status $RC: $(cat "$E2E_ROOT/err")"
   run --info "$E2E_ROOT/doc.tif"
@@ -48,8 +49,59 @@ all-pages-tif)
 import json, sys
 pages = json.load(open(sys.argv[1]))["pages"]
 assert len(pages) == 3, len(pages)
-assert all(p["image"]["bitsPerPixel"] == 24 for p in pages), pages
+# Black text on the two fax pages keeps them black and white; the photo page keeps its colours.
+assert [p["image"]["bitsPerPixel"] for p in pages] == [1, 1, 24], pages
 PY
+  schemes="$(tiffinfo "$E2E_ROOT/doc.tif" 2>/dev/null | grep 'Compression Scheme' | tr -s ' ' | tr '\n' ';')"
+  [ "$schemes" = " Compression Scheme: CCITT Group 4; Compression Scheme: CCITT Group 4; Compression Scheme: AdobeDeflate;" ] \
+    || fail "compression: $schemes"
+  run --export "$E2E_ROOT/deep.tif" --all-pages --depth 24 --compression lzw "$SAMPLES/sample.brf"
+  [ $RC -eq 0 ] || fail "--depth 24: exit status $RC: $(cat "$E2E_ROOT/err")"
+  [ "$(tiffinfo "$E2E_ROOT/deep.tif" 2>/dev/null | grep -c 'Compression Scheme: LZW')" = 3 ] \
+    || fail "--compression lzw"
+  [ "$(tiffinfo "$E2E_ROOT/deep.tif" 2>/dev/null | grep -c 'Samples/Pixel: 3')" = 3 ] \
+    || fail "--depth 24"
+  ;;
+
+fax-document)
+  # A fax document exported to TIFF stays a fax: 1-bit Group 4 pages, about the source's size.
+  for i in 1 2 3; do
+    convert -size 1700x2200 -density 200 xc:white -font DejaVu-Sans -pointsize 11 -fill black \
+      -annotate +100+150 "Page $i of a faxed contract, signed and dated" \
+      -draw "rectangle 100,300 1500,$((400 + 300 * i))" -monochrome "$E2E_ROOT/p$i.png"
+  done
+  convert "$E2E_ROOT"/p[123].png -units PixelsPerInch -density 200 -compress Group4 "$E2E_ROOT/fax.tif"
+  run --save-as "$E2E_ROOT/fax.brf" "$E2E_ROOT/fax.tif"
+  [ $RC -eq 0 ] || fail "save-as: $(cat "$E2E_ROOT/err")"
+  run --export "$E2E_ROOT/out.tif" --all-pages "$E2E_ROOT/fax.brf"
+  [ $RC -eq 0 ] || fail "exit status $RC: $(cat "$E2E_ROOT/err")"
+  info="$(tiffinfo "$E2E_ROOT/out.tif" 2>/dev/null)"
+  [ "$(grep -c 'Compression Scheme: CCITT Group 4' <<<"$info")" = 3 ] || fail "not Group 4: $info"
+  [ "$(grep -c 'Bits/Sample: 1' <<<"$info")" = 3 ] || fail "not 1-bit: $info"
+  src=$(stat -c %s "$E2E_ROOT/fax.tif"); out=$(stat -c %s "$E2E_ROOT/out.tif")
+  # The export adds the white frame around each page, which costs Group 4 almost nothing.
+  [ $((out * 2)) -le $((src * 3)) ] || fail "exported $out bytes from a $src-byte fax"
+  ;;
+
+options)
+  run --export "$E2E_ROOT/g.tif" --compression g4 "$SAMPLES/sample.brf"
+  [ $RC -eq 0 ] || fail "g4 of a colour page: $(cat "$E2E_ROOT/err")"
+  tiffinfo "$E2E_ROOT/g.tif" 2>/dev/null | grep -q "Bits/Sample: 1" || fail "g4 page not 1-bit"
+  run --export "$E2E_ROOT/q.jpg" --quality 40 "$SAMPLES/sample.brf"
+  [ $RC -eq 0 ] || fail "--quality: $(cat "$E2E_ROOT/err")"
+  [ "$(head -c 2 "$E2E_ROOT/q.jpg" | od -An -tx1 | tr -d ' ')" = "ffd8" ] || fail "not a JPEG"
+  run --export "$E2E_ROOT/p.png" --depth 1 "$SAMPLES/sample.brf"
+  [ $RC -eq 0 ] || fail "--depth 1: $(cat "$E2E_ROOT/err")"
+  python3 -c "import sys; b=open(sys.argv[1],'rb').read(26); assert b[24]==1 and b[25]==0, b[24:26]" \
+    "$E2E_ROOT/p.png" || fail "--depth 1 PNG is not 1-bit grey"
+  cd "$E2E_ROOT"
+  for bad in "--compression g4 --depth 24 x.tif" "--compression zip x.tif" "--compression lzw x.png" \
+             "--quality 0 x.jpg" "--quality 50 x.png" "--depth 4 x.png" "--colour x.png"; do
+    # shellcheck disable=SC2086
+    run --export $bad "$SAMPLES/sample.brf"
+    [ $RC -eq 2 ] || fail "$bad: exit status $RC"
+  done
+  [ -z "$(ls "$E2E_ROOT" | grep '^x\.')" ] || fail "a refused export wrote a file"
   ;;
 
 failures)
