@@ -1,5 +1,6 @@
 #include "app/LumidorApp.h"
 
+#include "app/LocalResources.h"
 #include "app/ProfileRecords.h"
 #include "app/Resource.h"
 #include "app/SingleInstance.h"
@@ -102,6 +103,11 @@ int CLumidorApp::Run() {
 bool CLumidorApp::LoadModule() {
     const QString path = GetProgramDataDir() + QStringLiteral("/Brellin.eng");
     const bool loaded = LoadResourceModule(path);
+    // The translation file replaces the module's texts from here on, the strings at once and the
+    // menus and dialogs as they are built.
+    CLocalResources& translation = CLocalResources::Instance();
+    translation.LoadFile(CLocalResources::FindTranslationFile());
+    translation.InstallStringHook();
     m_strVersion = GetVersionString();
     m_strDisplayName = kProductName + QLatin1Char(' ') + m_strVersion;
     if (!loaded) {
