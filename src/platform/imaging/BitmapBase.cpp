@@ -9,16 +9,55 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <atomic>
+#include <cstdio>
 #include <memory>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 // A4 at 600 dpi in 24 bits is about 100 MB; half a gigabyte leaves room for large sheets while a
 // header claiming 100000 x 100000 pixels is refused before any allocation.
 std::atomic<std::int64_t> g_maxBitmapBytes{512LL * 1024 * 1024};
+
+std::atomic<std::int64_t> g_maxTotalBitmapBytes{0}; // 0: from the machine, as asked
+
+// Half of what a process limit leaves beyond what the process already uses (both in pages, as
+// /proc/self/statm counts them); no limit when there is none.
+std::int64_t HalfOfLimitLeft(int resource, int statmField) {
+    rlimit limit{};
+    if (getrlimit(resource, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return INT64_MAX;
+    std::int64_t usedPages = 0;
+    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+        long long field[7] = {};
+        if (std::fscanf(f, "%lld %lld %lld %lld %lld %lld %lld", &field[0], &field[1], &field[2],
+                        &field[3], &field[4], &field[5], &field[6]) == 7)
+            usedPages = field[statmField];
+        std::fclose(f);
+    }
+    const std::int64_t used = usedPages * sysconf(_SC_PAGESIZE);
+    const std::int64_t cap = std::int64_t(std::min<rlim_t>(limit.rlim_cur, INT64_MAX));
+    return std::max<std::int64_t>(cap - used, 0) / 2;
+}
 } // namespace
 
 std::int64_t GetMaxBitmapBytes() { return g_maxBitmapBytes.load(); }
 void SetMaxBitmapBytes(std::int64_t bytes) { g_maxBitmapBytes.store(bytes); }
+
+std::int64_t GetMaxTotalBitmapBytes() {
+    const std::int64_t set = g_maxTotalBitmapBytes.load();
+    if (set > 0)
+        return set;
+    std::int64_t limit = 16 * GetMaxBitmapBytes();
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long pageSize = sysconf(_SC_PAGESIZE);
+    if (pages > 0 && pageSize > 0)
+        limit = std::min(limit, std::int64_t(pages) * pageSize / 2);
+    limit = std::min(limit, HalfOfLimitLeft(RLIMIT_AS, 0));   // statm: total size
+    limit = std::min(limit, HalfOfLimitLeft(RLIMIT_DATA, 5)); // statm: data and stack
+    return limit;
+}
+void SetMaxTotalBitmapBytes(std::int64_t bytes) { g_maxTotalBitmapBytes.store(std::max<std::int64_t>(bytes, 0)); }
 
 QString GetImagingErrorText(int code) {
     switch (code) {
@@ -48,12 +87,15 @@ QString GetImagingErrorText(int code) {
 
 namespace brellin::imaging {
 
+std::int64_t BitmapBytes(std::int64_t width, std::int64_t height, int bitsPerPixel) {
+    const int stored = bitsPerPixel == 4 ? 8 : bitsPerPixel;
+    return ((width * stored + 31) / 32) * 4 * height;
+}
+
 bool FitsLimit(std::int64_t width, std::int64_t height, int bitsPerPixel) {
     if (width <= 0 || height <= 0 || width > kMaxBitmapDimension || height > kMaxBitmapDimension)
         return false;
-    const int stored = bitsPerPixel == 4 ? 8 : bitsPerPixel;
-    const std::int64_t line = ((width * stored + 31) / 32) * 4;
-    return line * height <= GetMaxBitmapBytes();
+    return BitmapBytes(width, height, bitsPerPixel) <= GetMaxBitmapBytes();
 }
 
 QImage::Format FormatForDepth(int bitsPerPixel) {
@@ -161,10 +203,11 @@ int LBitmapBase::Copy(const LBitmapBase& source) {
     DEF_TRY
     if (!source.IsAllocated())
         return ERROR_NOT_ALLOCATED;
-    m_image = source.m_image;
-    m_image.detach();
-    if (m_image.isNull())
+    QImage own = source.m_image;
+    own.detach(); // a copy that fails leaves a null image, and this bitmap as it was
+    if (own.isNull())
         return ERROR_NO_MEMORY;
+    m_image = std::move(own);
     m_nBitsPerPixel = source.m_nBitsPerPixel;
     m_nXRes = source.m_nXRes;
     m_nYRes = source.m_nYRes;
@@ -173,26 +216,46 @@ int LBitmapBase::Copy(const LBitmapBase& source) {
     return ERROR_INTERNAL;
 }
 
+int LBitmapBase::DetachPixels() {
+    if (m_image.isDetached())
+        return SUCCESS;
+    QImage own = m_image;
+    own.detach();
+    if (own.isNull())
+        return ERROR_NO_MEMORY;
+    m_image = std::move(own);
+    return SUCCESS;
+}
+
 int LBitmapBase::SetImage(const QImage& image, int bitsPerPixel) {
+    // Shares the caller's pixels; they are copied only where the format or palette must change.
+    return SetImage(QImage(image), bitsPerPixel);
+}
+
+int LBitmapBase::SetImage(QImage&& image, int bitsPerPixel) {
     DEF_TRY
     if (image.isNull())
         return ERROR_NOT_ALLOCATED;
-    QImage img = image;
+    QImage img = std::move(image);
     int bpp = 0;
+    QList<QRgb> pal;
     switch (img.format()) {
     case QImage::Format_Mono:
         bpp = 1;
         break;
     case QImage::Format_MonoLSB:
-        img = img.convertToFormat(QImage::Format_Mono);
+        img = std::move(img).convertToFormat(QImage::Format_Mono);
         bpp = 1;
         break;
     case QImage::Format_Indexed8:
         bpp = bitsPerPixel == 4 && img.colorCount() <= 16 ? 4 : 8;
         break;
     case QImage::Format_Grayscale8:
-        img.reinterpretAsFormat(QImage::Format_Indexed8);
-        img.setColorTable(GreyPalette(256));
+        // Same bytes, indexed through a grey ramp; a shared image is copied first, and that
+        // copy can fail.
+        if (!img.reinterpretAsFormat(QImage::Format_Indexed8))
+            return ERROR_NO_MEMORY;
+        pal = GreyPalette(256);
         bpp = 8;
         break;
     case QImage::Format_RGB888:
@@ -205,13 +268,15 @@ int LBitmapBase::SetImage(const QImage& image, int bitsPerPixel) {
     case QImage::Format_ARGB32_Premultiplied:
     case QImage::Format_RGBA8888:
     case QImage::Format_RGBA8888_Premultiplied:
-    case QImage::Format_RGBX8888:
-        img = img.convertToFormat(img.hasAlphaChannel() ? QImage::Format_ARGB32
-                                                        : QImage::Format_RGB32);
+    case QImage::Format_RGBX8888: {
+        const QImage::Format to =
+            img.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32;
+        img = std::move(img).convertToFormat(to);
         bpp = 32;
         break;
+    }
     default:
-        img = img.convertToFormat(QImage::Format_RGB888);
+        img = std::move(img).convertToFormat(QImage::Format_RGB888);
         bpp = 24;
         break;
     }
@@ -219,15 +284,22 @@ int LBitmapBase::SetImage(const QImage& image, int bitsPerPixel) {
         return ERROR_NO_MEMORY;
     if (bpp <= 8) {
         // An indexed image needs a table: a missing one is the depth's default, a longer one is
-        // cut to the depth. Indices past a short table read as black.
-        QList<QRgb> pal = img.colorTable();
+        // cut to the depth. Indices past a short table read as black. The table is set only when
+        // it changes: on an image that is still shared, setting it copies every pixel, and a copy
+        // that fails leaves no image at all.
+        if (pal.isEmpty())
+            pal = img.colorTable();
         if (bpp == 1 && pal.isEmpty())
             pal = {qRgb(0, 0, 0), qRgb(255, 255, 255)};
         if (pal.isEmpty())
             pal = GreyPalette(1 << bpp);
         if (pal.size() > (1 << bpp))
             pal.resize(1 << bpp);
-        img.setColorTable(pal);
+        if (pal != img.colorTable()) {
+            img.setColorTable(pal);
+            if (img.isNull())
+                return ERROR_NO_MEMORY;
+        }
     }
     m_image = std::move(img);
     m_nBitsPerPixel = bpp;

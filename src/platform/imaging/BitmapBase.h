@@ -49,8 +49,11 @@ public:
 
     // The pixels. SetImage takes any QImage and normalises it to the layer's formats; the depth
     // is taken from the format unless bitsPerPixel (4 for a 16-colour indexed image) is given.
+    // ERROR_NO_MEMORY, with the bitmap unchanged, when a conversion or copy cannot be had.
     const QImage& GetImage() const { return m_image; }
     int SetImage(const QImage& image, int bitsPerPixel = 0);
+    // Takes the image over: a decoder's fresh image becomes the bitmap's without a copy.
+    int SetImage(QImage&& image, int bitsPerPixel = 0);
     // Takes over the pixels, depth and resolution of `from` (which is left empty); the callback
     // setting and the painting rectangles stay.
     void TakePixels(LBitmapBase& from);
@@ -118,6 +121,10 @@ public:
              unsigned flags = 0) const;
 
 protected:
+    // Makes the pixels this bitmap's own before they change in place: a copied bitmap shares
+    // them until then. ERROR_NO_MEMORY, the bitmap unchanged, when the copy cannot be had.
+    int DetachPixels();
+
     QImage m_image;
     int m_nBitsPerPixel = 0;
     int m_nXRes = 0;
@@ -132,6 +139,8 @@ protected:
 };
 
 namespace brellin::imaging {
+// The bytes of pixels a bitmap of the layer's format takes at a depth.
+std::int64_t BitmapBytes(std::int64_t width, std::int64_t height, int bitsPerPixel);
 // Whether width x height at the given depth is within the bitmap memory limit.
 bool FitsLimit(std::int64_t width, std::int64_t height, int bitsPerPixel);
 // The QImage format that holds a depth.

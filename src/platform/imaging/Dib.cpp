@@ -286,7 +286,7 @@ int DecodeDib(const uchar* data, std::size_t size, LBitmapBase& out, int bfOffBi
             }
         }
     }
-    rc = out.SetImage(img, outBpp);
+    rc = out.SetImage(std::move(img), outBpp);
     if (rc != SUCCESS)
         return rc;
     out.SetXResolution(DpiFromPelsPerMeter(b.biXPelsPerMeter));

@@ -26,17 +26,15 @@ std::array<QRgb, 256> FullTable(const QImage& img) {
     return t;
 }
 
-// The palette index for a colour: an exact entry, a new entry while there is room, else the
-// nearest one.
-int IndexFor(QImage& img, int bpp, COLORREF color) {
+// The palette index for a colour: an exact entry, a new entry (appended to `pal`) while there
+// is room, else the nearest one.
+int IndexFor(QList<QRgb>& pal, int bpp, COLORREF color) {
     const QRgb want = qRgb(GetRValue(color), GetGValue(color), GetBValue(color));
-    QList<QRgb> pal = img.colorTable();
     for (qsizetype i = 0; i < pal.size(); ++i)
         if ((pal[i] & 0xFFFFFF) == (want & 0xFFFFFF))
             return int(i);
     if (pal.size() < (1 << bpp)) {
         pal.append(want);
-        img.setColorTable(pal);
         return int(pal.size() - 1);
     }
     int best = 0;
@@ -277,7 +275,7 @@ int ConvertDepth(const LBitmapBase& in, int bpp, LBitmapBase& out) {
     if (!FitsLimit(w, h, bpp))
         return ERROR_IMAGE_TOO_LARGE;
     auto finish = [&](QImage img, int depth) {
-        const int rc = out.SetImage(img, depth);
+        const int rc = out.SetImage(std::move(img), depth);
         if (rc == SUCCESS) {
             out.SetXResolution(in.GetXResolution());
             out.SetYResolution(in.GetYResolution());
@@ -579,6 +577,8 @@ int LBitmapBase::Flip() {
     DEF_TRY
     if (!IsAllocated())
         return ERROR_NOT_ALLOCATED;
+    if (DetachPixels() != SUCCESS)
+        return ERROR_NO_MEMORY;
     const int h = GetHeight();
     const qsizetype bpl = m_image.bytesPerLine();
     std::vector<uchar> tmp(static_cast<std::size_t>(bpl));
@@ -598,6 +598,8 @@ int LBitmapBase::Reverse() {
     DEF_TRY
     if (!IsAllocated())
         return ERROR_NOT_ALLOCATED;
+    if (DetachPixels() != SUCCESS)
+        return ERROR_NO_MEMORY;
     const int w = GetWidth(), h = GetHeight();
     std::vector<uchar> tmp;
     for (int y = 0; y < h; ++y) {
@@ -626,6 +628,8 @@ int LBitmapBase::Invert() {
     DEF_TRY
     if (!IsAllocated())
         return ERROR_NOT_ALLOCATED;
+    if (DetachPixels() != SUCCESS)
+        return ERROR_NO_MEMORY;
     if (m_nBitsPerPixel <= 8) {
         // Inverting the palette inverts every colour and keeps the indices.
         QList<QRgb> pal = m_image.colorTable();
@@ -653,12 +657,17 @@ int LBitmapBase::Fill(COLORREF color) {
     DEF_TRY
     if (!IsAllocated())
         return ERROR_NOT_ALLOCATED;
+    if (DetachPixels() != SUCCESS)
+        return ERROR_NO_MEMORY;
     const QRgb c = qRgb(GetRValue(color), GetGValue(color), GetBValue(color));
     switch (m_nBitsPerPixel) {
     case 1:
     case 4:
     case 8: {
-        const int index = IndexFor(m_image, m_nBitsPerPixel, color);
+        QList<QRgb> pal = m_image.colorTable();
+        const int index = IndexFor(pal, m_nBitsPerPixel, color);
+        if (pal.size() != m_image.colorCount())
+            m_image.setColorTable(pal);
         m_image.fill(uint(index)); // a 1-bit image takes the lowest bit
         break;
     }
@@ -756,9 +765,9 @@ int LBitmapBase::Rotate(int angleHundredths, unsigned flags, COLORREF fill) {
         return ERROR_NO_MEMORY;
     std::uint32_t fillRaw = 0;
     if (bpp <= 8) {
-        QImage probe = m_image; // shares pixels; only the colour table may grow
-        fillRaw = std::uint32_t(IndexFor(probe, bpp, fill));
-        dst.setColorTable(probe.colorTable());
+        QList<QRgb> pal = m_image.colorTable(); // the fill colour may add an entry
+        fillRaw = std::uint32_t(IndexFor(pal, bpp, fill));
+        dst.setColorTable(pal);
     } else if (bpp == 24) {
         fillRaw = std::uint32_t(GetRValue(fill)) << 16 | std::uint32_t(GetGValue(fill)) << 8 | GetBValue(fill);
     } else {

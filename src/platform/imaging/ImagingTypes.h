@@ -74,6 +74,13 @@ using ImagingProgress = std::function<int(int percent)>;
 std::int64_t GetMaxBitmapBytes();
 void SetMaxBitmapBytes(std::int64_t bytes);
 constexpr int kMaxBitmapDimension = 65500;
+// The most memory all pages decoded from one image file may take together, checked from the
+// pages' headers before the first page is decoded: a file of a few kilobytes can describe
+// hundreds of huge blank pages. Unless set, half the machine's memory and half the address
+// space that a process limit still leaves, and never more than sixteen of the largest bitmaps;
+// setting 0 goes back to that.
+std::int64_t GetMaxTotalBitmapBytes();
+void SetMaxTotalBitmapBytes(std::int64_t bytes);
 
 // Device-independent bitmap layouts, as Windows lays them out (little-endian in outside bytes).
 struct BITMAPFILEHEADER {

@@ -121,12 +121,12 @@ int DecodeJpeg(const uchar* data, std::size_t size, LBitmapBase& out,
                                                                       : ERROR_CORRUPT;
     if (img.width() != h.width || img.height() != h.height)
         return ERROR_CORRUPT;
-    if (img.format() == QImage::Format_Grayscale8) {
-        rc = out.SetImage(img);
-    } else {
+    if (img.format() != QImage::Format_Grayscale8) {
         img.convertTo(QImage::Format_RGB888);
-        rc = out.SetImage(img);
+        if (img.isNull())
+            return ERROR_NO_MEMORY;
     }
+    rc = out.SetImage(std::move(img));
     if (rc != SUCCESS)
         return rc;
     out.SetXResolution(h.xres);
@@ -137,13 +137,16 @@ int DecodeJpeg(const uchar* data, std::size_t size, LBitmapBase& out,
 int EncodeJpeg(const LBitmapBase& bitmap, int quality, QByteArray& out) {
     if (!bitmap.IsAllocated())
         return ERROR_NOT_ALLOCATED;
+    // Qt's writer looks an 8-bit image's indices up in its palette (grey when every entry is
+    // grey), so a page with a full palette is written without a copy, whatever order its greys
+    // are in. A shorter palette goes through Qt's conversion, which reads missing entries as
+    // black instead of past the table's end.
     QImage img = bitmap.GetImage();
-    if (bitmap.GetBitsPerPixel() <= 8) {
-        if (bitmap.IsGrey() && bitmap.GetBitsPerPixel() == 8)
-            img.reinterpretAsFormat(QImage::Format_Grayscale8);
-        else
-            img = img.convertToFormat(bitmap.IsGrey() ? QImage::Format_Grayscale8
-                                                      : QImage::Format_RGB888);
+    if (bitmap.GetBitsPerPixel() < 8 || img.colorCount() < 256) {
+        img = img.convertToFormat(bitmap.IsGrey() ? QImage::Format_Grayscale8
+                                                  : QImage::Format_RGB888);
+        if (img.isNull())
+            return ERROR_NO_MEMORY;
     }
     // 0 is the best quality and 255 the smallest file; Qt counts 100 (best) down to 1.
     const int q = std::clamp(quality, 0, 255);

@@ -179,7 +179,7 @@ int PlayEmf(const uchar* d, std::size_t size, LBitmapBase& out) {
     img.convertTo(QImage::Format_RGB888);
     if (img.isNull())
         return ERROR_NO_MEMORY;
-    rc = out.SetImage(img, 24);
+    rc = out.SetImage(std::move(img), 24);
     if (rc != SUCCESS)
         return rc;
     // Device pixels x 25.4 / device millimetres, rounded; the micrometre size, where the

@@ -212,7 +212,7 @@ int DecodePcx(const uchar* data, std::size_t size, LBitmapBase& out,
         }
         img.setColorTable(pal);
     }
-    rc = out.SetImage(img, l.bpp);
+    rc = out.SetImage(std::move(img), l.bpp);
     if (rc != SUCCESS)
         return rc;
     out.SetXResolution(h.HDpi);

@@ -260,7 +260,7 @@ int DecodePng(const uchar* data, std::size_t size, LBitmapBase& out,
     int rc = RunPngRead(ctx);
     if (rc != SUCCESS)
         return rc;
-    rc = out.SetImage(ctx.img, ctx.bpp);
+    rc = out.SetImage(std::move(ctx.img), ctx.bpp);
     if (rc != SUCCESS)
         return rc;
     out.SetXResolution(ctx.xres);

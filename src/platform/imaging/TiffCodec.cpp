@@ -216,31 +216,46 @@ QList<QRgb> ColorMap(TIFF* tif, int bps) {
     return pal;
 }
 
+// What the current directory's header says about its page, and the depth it is read at.
+struct PageLayout {
+    std::uint32_t w = 0, h = 0;
+    std::uint16_t bps = 1, spp = 1, photometric = PHOTOMETRIC_MINISWHITE,
+                  planar = PLANARCONFIG_CONTIG;
+    bool native = false; // read straight into the bitmap's rows at its own depth
+    int bpp = 0;
+};
+
+int ReadLayout(TIFF* tif, PageLayout& l) {
+    if (!TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &l.w) || !TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &l.h))
+        return ERROR_CORRUPT;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &l.bps);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &l.spp);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &l.planar);
+    if (!TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &l.photometric))
+        l.photometric = l.spp >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISWHITE;
+    if (l.w == 0 || l.h == 0)
+        return ERROR_CORRUPT;
+    const bool indexedKind = l.spp == 1 && (l.photometric == PHOTOMETRIC_MINISWHITE ||
+                                            l.photometric == PHOTOMETRIC_MINISBLACK ||
+                                            l.photometric == PHOTOMETRIC_PALETTE);
+    l.native = !TIFFIsTiled(tif) && l.planar == PLANARCONFIG_CONTIG &&
+               ((indexedKind && (l.bps == 1 || l.bps == 4 || l.bps == 8)) ||
+                (l.photometric == PHOTOMETRIC_RGB && l.bps == 8 && l.spp == 3));
+    l.bpp = l.native ? (l.spp == 3 ? 24 : l.bps) : 32;
+    return FitsLimit(l.w, l.h, l.bpp) ? SUCCESS : ERROR_IMAGE_TOO_LARGE;
+}
+
 // One page at the current directory.
 int ReadPage(TIFF* tif, LBitmapBase& out, const ImagingProgress& progress, int pageIndex,
              int pageCount) {
-    std::uint32_t w = 0, h = 0;
-    std::uint16_t bps = 1, spp = 1, photometric = PHOTOMETRIC_MINISWHITE, planar = PLANARCONFIG_CONTIG;
-    if (!TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &w) || !TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &h))
-        return ERROR_CORRUPT;
-    TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bps);
-    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &spp);
-    TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
-    if (!TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric))
-        photometric = spp >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISWHITE;
-    if (w == 0 || h == 0)
-        return ERROR_CORRUPT;
-
-    const bool indexedKind = spp == 1 && (photometric == PHOTOMETRIC_MINISWHITE ||
-                                          photometric == PHOTOMETRIC_MINISBLACK ||
-                                          photometric == PHOTOMETRIC_PALETTE);
-    const bool native = !TIFFIsTiled(tif) && planar == PLANARCONFIG_CONTIG &&
-                        ((indexedKind && (bps == 1 || bps == 4 || bps == 8)) ||
-                         (photometric == PHOTOMETRIC_RGB && bps == 8 && spp == 3));
-    const int bpp = native ? (spp == 3 ? 24 : bps) : 32;
-    if (!FitsLimit(w, h, bpp))
-        return ERROR_IMAGE_TOO_LARGE;
-
+    PageLayout layout;
+    const int layoutRc = ReadLayout(tif, layout);
+    if (layoutRc != SUCCESS)
+        return layoutRc;
+    const std::uint32_t w = layout.w, h = layout.h;
+    const std::uint16_t bps = layout.bps, photometric = layout.photometric;
+    const bool native = layout.native;
+    const int bpp = layout.bpp;
     const int rows = int(h);
 
     if (native) {
@@ -281,7 +296,7 @@ int ReadPage(TIFF* tif, LBitmapBase& out, const ImagingProgress& progress, int p
             if (rc != SUCCESS)
                 return rc;
         }
-        int rc = out.SetImage(img, bpp);
+        int rc = out.SetImage(std::move(img), bpp);
         if (rc != SUCCESS)
             return rc;
     } else {
@@ -309,9 +324,12 @@ int ReadPage(TIFF* tif, LBitmapBase& out, const ImagingProgress& progress, int p
                 p[x] = qRgba(int(TIFFGetR(v)), int(TIFFGetG(v)), int(TIFFGetB(v)), int(a));
             }
         }
-        if (!alpha)
+        if (!alpha) {
             img.convertTo(QImage::Format_RGB888);
-        const int rc = out.SetImage(img);
+            if (img.isNull())
+                return ERROR_NO_MEMORY;
+        }
+        const int rc = out.SetImage(std::move(img));
         if (rc != SUCCESS)
             return rc;
         ReportRows(progress, rows, rows, pageIndex, pageCount);
@@ -323,12 +341,75 @@ int ReadPage(TIFF* tif, LBitmapBase& out, const ImagingProgress& progress, int p
 
 constexpr int kMaxPages = 10000;
 
-int CountPages(TIFF* tif) {
-    int n = 1;
-    while (n < kMaxPages && TIFFReadDirectory(tif))
-        ++n;
+// Every page's header from the first: how many pages there are and what all of them take once
+// decoded. The file is left at its first page.
+struct FileDemand {
+    int pages = 0;
+    std::int64_t bytes = 0;
+    int refusal = SUCCESS; // the first page header that cannot be decoded says why
+};
+FileDemand MeasurePages(TIFF* tif) {
+    FileDemand d;
+    do {
+        PageLayout l;
+        const int rc = ReadLayout(tif, l);
+        if (rc == SUCCESS)
+            d.bytes += BitmapBytes(l.w, l.h, l.bpp);
+        else if (d.refusal == SUCCESS)
+            d.refusal = rc;
+        ++d.pages;
+    } while (d.pages < kMaxPages && TIFFReadDirectory(tif));
     TIFFSetDirectory(tif, 0);
-    return n;
+    return d;
+}
+
+int DecodeOpenTiff(TIFF* tif, int page, LBitmapBase* one, LBitmapList* all,
+                   const ImagingProgress& progress) {
+    if (all) {
+        // Every page is held at once: what they take together is known from their headers
+        // before the first is decoded.
+        const FileDemand demand = MeasurePages(tif);
+        if (demand.refusal != SUCCESS)
+            return demand.refusal;
+        if (demand.bytes > GetMaxTotalBitmapBytes())
+            return ERROR_IMAGE_TOO_LARGE;
+        LBitmapList pages;
+        int index = 0;
+        do {
+            LBitmapBase bitmap;
+            int rc = ReadPage(tif, bitmap, progress, index, std::max(demand.pages, index + 1));
+            if (rc == SUCCESS)
+                rc = pages.InsertItem(std::move(bitmap));
+            if (rc != SUCCESS)
+                return rc;
+            ++index;
+        } while (index < kMaxPages && TIFFReadDirectory(tif));
+        for (int i = 0; i < pages.GetItemsCount(); ++i)
+            if (all->InsertItem(std::move(*pages.Item(i))) != SUCCESS)
+                return ERROR_NO_MEMORY;
+        return SUCCESS;
+    }
+    if (page < 1 || page > kMaxPages)
+        return ERROR_PAGE_NOT_FOUND;
+    if (page > 1 && !TIFFSetDirectory(tif, tdir_t(page - 1)))
+        return ERROR_PAGE_NOT_FOUND;
+    return ReadPage(tif, *one, progress, 0, 1);
+}
+
+int InfoOfOpenTiff(TIFF* tif, FILEINFO& info) {
+    std::uint32_t w = 0, hgt = 0;
+    std::uint16_t bps = 1, spp = 1;
+    TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &w);
+    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &hgt);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bps);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &spp);
+    info.Width = int(std::min<std::uint32_t>(w, 0x7FFFFFFF));
+    info.Height = int(std::min<std::uint32_t>(hgt, 0x7FFFFFFF));
+    info.BitsPerPixel = spp == 1 && (bps == 1 || bps == 4 || bps == 8) ? bps : spp == 3 && bps == 8 ? 24 : 32;
+    info.XResolution = ResolutionOf(tif, TIFFTAG_XRESOLUTION);
+    info.YResolution = ResolutionOf(tif, TIFFTAG_YRESOLUTION);
+    info.TotalPages = MeasurePages(tif).pages;
+    return SUCCESS;
 }
 
 } // namespace
@@ -342,24 +423,7 @@ int DecodeTiff(const uchar* data, std::size_t size, int page, LBitmapBase* one, 
     h.tif = OpenMem(mem, "r"); // strips are read in place through the mapping of the bytes
     if (!h.tif)
         return ERROR_CORRUPT;
-    if (all) {
-        const int count = progress ? CountPages(h.tif) : 1;
-        int index = 0;
-        do {
-            LBitmapBase page;
-            const int rc = ReadPage(h.tif, page, progress, index, std::max(count, index + 1));
-            if (rc != SUCCESS)
-                return rc;
-            all->InsertItem(std::move(page));
-            ++index;
-        } while (index < kMaxPages && TIFFReadDirectory(h.tif));
-        return SUCCESS;
-    }
-    if (page < 1 || page > kMaxPages)
-        return ERROR_PAGE_NOT_FOUND;
-    if (page > 1 && !TIFFSetDirectory(h.tif, tdir_t(page - 1)))
-        return ERROR_PAGE_NOT_FOUND;
-    return ReadPage(h.tif, *one, progress, 0, 1);
+    return DecodeOpenTiff(h.tif, page, one, all, progress);
 }
 
 int TiffInfo(const uchar* data, std::size_t size, FILEINFO& info) {
@@ -370,19 +434,7 @@ int TiffInfo(const uchar* data, std::size_t size, FILEINFO& info) {
     h.tif = OpenMem(mem, "r");
     if (!h.tif)
         return ERROR_CORRUPT;
-    std::uint32_t w = 0, hgt = 0;
-    std::uint16_t bps = 1, spp = 1;
-    TIFFGetField(h.tif, TIFFTAG_IMAGEWIDTH, &w);
-    TIFFGetField(h.tif, TIFFTAG_IMAGELENGTH, &hgt);
-    TIFFGetFieldDefaulted(h.tif, TIFFTAG_BITSPERSAMPLE, &bps);
-    TIFFGetFieldDefaulted(h.tif, TIFFTAG_SAMPLESPERPIXEL, &spp);
-    info.Width = int(std::min<std::uint32_t>(w, 0x7FFFFFFF));
-    info.Height = int(std::min<std::uint32_t>(hgt, 0x7FFFFFFF));
-    info.BitsPerPixel = spp == 1 && (bps == 1 || bps == 4 || bps == 8) ? bps : spp == 3 && bps == 8 ? 24 : 32;
-    info.XResolution = ResolutionOf(h.tif, TIFFTAG_XRESOLUTION);
-    info.YResolution = ResolutionOf(h.tif, TIFFTAG_YRESOLUTION);
-    info.TotalPages = CountPages(h.tif);
-    return SUCCESS;
+    return InfoOfOpenTiff(h.tif, info);
 }
 
 namespace {
