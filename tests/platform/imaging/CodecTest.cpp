@@ -84,6 +84,28 @@ TEST(Codec, GreyAndWhiteIsZeroPagesKeepTheirMeaning) {
     }
 }
 
+TEST(Codec, JpegOfAWhiteFirstGreyPageKeepsItsGreys) {
+    // An 8-bit grey page whose palette runs from white to black, as white-is-zero scans load:
+    // the JPEG holds the greys the indices name, not the indices.
+    QList<QRgb> whiteFirst = brellin::imaging::GreyPalette(256);
+    std::reverse(whiteFirst.begin(), whiteFirst.end());
+    LBitmapBase page;
+    ASSERT_EQ(page.Create(32, 16, 8, whiteFirst), SUCCESS);
+    QImage img = page.GetImage();
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 32; ++x)
+            img.setPixel(x, y, uint(x / 8 * 64)); // four bands, 8 pixels wide
+    ASSERT_EQ(page.SetImage(std::move(img), 8), SUCCESS);
+    QByteArray out;
+    ASSERT_EQ(brellin::imaging::EncodeImage(page, FILE_JPEG, 0, 0, out, {}), SUCCESS);
+    LBitmapBase back;
+    ASSERT_EQ(brellin::imaging::DecodeImage(Bytes(out), std::size_t(out.size()), 1, back, {}),
+              SUCCESS);
+    EXPECT_EQ(back.GetBitsPerPixel(), 8);
+    for (int x = 4; x < 32; x += 8)
+        EXPECT_NEAR(GetRValue(back.GetPixelColor(x, 8)), GetRValue(page.GetPixelColor(x, 8)), 8) << x;
+}
+
 TEST(Codec, JpegKeepsSizeResolutionAndQualityOrder) {
     const LBitmapBase page = MakePattern(64, 48, 24, 150);
     QByteArray best, worst;
