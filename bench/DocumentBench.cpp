@@ -11,6 +11,10 @@
 // Load20x1_Memory reports the heap a loaded document holds against its 1-bit pixel bytes
 // (heap_ratio, at most 1.3).
 //
+// EraseReplay/N reads an erase list of N records, an eraser stroke of 20 x 20 squares erased and
+// restored in turn (at most 50 ms for 30000); EraseStep is one more eraser step on such a list
+// (at most 2 ms), EraseStepRegion the same with the region a repaint then asks for.
+//
 //   cmake --build build --target brellin_bench_document
 //   QT_QPA_PLATFORM=offscreen build/bench/brellin_bench_document
 
@@ -18,6 +22,7 @@
 #include "BenchPages.h"
 #include "app/ProfileRecords.h"
 #include "document/DocFile.h"
+#include "document/EraseList.h"
 #include "document/LumidorDoc.h"
 #include "document/PageImageCodec.h"
 #include "objects/TranspCheckMark.h"
@@ -25,10 +30,12 @@
 #include "objects/TranspLine.h"
 #include "objects/TranspRectangle.h"
 #include "objects/TranspText.h"
+#include "platform/Archive.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ResourceModule.h"
 #include "platform/imaging/ImageFile.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <atomic>
 #include <thread>
@@ -270,6 +277,78 @@ void BM_Load5x24(benchmark::State& s) { Load(s, 5, true); }
 void BM_Load5x24_DecodeParallel(benchmark::State& s) { DecodeParallel(s, 5, true); }
 void BM_Load5x24_DecodeSerial(benchmark::State& s) { DecodeSerial(s, 5, true); }
 
+// One long eraser stroke over the page: 20 x 20 squares stepping a few pixels along a curve that
+// sweeps the sheet back and forth, every other square restored.
+std::vector<_ERASERECT> EraserStroke(int count) {
+    std::vector<_ERASERECT> records;
+    records.reserve(std::size_t(count));
+    for (int i = 0; i < count; ++i) {
+        const double t = i * 0.0007;
+        const int x = int(1200 + 1100 * std::sin(t * 7.3)), y = int(1750 + 1650 * std::sin(t * 1.1));
+        records.push_back(_ERASERECT{x, y, x + 20, y + 20, i % 2});
+    }
+    return records;
+}
+
+QByteArray EraseRecords(const std::vector<_ERASERECT>& records) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    CArchive ar(&buffer, CArchive::store);
+    ar << std::int32_t(records.size());
+    for (const _ERASERECT& r : records)
+        ar << r.left << r.top << r.right << r.bottom << r.nRestore;
+    ar.Flush();
+    return buffer.data();
+}
+
+bool ReadEraseList(QByteArray& bytes, CEraseList& list) {
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    CArchive ar(&buffer, CArchive::load);
+    try {
+        list.Serialize(ar, 0);
+        return true;
+    } catch (const CArchiveException&) {
+        return false;
+    }
+}
+
+void BM_EraseReplay(benchmark::State& state) {
+    QByteArray bytes = EraseRecords(EraserStroke(int(state.range(0))));
+    for (auto _ : state) {
+        CEraseList list;
+        if (!ReadEraseList(bytes, list)) {
+            state.SkipWithError("refused");
+            break;
+        }
+        benchmark::DoNotOptimize(list.GetRegion().rectCount());
+    }
+}
+
+// A step of the eraser and one of the uneraser, alternately, next to the end of a 30000-square
+// stroke that the eraser made step by step.
+void EraseStep(benchmark::State& state, bool withRegion) {
+    const std::vector<_ERASERECT> stroke = EraserStroke(30000);
+    CEraseList list;
+    for (const _ERASERECT& e : stroke) {
+        const RECT r{e.left, e.top, e.right, e.bottom};
+        e.nRestore ? list.AddUnerased(r) : list.AddErased(r);
+    }
+    list.GetRegion();
+    const _ERASERECT& last = stroke.back();
+    int i = 0;
+    for (auto _ : state) {
+        const RECT r{last.left + i % 7, last.top + 3, last.right + i % 7, last.bottom + 3};
+        benchmark::DoNotOptimize(i++ % 2 ? list.AddUnerased(r) : list.AddErased(r));
+        if (withRegion)
+            benchmark::DoNotOptimize(list.GetRegion().rectCount());
+    }
+    state.counters["records"] = list.GetCount();
+    state.counters["rects"] = list.GetRegion().rectCount();
+}
+void BM_EraseStep(benchmark::State& s) { EraseStep(s, false); }
+void BM_EraseStepRegion(benchmark::State& s) { EraseStep(s, true); }
+
 } // namespace
 
 BENCHMARK(BM_Save1x24)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -288,6 +367,9 @@ BENCHMARK(BM_Load20x1_DecodeSerial)->Unit(benchmark::kMillisecond)->UseRealTime(
 BENCHMARK(BM_Load5x24)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Load5x24_DecodeParallel)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Load5x24_DecodeSerial)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_EraseReplay)->Arg(1000)->Arg(10000)->Arg(30000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EraseStep)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_EraseStepRegion)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
     // Messages of the document go nowhere during timing.

@@ -36,10 +36,13 @@ public:
     // Storing: L (count * 20 + 8), the page index, the count and the records. Loading: the caller
     // has read the kind, L and (for kind 12) the page index; the count and the records follow, and
     // the region is rebuilt by replaying them. A count that the remaining bytes cannot hold is
-    // refused before anything is read.
+    // refused before anything is read, a list far beyond anything the eraser makes before it is
+    // replayed to the end; either leaves the list as it was.
     void Serialize(CArchive& ar, int nPage);
 
-    const QRegion& GetRegion() const { return m_region; }
+    // The erased region, made from the bands when it is first asked for after a change: an eraser
+    // stroke changes the list far more often than the view paints.
+    const QRegion& GetRegion() const;
     const std::vector<_ERASERECT>& GetRects() const { return m_list; }
     int GetCount() const { return int(m_list.size()); }
     bool IsEmpty() const { return m_list.empty(); }
@@ -50,9 +53,49 @@ public:
     static QRect ToQRect(const RECT& rect);
 
 private:
-    // The region from the records, replayed in list order.
-    void Rebuild();
+    // A run of erased pixels [l, r) of one band.
+    struct Span {
+        int l;
+        int r;
+        friend bool operator==(const Span&, const Span&) = default;
+    };
+    // Rows from `top` down to the next band's top, all erased in the same runs, which are sorted
+    // left to right and neither overlap nor touch.
+    struct Band {
+        int top;
+        std::vector<Span> spans;
+    };
+    // The erased area as bands sorted by top. Nothing above the first band is erased, and the last
+    // band, which reaches down without end, is empty. A step of the eraser touches only the bands
+    // its rectangle spans, a few runs in each, whatever the size of the rest.
+    class CBandArea {
+    public:
+        // The area the records leave, replayed in list order. False when replaying would take far
+        // more work or memory than any list an eraser makes, which only a made-up file asks for.
+        bool Replay(const std::vector<_ERASERECT>& list);
+        // Erases (or restores) the rectangle, which is normalised and not empty.
+        void Apply(const QRect& r, bool erase);
+        bool Covers(const QRect& r) const;
+        bool Intersects(const QRect& r) const;
+        bool IsEmpty() const { return m_nSpans == 0; }
+        QRegion ToRegion() const;
+
+    private:
+        // Sets the run [l, r) of one band erased or restored; the change in its number of runs.
+        static int SetRun(std::vector<Span>& spans, int l, int r, bool erase);
+        // The band holding row y; the number of bands when y lies above the first one.
+        size_t BandAt(int y) const;
+        // Makes row y the top of a band (a copy of the band it cut); that band's index.
+        size_t SplitAt(int y);
+        // Joins bands from..to (inclusive) that read like the one above them.
+        void MergeEqual(size_t from, size_t to);
+
+        std::vector<Band> m_bands;
+        qint64 m_nSpans = 0;
+    };
 
     std::vector<_ERASERECT> m_list;
-    QRegion m_region;
+    CBandArea m_area;
+    mutable QRegion m_region;
+    mutable bool m_bRegionMade = true;
 };
