@@ -15,6 +15,10 @@
 // restored in turn (at most 50 ms for 30000); EraseStep is one more eraser step on such a list
 // (at most 2 ms), EraseStepRegion the same with the region a repaint then asks for.
 //
+// EmfPlay/<seed> plays a metafile as a new document from a metafile does first: a sound one, one
+// whose header gives the reference device an absurd physical size, and one with a picture frame
+// far smaller than its device (tests/data/imaging/fuzz-seeds/emf).
+//
 //   cmake --build build --target brellin_bench_document
 //   QT_QPA_PLATFORM=offscreen build/bench/brellin_bench_document
 
@@ -34,9 +38,11 @@
 #include "platform/MessageBoxes.h"
 #include "platform/ResourceModule.h"
 #include "platform/imaging/ImageFile.h"
+#include "platform/imaging/MyBitmap.h"
 
 #include <QBuffer>
 #include <QDir>
+#include <QFileInfo>
 #include <atomic>
 #include <thread>
 #include <vector>
@@ -349,6 +355,26 @@ void EraseStep(benchmark::State& state, bool withRegion) {
 void BM_EraseStep(benchmark::State& s) { EraseStep(s, false); }
 void BM_EraseStepRegion(benchmark::State& s) { EraseStep(s, true); }
 
+void EmfPlay(benchmark::State& state, const char* seed) {
+    QFile file(QFileInfo(QStringLiteral(__FILE__)).absolutePath() +
+               QStringLiteral("/../tests/data/imaging/fuzz-seeds/emf/") + QLatin1String(seed));
+    if (!file.open(QIODevice::ReadOnly)) {
+        state.SkipWithError("seed missing");
+        return;
+    }
+    const QByteArray bytes = file.readAll();
+    for (auto _ : state) {
+        LMyBitmap bitmap;
+        if (LMyBitmap::LoadEMFMemory(bitmap, bytes) != SUCCESS) {
+            state.SkipWithError("not played");
+            break;
+        }
+    }
+}
+void BM_EmfPlay_Sound(benchmark::State& s) { EmfPlay(s, "hand-shapes.emf"); }
+void BM_EmfPlay_WildMicrometres(benchmark::State& s) { EmfPlay(s, "hand-wild-micrometres.emf"); }
+void BM_EmfPlay_TinyFrame(benchmark::State& s) { EmfPlay(s, "hand-tiny-frame.emf"); }
+
 } // namespace
 
 BENCHMARK(BM_Save1x24)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -370,6 +396,9 @@ BENCHMARK(BM_Load5x24_DecodeSerial)->Unit(benchmark::kMillisecond)->UseRealTime(
 BENCHMARK(BM_EraseReplay)->Arg(1000)->Arg(10000)->Arg(30000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EraseStep)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_EraseStepRegion)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_EmfPlay_Sound)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EmfPlay_WildMicrometres)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EmfPlay_TinyFrame)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     // Messages of the document go nowhere during timing.

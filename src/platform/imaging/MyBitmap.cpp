@@ -8,6 +8,7 @@
 #include "platform/imaging/MyBitmap.h"
 
 #include "platform/Guard.h"
+#include "platform/ScreenDpi.h"
 #include "platform/imaging/Codecs.h"
 #include "platform/imaging/EmfFormat.h"
 
@@ -45,6 +46,30 @@ int LMyBitmap::CopyFromHDib(LBitmapBase& bitmap, const QByteArray& dib) {
 }
 
 namespace brellin::imaging {
+
+namespace {
+// The resolutions a reference device can have. A header whose physical size gives one outside
+// this range has its size wrong, and the picture would be stretched or shrunk by as much.
+constexpr double kMinEmfDpi = 10;
+constexpr double kMaxEmfDpi = 10000;
+// The most a picture is stretched over the bitmap: a picture frame of a third of a millimetre on a
+// screen-sized reference device. Playing costs about as much as the stretch, so a frame that
+// disagrees wildly with its header would otherwise take many seconds.
+constexpr double kMaxEmfStretch = 1000;
+
+// Device pixels per micrometre along one axis of the reference device. The micrometre size is
+// the millimetre size made precise and counts only as long as it says the same to within the
+// millimetre; a physical size that gives no resolution a device has is left for the screen's.
+double PixelsPerMicrometre(LONG pixels, LONG millimetres, LONG micrometres, int screenDpi) {
+    double perUm = double(pixels) / (double(millimetres) * 1000.0);
+    if (micrometres > 0 && std::abs(double(micrometres) - double(millimetres) * 1000.0) <= 1000.0)
+        perUm = double(pixels) / double(micrometres);
+    const double dpi = perUm * 25400.0;
+    if (!(dpi >= kMinEmfDpi && dpi <= kMaxEmfDpi))
+        perUm = screenDpi / 25400.0;
+    return perUm;
+}
+} // namespace
 
 int CheckEmf(const uchar* d, std::size_t size, EMFHEADERINFO& info) {
     if (!d || size < kEmfHeaderMinSize)
@@ -147,12 +172,11 @@ int PlayEmf(const uchar* d, std::size_t size, LBitmapBase& out) {
         return ERROR_CORRUPT;
     // Playing over the whole bitmap maps the picture frame (hundredths of a millimetre, both
     // edges inclusive) onto it, as the reference device measures it.
-    const double pxPerUmX = info.szlMicrometers.cx > 0
-                                ? double(w) / info.szlMicrometers.cx
-                                : double(w) / (info.szlMillimeters.cx * 1000.0);
-    const double pxPerUmY = info.szlMicrometers.cy > 0
-                                ? double(h) / info.szlMicrometers.cy
-                                : double(h) / (info.szlMillimeters.cy * 1000.0);
+    const QPoint screen = GetScreenDpi();
+    const double pxPerUmX = PixelsPerMicrometre(w, info.szlMillimeters.cx,
+                                                info.szlMicrometers.cx, screen.x());
+    const double pxPerUmY = PixelsPerMicrometre(h, info.szlMillimeters.cy,
+                                                info.szlMicrometers.cy, screen.y());
     const RECT& f = info.rclFrame;
     QRectF frame(f.left * 10.0 * pxPerUmX, f.top * 10.0 * pxPerUmY,
                  (double(f.right) - f.left + 1) * 10.0 * pxPerUmX,
@@ -171,6 +195,8 @@ int PlayEmf(const uchar* d, std::size_t size, LBitmapBase& out) {
         if (drawn.isValid() && !drawn.intersects(view))
             view = drawn;
     }
+    view.setWidth(std::max(view.width(), w / kMaxEmfStretch));
+    view.setHeight(std::max(view.height(), h / kMaxEmfStretch));
     renderer.setViewBox(view);
     {
         QPainter painter(&img);
@@ -183,7 +209,8 @@ int PlayEmf(const uchar* d, std::size_t size, LBitmapBase& out) {
     if (rc != SUCCESS)
         return rc;
     // Device pixels x 25.4 / device millimetres, rounded; the micrometre size, where the
-    // header has it, gives the same figure without the millimetres' rounding.
+    // header has it, gives the same figure without the millimetres' rounding. Never 0: the
+    // figure is one a device has.
     out.SetXResolution(int(std::floor(pxPerUmX * 25400.0 + 0.5)));
     out.SetYResolution(int(std::floor(pxPerUmY * 25400.0 + 0.5)));
     return SUCCESS;
