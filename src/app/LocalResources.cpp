@@ -348,7 +348,7 @@ void CLocalResources::TranslateDialog(QWidget* dialog, int nDialogId) const {
     DEF_CATCH
 }
 
-int CLocalResources::TranslateMenuItems(QMenu* menu, int pos, int end) const {
+int CLocalResources::TranslateMenuItems(const QWidget* menu, int pos, int end) const {
     for (QAction* a : menu->actions()) {
         if (pos >= end)
             return pos;
@@ -361,7 +361,7 @@ int CLocalResources::TranslateMenuItems(QMenu* menu, int pos, int end) const {
     return pos;
 }
 
-void CLocalResources::TranslateMenu(QMenu* menu, int nMenuId) const {
+void CLocalResources::TranslateMenu(QWidget* menu, int nMenuId) const {
     DEF_TRY
     if (!menu)
         return;

@@ -66,8 +66,8 @@ public:
     // The dialog's caption and its controls' texts, the k-th control (TranslatedControls order)
     // taking the k-th text of the dialog's block. An identifier of -1 does nothing.
     void TranslateDialog(QWidget* dialog, int nDialogId) const;
-    // The menu's item texts in pre-order; separators take a place too.
-    void TranslateMenu(QMenu* menu, int nMenuId) const;
+    // The item texts of a menu or a menu bar in pre-order; separators take a place too.
+    void TranslateMenu(QWidget* menu, int nMenuId) const;
     // The controls of a dialog in window order: its descendant widgets that carry a text of their
     // own (labels, buttons, group boxes, edit fields), depth first in creation order.
     static QList<QWidget*> TranslatedControls(QWidget* dialog);
@@ -88,7 +88,7 @@ private:
     void LoadStrings(const QStringList& lines);
     void LoadDialogs(const QStringList& lines);
     void LoadMenus(const QStringList& lines);
-    int TranslateMenuItems(QMenu* menu, int pos, int end) const;
+    int TranslateMenuItems(const QWidget* menu, int pos, int end) const;
 
     int m_nLanguage;
     QHash<UINT, QString> m_strings;

@@ -6,6 +6,7 @@
 #include "app/RenameDocDialog.h"
 #include "app/Resource.h"
 #include "app/Utils.h"
+#include "document/DocCommands.h"
 #include "document/DocumentView.h"
 #include "document/PageOutput.h"
 #include "objects/TranspArrow.h"
@@ -135,6 +136,7 @@ CLumidorDoc::CLumidorDoc() {
     m_bFrame = LoadFrameOptions()[OPT_PAGE_FRAME] ? TRUE : FALSE;
     std::fill(std::begin(m_nNameCounter), std::end(m_nNameCounter), 1);
     m_PagesList.push_back(std::make_unique<_PAGEINFO>());
+    RegisterDocumentCommands(*this, m_commands);
 }
 
 CLumidorDoc::~CLumidorDoc() = default;

@@ -9,6 +9,7 @@
 // undo. It owns no window: messages and dialogs go through the platform's services, and views are
 // reached through IDocumentView.
 
+#include "app/CommandTarget.h"
 #include "document/EraseList.h"
 #include "platform/WinTypes.h"
 #include "platform/imaging/MyBitmap.h"
@@ -152,6 +153,8 @@ public:
     const std::vector<IDocumentView*>& GetViews() const { return m_views; }
     // The first view's current page, 0 without views.
     int GetCurrentPage() const;
+    // The commands the document carries out, offered after its view's.
+    const CCommandMap& GetCommandMap() const { return m_commands; }
 
     // ---- Page images -----------------------------------------------------------------------
     // Every page of a (multi-page) image file becomes a page of the document.
@@ -247,4 +250,5 @@ private:
     QString m_strPathName;
     BOOL m_bModified = FALSE;
     std::vector<IDocumentView*> m_views;
+    CCommandMap m_commands;
 };

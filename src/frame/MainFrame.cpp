@@ -1,99 +1,467 @@
 #include "frame/MainFrame.h"
 
+#include "app/CommandIds.h"
 #include "app/LumidorApp.h"
-#include "app/Utils.h"
-#include "frame/ChildFrame.h"
-#include "frame/ScaleBox.h"
-#include "platform/DialogService.h"
-#include "view/LumidorView.h"
-
 #include "app/Resource.h"
+#include "app/Units.h"
+#include "app/Utils.h"
 #include "document/DocManager.h"
 #include "document/LumidorDoc.h"
+#include "frame/ChildFrame.h"
+#include "frame/CommandManager.h"
+#include "frame/FrameState.h"
+#include "frame/ProgramModes.h"
+#include "frame/ScaleBox.h"
+#include "frame/StatusProgress.h"
+#include "frame/TrayIcon.h"
 #include "objects/ObjectTypes.h"
+#include "platform/DataPaths.h"
+#include "platform/DialogService.h"
+#include "platform/ErrorLog.h"
 #include "platform/Guard.h"
+#include "platform/MessageBoxes.h"
 #include "platform/ResourceModule.h"
+#include "platform/SettingsStore.h"
+#include "platform/imaging/MyBitmap.h"
+#include "view/LumidorView.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QDate>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
+#include <QStatusBar>
 #include <QToolBar>
+#include <QUrl>
 
-CMainFrame::CMainFrame() : m_mdiArea(new QMdiArea(this)), m_pScaleBox(new CScaleBox(this)) {
+namespace {
+CMainFrame* g_frame = nullptr;
+
+const QString kLaunch = QStringLiteral("Launch");
+const QString kEraserSize = QStringLiteral("IMAGETOOLSBARSETTINGS");
+constexpr int kMainMenu = 128;
+constexpr int kTrayMenu = 334;
+
+// Every file of the program's temporary folder goes; the folder stays.
+void EmptyTempFolder() {
+    QDir dir(GetTempDirPath());
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden))
+        dir.remove(name);
+}
+
+QString HelpTopicPath(const QString& topic) {
+    return GetProgramDataDir() + QStringLiteral("/help/") + topic;
+}
+
+// The eraser sizes of the image bar: 1x1 to 4x4, then powers of two to 256x256.
+QComboBox* MakeEraserSizeBox(QWidget* parent) {
+    auto* box = new QComboBox(parent);
+    box->setObjectName(QStringLiteral("EraserSize"));
+    box->setToolTip(LoadResString(IDS_ERASER_SIZE));
+    for (int n : {1, 2, 3, 4, 8, 16, 32, 64, 128, 256})
+        box->addItem(QStringLiteral("%1x%2").arg(n).arg(n), n);
+    LONG index = 6;
+    Profile().GetProfileData(kSectionSettings, kEraserSize, &index, sizeof(index));
+    box->setCurrentIndex(index >= 0 && index < box->count() ? int(index) : 6);
+    QObject::connect(box, &QComboBox::currentIndexChanged, box, [](int i) {
+        const LONG v = i;
+        Profile().WriteProfileData(kSectionSettings, kEraserSize, &v, sizeof(v));
+    });
+    return box;
+}
+} // namespace
+
+CMainFrame* CMainFrame::Instance() { return g_frame; }
+
+CMainFrame::CMainFrame()
+    : m_mdiArea(new QMdiArea(this)), m_pCommands(new CCommandManager(this)),
+      m_pScaleBox(new CScaleBox(this)) {
+    g_frame = this;
     setObjectName(QStringLiteral("CMainFrame"));
     setCentralWidget(m_mdiArea);
-    QMenu* file = menuBar()->addMenu(LoadResString(IDS_MENU_FILE));
-    QAction* open = file->addAction(LoadResString(IDS_MENU_OPEN));
-    open->setShortcut(QKeySequence::Open);
-    connect(open, &QAction::triggered, this, &CMainFrame::OnFileOpen);
-    QAction* close = file->addAction(LoadResString(IDS_MENU_CLOSE));
-    close->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4));
-    connect(close, &QAction::triggered, this, [this] {
-        if (QMdiSubWindow* w = m_mdiArea->activeSubWindow()) w->close();
-    });
-    file->addSeparator();
-    // The recent files go between this separator and the next, refreshed each time the menu opens.
-    m_pRecentSeparator = file->addSeparator();
-    connect(file, &QMenu::aboutToShow, this, [this, file] { RefreshRecentFiles(file); });
-    QAction* exit = file->addAction(LoadResString(IDS_MENU_EXIT));
-    exit->setShortcut(QKeySequence::Quit);
-    connect(exit, &QAction::triggered, this, &QWidget::close);
+    setAcceptDrops(true);
+    setWindowIcon(QIcon(ResourceModulePath(QStringLiteral("icons/brellin.svg"))));
+    EmptyTempFolder();
+    RestoreWindowPlacement(*this);
 
-    // Until the real bars exist, the view commands act on the active document window.
-    QMenu* view = menuBar()->addMenu(LoadResString(IDS_MENU_VIEW));
-    auto addViewAction = [this, view](int id, const QList<QKeySequence>& keys,
-                                      void (*run)(CLumidorView*)) {
-        QAction* a = view->addAction(LoadResString(id));
-        a->setShortcuts(keys);
-        connect(a, &QAction::triggered, this, [this, run] {
-            if (CLumidorView* v = GetActiveView()) run(v);
-        });
+    // Default folders: images in the user's documents, documents in "Brellin Files" there.
+    const QString docs = GetMyDocumentsPathName().isEmpty() ? GetUserDataDir() : GetMyDocumentsPathName();
+    m_strImagesPath = Profile().GetProfileString(kSectionSettings, QStringLiteral("ImagesPath"), {});
+    if (m_strImagesPath.isEmpty())
+        m_strImagesPath = docs;
+    m_strDocumentsPath = Profile().GetProfileString(kSectionSettings, QStringLiteral("DocumentsPath"), {});
+    if (m_strDocumentsPath.isEmpty()) {
+        m_strDocumentsPath = docs + QStringLiteral("/Brellin Files");
+        if (!QDir().mkpath(m_strDocumentsPath))
+            WriteLog(QStringLiteral("CMainFrame::OnCreate - CreateDirectory Error %1").arg(errno));
+    }
+    m_options = LoadFrameOptions();
+
+    CProgramModes::Host host;
+    host.activeView = [this] { return GetActiveView(); };
+    host.allViews = [this] { return GetAllViews(); };
+    host.modeChangedToDocuments = [this] {
+        QList<CLumidorDoc*> docs;
+        if (m_pDocManager)
+            m_pDocManager->GetDocumentsList(docs);
+        for (CLumidorDoc* doc : docs)
+            doc->ProgramModeChanged();
     };
-    addViewAction(IDS_MENU_ZOOM_IN,
-                  {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)},
-                  [](CLumidorView* v) { v->IncViewScale(); });
-    addViewAction(IDS_MENU_ZOOM_OUT, {QKeySequence(Qt::CTRL | Qt::Key_Minus)},
-                  [](CLumidorView* v) { v->DecViewScale(); });
-    addViewAction(IDS_MENU_FIT_WINDOW, {QKeySequence(Qt::CTRL | Qt::Key_0)},
-                  [](CLumidorView* v) { v->FitPageToWindow(); });
-    addViewAction(IDS_MENU_FIT_WIDTH, {}, [](CLumidorView* v) { v->FitPageToWidth(); });
-    view->addSeparator();
-    addViewAction(IDS_MENU_PREV_PAGE, {QKeySequence(Qt::Key_PageUp)},
-                  [](CLumidorView* v) { v->SetActivePage(v->GetActivePage() - 1); });
-    addViewAction(IDS_MENU_NEXT_PAGE, {QKeySequence(Qt::Key_PageDown)},
-                  [](CLumidorView* v) { v->SetActivePage(v->GetActivePage() + 1); });
-    view->addSeparator();
-    m_pPawAction = view->addAction(LoadResString(IDS_MENU_MOVE_IMAGE));
-    m_pPawAction->setObjectName(QStringLiteral("MovePageImage"));
-    m_pPawAction->setCheckable(true);
-    connect(m_pPawAction, &QAction::triggered, this, &CMainFrame::OnDrawingToolsPaw);
+    host.setSelector = [this](int kind) { SetSelector(kind); };
+    m_pModes = new CProgramModes(std::move(host), this);
+    connect(m_pModes, &CProgramModes::modeChanged, m_pCommands, &CCommandManager::RequestUpdate);
 
-    QToolBar* mainBar = addToolBar(LoadResString(IDS_BAR_MAIN));
-    mainBar->setObjectName(QStringLiteral("MainBar"));
-    mainBar->addWidget(m_pScaleBox);
-    const std::vector<int> scales = CLumidorView::GetScaleList();
-    // Before any document is open the box stands on its first fit entry, the one after the scales.
-    m_pScaleBox->SetViewScaleList(scales.data(), int(scales.size()), int(scales.size()));
-    connect(m_pScaleBox, &CScaleBox::scaleChosen, this, [this](int index) {
-        if (CLumidorView* v = GetActiveView()) v->OnSelchangeComboScale(index);
+    m_pCommands->Load();
+    m_pCommands->SetRouteSource([this] { return Route(); });
+    RegisterCommands();
+    m_pCommands->BuildMenuBar(menuBar(), kMainMenu);
+    connect(m_pCommands, &CCommandManager::menuAboutToShow, this, [this](QMenu* menu) {
+        if (m_pCommands->RecentFilesPlaceholder() &&
+            menu->actions().contains(m_pCommands->RecentFilesPlaceholder()))
+            RefreshRecentFiles(menu);
     });
+    CreateBars();
+    m_pProgress = new CStatusProgress(statusBar());
+    statusBar()->showMessage(LoadResString(IDS_STATUS_READY));
+    LMyBitmap::SetProgressDisplay([this](int percent) { return DoProgress(percent, true); });
+
+    if (!RestoreBarState(*this))
+        InformationBox(QStringLiteral("Clear reestr entry!"));
+    // The first start shows the bars a new user needs; the page, image and group bars wait.
+    if (Profile().GetProfileInt(kSectionSettings, kLaunch, 0) == 0) {
+        for (const char* name : {"MultipageBar", "ImageBar", "GroupBar"})
+            if (QToolBar* bar = GetBar(QString::fromLatin1(name)))
+                bar->hide();
+        Profile().WriteProfileInt(kSectionSettings, kLaunch, 1);
+    }
+
+    SetProgramMode(m_options[23] ? MODE_FORM : m_pModes->GetCurrentMode(), true);
+    SetSelector(1);
+    m_pTray = new CTrayIcon(this, m_pCommands->BuildPopup(kTrayMenu, 0, this));
+    m_pTray->SetToolTip(QApplication::applicationDisplayName());
+
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::OnActiveViewChanged);
+    qApp->installEventFilter(this);
     OnActiveViewChanged();
-    resize(1024, 768);
 }
 
 CMainFrame::~CMainFrame() {
+    qApp->removeEventFilter(this);
+    LMyBitmap::SetProgressDisplay({});
     // The document windows go with the base class, after this frame's own members; their
     // activation changes must not reach it then.
     disconnect(m_mdiArea, nullptr, this, nullptr);
+    EmptyTempFolder();
+    if (g_frame == this)
+        g_frame = nullptr;
 }
+
+// ---- Bars -------------------------------------------------------------------------------------
+
+void CMainFrame::CreateBars() {
+    DEF_TRY
+    const auto factory = [this](const QString& name, QToolBar* bar) -> QWidget* {
+        if (name == QStringLiteral("scale"))
+            return m_pScaleBox;
+        if (name == QStringLiteral("erasersize"))
+            return MakeEraserSizeBox(bar);
+        return nullptr;
+    };
+    const std::vector<int> scales = CLumidorView::GetScaleList();
+    // Before any document is open the box stands on its first fit entry, the one after the scales.
+    m_pScaleBox->SetViewScaleList(scales.data(), int(scales.size()), int(scales.size()));
+    m_pScaleBox->setToolTip(LoadResString(IDS_BAR_MAIN));
+    connect(m_pScaleBox, &CScaleBox::scaleChosen, this, [this](int index) {
+        if (CLumidorView* v = GetActiveView()) v->OnSelchangeComboScale(index);
+    });
+    for (const CToolBarInfo& info : m_pCommands->ToolBars()) {
+        QToolBar* bar = m_pCommands->BuildToolBar(info.strName, factory);
+        if (!bar)
+            continue;
+        Qt::ToolBarArea area = Qt::TopToolBarArea;
+        if (info.strAreas == QStringLiteral("right"))
+            area = Qt::RightToolBarArea;
+        bar->setIconSize(QSize(24, 24));
+        addToolBar(area, bar);
+        // The image and group bars share the line of the page bar; the documents bar has a
+        // line of its own under the other bars.
+        if (info.strName == QStringLiteral("DocumentsBar") || info.strName == QStringLiteral("TextStyleBar"))
+            insertToolBarBreak(bar);
+        const QList<QAction*> items = bar->actions();
+        if (std::all_of(items.begin(), items.end(), [](QAction* a) { return a->isSeparator(); }))
+            bar->hide();
+    }
+    DEF_CATCH
+}
+
+QToolBar* CMainFrame::GetBar(const QString& name) const {
+    return findChild<QToolBar*>(name, Qt::FindDirectChildrenOnly);
+}
+
+void CMainFrame::ViewBar(const QString& name) {
+    if (QToolBar* bar = GetBar(name))
+        bar->setVisible(!bar->isVisible());
+}
+
+// ---- Commands -------------------------------------------------------------------------------
+
+CCommandRoute CMainFrame::Route() const {
+    CCommandRoute route;
+    CLumidorView* view = GetActiveView();
+    if (view) {
+        route.push_back(&view->GetCommandMap());
+        if (CLumidorDoc* doc = view->GetDocument())
+            route.push_back(&doc->GetCommandMap());
+    }
+    route.push_back(&m_commandMap);
+    return route;
+}
+
+void CMainFrame::RegisterCommands() {
+    CCommandMap& map = m_commandMap;
+    const auto hasWindow = [this](CCmdUI& ui) { ui.Enable(GetActiveView() != nullptr); };
+    m_pModes->RegisterCommands(map);
+
+    map.On(ID_FILE_NEW, [this] { OnFileNew(); });
+    map.On(ID_FILE_OPEN, [this] { OnFileOpen(); });
+    map.On(
+        ID_FILE_CLOSE,
+        [this] {
+            if (QMdiSubWindow* w = m_mdiArea->activeSubWindow()) w->close();
+        },
+        [this](CCmdUI& ui) { ui.Enable(m_mdiArea->activeSubWindow() != nullptr); });
+    map.On(ID_FILE_CLOSE_ALL, [this] { OnCloseAllDocuments(); }, hasWindow);
+    map.On(ID_APP_EXIT, [this] {
+        m_bClosing = true;
+        close();
+        m_bClosing = false;
+    });
+    map.On(ID_PASTE_AS_NEW, [this] { OnPasteAsNew(); }, [](CCmdUI& ui) {
+        const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+        ui.Enable(data && data->hasImage());
+    });
+
+    // The bars: each toggles its own visibility and is checked while it shows.
+    struct BarCommand {
+        UINT id;
+        const char* name;
+    };
+    for (const BarCommand b : {BarCommand{ID_VIEW_MAIN_BAR, "MainBar"},
+                               BarCommand{ID_VIEW_MULTIPAGE_BAR, "MultipageBar"},
+                               BarCommand{ID_VIEW_DRAWING_BAR, "DrawingBar"},
+                               BarCommand{ID_VIEW_GROUP_BAR, "GroupBar"},
+                               BarCommand{ID_VIEW_TEXT_STYLE_BAR, "TextStyleBar"},
+                               BarCommand{ID_VIEW_DOCUMENTS_BAR, "DocumentsBar"},
+                               BarCommand{ID_VIEW_IMAGE_BAR, "ImageBar"}}) {
+        const QString name = QString::fromLatin1(b.name);
+        map.On(b.id, [this, name] { ViewBar(name); }, [this, name](CCmdUI& ui) {
+            QToolBar* bar = GetBar(name);
+            ui.Enable(bar != nullptr);
+            ui.SetCheck(bar && bar->isVisible());
+        });
+    }
+    map.On(
+        ID_VIEW_STATUS_BAR, [this] { statusBar()->setVisible(!statusBar()->isVisible()); },
+        [this](CCmdUI& ui) { ui.SetCheck(statusBar()->isVisible()); });
+    map.On(
+        ID_GROUPBAR_SNAP_TO_GRID, [this] { SetSnapToGrid(m_options[OPT_SNAP_TO_GRID] == 0); },
+        [this](CCmdUI& ui) { ui.SetCheck(m_options[OPT_SNAP_TO_GRID] != 0); });
+
+    map.On(ID_WINDOW_CASCADE, [this] { m_mdiArea->cascadeSubWindows(); }, hasWindow);
+    map.On(ID_WINDOW_TILE_HORZ, [this] { m_mdiArea->tileSubWindows(); }, hasWindow);
+    const auto several = [this](CCmdUI& ui) { ui.Enable(m_mdiArea->subWindowList().size() > 1); };
+    map.On(ID_NEXT_PANE, [this] { m_mdiArea->activateNextSubWindow(); }, several);
+    map.On(ID_PREV_PANE, [this] { m_mdiArea->activatePreviousSubWindow(); }, several);
+
+    // Help: a topic of the user guide in the user's browser.
+    struct Topic {
+        UINT id;
+        const char* page;
+    };
+    for (const Topic t : {Topic{ID_HELP_CONTENTS, "1000.htm"}, Topic{ID_HELP_YOURFIRSTSTEP, "2000.htm"},
+                          Topic{ID_HELP_HOWTO, "3000.htm"}, Topic{ID_HELP_TECHNICALSUPPORT, "4000.htm"},
+                          Topic{ID_HELP_OURDEVELOPMENTS, "5000.htm"},
+                          Topic{ID_HELP_ORDERINGINFORMATION, "6000.htm"}, Topic{ID_HELP_FAQ, "7000.htm"}}) {
+        const QString page = QString::fromLatin1(t.page);
+        map.On(t.id, [this, page] { OnHelp(page); });
+    }
+    map.On(ID_APP_ABOUT, [this] { OnAppAbout(); });
+    map.On(ID_TRAY_RESTORE, [this] {
+        if (m_pTray) m_pTray->Restore();
+    });
+
+    // Until the page bar's own commands arrive, previous and next page act on the active view.
+    map.On(
+        ID_MULTIPAGE_TOOLS_PREVIOUS,
+        [this] {
+            if (CLumidorView* v = GetActiveView()) v->SetActivePage(v->GetActivePage() - 1);
+        },
+        [this](CCmdUI& ui) {
+            CLumidorView* v = GetActiveView();
+            ui.Enable(v && v->GetActivePage() > 0);
+        });
+    map.On(
+        ID_MULTIPAGE_TOOLS_NEXT,
+        [this] {
+            if (CLumidorView* v = GetActiveView()) v->SetActivePage(v->GetActivePage() + 1);
+        },
+        [this](CCmdUI& ui) {
+            CLumidorView* v = GetActiveView();
+            ui.Enable(v && v->GetDocument() && v->GetActivePage() < v->GetDocument()->GetPageCount() - 1);
+        });
+}
+
+// ---- Modes ----------------------------------------------------------------------------------
+
+int CMainFrame::GetProgramMode() const { return m_pModes->GetCurrentMode(); }
+int CMainFrame::GetPreviousMode() const { return m_pModes->GetPreviousMode(); }
+
+void CMainFrame::SetProgramMode(int mode, bool updateBars) { m_pModes->SetProgramMode(mode, updateBars); }
+
+void CMainFrame::SetSelectMode() { SetProgramMode(MODE_SELECT, true); }
+
+void CMainFrame::SetSelector(int kind) { m_nSelector = kind; }
+
+void CMainFrame::RepaintObjects(bool bShowTabOrder) {
+    if (CLumidorView* v = GetActiveView()) v->RepaintObjects(bShowTabOrder);
+}
+
+// ---- Options, grid ----------------------------------------------------------------------------
+
+void CMainFrame::SetOptions(const FrameOptions& options) {
+    m_options = options;
+    SaveFrameOptions(m_options);
+    ApplyGridToViews();
+    m_pCommands->RequestUpdate();
+}
+
+void CMainFrame::SetSnapToGrid(bool on) {
+    m_options[OPT_SNAP_TO_GRID] = on ? 1 : 0;
+    SaveFrameOptions(m_options);
+    ApplyGridToViews();
+    m_pCommands->RequestUpdate();
+}
+
+void CMainFrame::ApplyGridToViews() {
+    for (CLumidorView* v : GetAllViews()) {
+        v->SetGrid(m_options[OPT_SNAP_TO_GRID] != 0, int(m_options[OPT_GRID_X]), int(m_options[OPT_GRID_Y]));
+        v->viewport()->update();
+    }
+}
+
+int CMainFrame::CurrentToTextunit(double value) const {
+    return unitConvertToTextunit(value, int(m_options[3]));
+}
+
+double CMainFrame::TextunitToCurrent(int value) const {
+    return unitConvertTextunitTo(value, int(m_options[3]));
+}
+
+// ---- Progress, names ------------------------------------------------------------------------
+
+bool CMainFrame::DoProgress(int percent, bool cancellable) {
+    return m_pProgress && m_pProgress->DoProgress(percent, cancellable);
+}
+
+void CMainFrame::HideProgress() {
+    if (m_pProgress) m_pProgress->HideProgress();
+}
+
+QString CMainFrame::GetNextDocName() {
+    const int n = m_nNewDocCounter++;
+    if (m_options[15])
+        return QStringLiteral("%1 - %2").arg(QDate::currentDate().toString(QStringLiteral("yyyy MM dd"))).arg(n);
+    return QString::number(n);
+}
+
+QString CMainFrame::GetTempDirPath() { return ::GetTempDirPath(); }
+
+// ---- Frame commands -------------------------------------------------------------------------
+
+void CMainFrame::OnFileNew() {
+    DEF_TRY
+    if (CLumidorApp* app = CLumidorApp::Instance()) app->CreateEmptyDoc(FALSE);
+    DEF_CATCH
+}
+
+void CMainFrame::OnFileOpen() {
+    DEF_TRY
+    FileDialogRequest request;
+    // The Open dialog's filter is made of its four resource parts.
+    request.filter = LoadResString(IDS_FILTER_OPEN_1) + LoadResString(IDS_FILTER_OPEN_2) +
+                     LoadResString(IDS_FILTER_OPEN_3) + LoadResString(IDS_FILTER_OPEN_4) +
+                     QLatin1Char('|');
+    QString path;
+    if (!GetDialogService().GetFileName(request, path) || path.isEmpty()) return;
+    CLumidorApp* app = CLumidorApp::Instance();
+    if (!app) return;
+    if (IsImageFormatSupported(path))
+        app->CreateDocFromImage(path, false);
+    else
+        app->OpenDocumentFile(path, 0);
+    DEF_CATCH
+}
+
+void CMainFrame::OnCloseAllDocuments() {
+    DEF_TRY
+    m_mdiArea->closeAllSubWindows();
+    if (m_mdiArea->subWindowList().isEmpty())
+        m_nNewDocCounter = 1;
+    DEF_CATCH
+}
+
+void CMainFrame::OnPasteAsNew() {
+    DEF_TRY
+    const QImage image = QGuiApplication::clipboard()->image();
+    if (image.isNull()) return;
+    LMyBitmap bitmap;
+    if (bitmap.SetImage(image) != SUCCESS) return;
+    // The title says when: "05Mar2024 at 03:07 PM", or 24-hour time where the locale's is short.
+    const QDateTime now = QDateTime::currentDateTime();
+    const QString date = QLocale(QLocale::English).toString(now.date(), QStringLiteral("ddMMMyyyy"));
+    QString time = QLocale().toString(now.time(), QStringLiteral("hh':'mm AP"));
+    if (time.size() < 8) time = now.time().toString(QStringLiteral("HH'-'mm"));
+    if (CLumidorApp* app = CLumidorApp::Instance()) {
+        app->m_newDocSource.strTitle = date + QStringLiteral(" at ") + time;
+        app->CreateDocFromBitmap(&bitmap, nullptr);
+    }
+    DEF_CATCH
+}
+
+void CMainFrame::OnOptions() {}
+
+void CMainFrame::OnHelp(const QString& topic) {
+    DEF_TRY
+    const QString path = HelpTopicPath(topic);
+    if (!QFileInfo(path).isFile()) {
+        ErrorBox(LoadResString(IDS_HELP_MISSING).arg(FileNameForMessage(path)));
+        return;
+    }
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    DEF_CATCH
+}
+
+void CMainFrame::OnAppAbout() {
+    InformationBox(LoadResString(IDS_ABOUT_TEXT).arg(QApplication::applicationDisplayName()));
+}
+
+bool CMainFrame::IsHiddenInTray() const { return m_pTray && m_pTray->IsHidden(); }
+
+// ---- Documents and views --------------------------------------------------------------------
 
 void CMainFrame::OnActiveViewChanged() {
     ShowActiveViewScale();
-    UpdateCommandState();
+    m_pCommands->RequestUpdate();
 }
 
 void CMainFrame::ShowActiveViewScale() {
@@ -109,38 +477,25 @@ void CMainFrame::ShowActiveViewScale() {
     DEF_CATCH
 }
 
-void CMainFrame::SetProgramMode(int mode) {
-    m_nProgramMode = mode;
-    UpdateCommandState();
-}
-
-void CMainFrame::OnDrawingToolsPaw() {
-    SetProgramMode(m_nProgramMode == MODE_PAW ? 0 : MODE_PAW);
-}
-
-void CMainFrame::UpdateCommandState() {
-    m_pPawAction->setEnabled(GetActiveView() != nullptr);
-    m_pPawAction->setChecked(m_nProgramMode == MODE_PAW);
-}
-
 void CMainFrame::RefreshRecentFiles(QMenu* file) {
     DEF_TRY
     for (QAction* a : m_recentActions)
         delete a;
     m_recentActions.clear();
     CLumidorApp* app = CLumidorApp::Instance();
-    if (!app) return;
+    QAction* place = m_pCommands->RecentFilesPlaceholder();
+    if (!app || !place) return;
     const CRecentFileList& list = app->m_recentFiles;
     for (int i = 0; i < list.GetSize(); ++i) {
         auto* a = new QAction(list.GetDisplayName(i), file);
         a->setToolTip(list.GetFiles()[i]);
         const QString path = list.GetFiles()[i];
         connect(a, &QAction::triggered, this, [path] { OpenRecentFile(path); });
-        file->insertAction(m_pRecentSeparator, a);
+        file->insertAction(place, a);
         m_recentActions.append(a);
     }
     // Without recent files one separator is enough.
-    m_pRecentSeparator->setVisible(!m_recentActions.isEmpty());
+    place->setVisible(!m_recentActions.isEmpty());
     DEF_CATCH
 }
 
@@ -157,30 +512,31 @@ void CMainFrame::OpenRecentFile(const QString& path) {
     DEF_CATCH
 }
 
-CLumidorView* CMainFrame::GetActiveView() const {
+CChildFrame* CMainFrame::GetActiveChildFrame() const {
     QMdiSubWindow* w = m_mdiArea->activeSubWindow();
     if (!w) {
         const auto list = m_mdiArea->subWindowList();
         w = list.isEmpty() ? nullptr : list.last();
     }
-    auto* child = dynamic_cast<CChildFrame*>(w);
+    return dynamic_cast<CChildFrame*>(w);
+}
+
+CLumidorView* CMainFrame::GetActiveView() const {
+    CChildFrame* child = GetActiveChildFrame();
     return child ? child->GetView() : nullptr;
 }
 
-void CMainFrame::OnFileOpen() {
-    FileDialogRequest request;
-    // The Open dialog's filter is made of its four resource parts.
-    request.filter = LoadResString(IDS_FILTER_OPEN_1) + LoadResString(IDS_FILTER_OPEN_2) +
-                     LoadResString(IDS_FILTER_OPEN_3) + LoadResString(IDS_FILTER_OPEN_4) +
-                     QLatin1Char('|');
-    QString path;
-    if (!GetDialogService().GetFileName(request, path) || path.isEmpty()) return;
-    CLumidorApp* app = CLumidorApp::Instance();
-    if (!app) return;
-    if (IsImageFormatSupported(path))
-        app->CreateDocFromImage(path, false);
-    else
-        app->OpenDocumentFile(path, 0);
+CLumidorDoc* CMainFrame::GetActiveDocument() const {
+    CLumidorView* v = GetActiveView();
+    return v ? v->GetDocument() : nullptr;
+}
+
+std::vector<CLumidorView*> CMainFrame::GetAllViews() const {
+    std::vector<CLumidorView*> views;
+    for (QMdiSubWindow* w : m_mdiArea->subWindowList())
+        if (auto* child = dynamic_cast<CChildFrame*>(w))
+            if (child->GetView()) views.push_back(child->GetView());
+    return views;
 }
 
 void CMainFrame::AttachDocumentManager(CDocManager* manager) {
@@ -191,7 +547,9 @@ void CMainFrame::AttachDocumentManager(CDocManager* manager) {
 void CMainFrame::CreateDocumentWindow(CLumidorDoc* doc) {
     auto* window = new CChildFrame(doc, m_pDocManager);
     CLumidorView* view = window->GetView();
-    view->SetProgramModeSource([this] { return m_nProgramMode; });
+    view->SetProgramModeSource([this] { return m_pModes->GetCurrentMode(); });
+    view->SetClassCursor(m_pModes->CursorFor(m_pModes->GetCurrentMode()));
+    view->SetGrid(m_options[OPT_SNAP_TO_GRID] != 0, int(m_options[OPT_GRID_X]), int(m_options[OPT_GRID_Y]));
     // Every view reports its zoom; the scale box listens to the active one only.
     connect(view, &CLumidorView::zoomChanged, this, [this, view](int percent) {
         if (view == GetActiveView()) m_pScaleBox->SetViewScaleSelValue(percent);
@@ -199,12 +557,17 @@ void CMainFrame::CreateDocumentWindow(CLumidorDoc* doc) {
     connect(view, &CLumidorView::scaleIndexSelected, this, [this, view](int index) {
         if (view == GetActiveView()) m_pScaleBox->SetViewScaleSelIndex(index);
     });
+    connect(doc, &CLumidorDoc::modifiedChanged, m_pCommands, &CCommandManager::RequestUpdate);
+    connect(doc, &CLumidorDoc::pagesChanged, m_pCommands, &CCommandManager::RequestUpdate);
     // A window closing while none is active changes the window the frame falls back on without
     // an activation; the area lists it until it is gone.
     connect(window, &QObject::destroyed, this, &CMainFrame::OnActiveViewChanged,
             Qt::QueuedConnection);
     m_mdiArea->addSubWindow(window);
-    window->show();
+    if (m_options[2])
+        window->showMaximized();
+    else
+        window->show();
     OnActiveViewChanged();
 }
 
@@ -215,11 +578,65 @@ QMdiSubWindow* CMainFrame::GetDocumentWindow(CLumidorDoc* doc) const {
     return nullptr;
 }
 
+// ---- Events ---------------------------------------------------------------------------------
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        // Alt turns the zoom tool around while it is held; elsewhere Alt keeps its desktop
+        // meaning (the menu bar's mnemonics).
+        const int mode = m_pModes->GetCurrentMode();
+        if (key->key() == Qt::Key_Alt && (mode == MODE_ZOOM_IN || mode == MODE_ZOOM_OUT) &&
+            m_pModes->HandleAltKey(key))
+            return true;
+        if (event->type() == QEvent::KeyRelease)
+            m_pCommands->RequestUpdate();
+        break;
+    }
+    case QEvent::MouseButtonRelease:
+        m_pCommands->RequestUpdate();
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void CMainFrame::changeEvent(QEvent* event) {
+    // Minimizing hides the window to the tray, where a tray is there to bring it back.
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && m_pTray && m_pTray->IsAvailable())
+        QMetaObject::invokeMethod(this, [this] { m_pTray->HideToTray(); }, Qt::QueuedConnection);
+    QMainWindow::changeEvent(event);
+}
+
+void CMainFrame::SaveState() {
+    DEF_TRY
+    if (CLumidorDoc* doc = GetActiveDocument()) m_options[OPT_PAGE_FRAME] = doc->m_bFrame ? 1 : 0;
+    SaveWindowPlacement(*this);
+    SaveBarState(*this);
+    SaveFrameOptions(m_options);
+    Profile().WriteProfileString(kSectionSettings, QStringLiteral("DocumentsPath"), m_strDocumentsPath);
+    Profile().WriteProfileString(kSectionSettings, QStringLiteral("ImagesPath"), m_strImagesPath);
+    Profile().Sync();
+    DEF_CATCH
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    DEF_TRY
+    // With option 16 the window's close button hides it to the tray; Exit always ends.
+    if (!m_bClosing && m_options[16] && m_pTray && m_pTray->IsAvailable() && isVisible()) {
+        event->ignore();
+        m_pTray->HideToTray();
+        return;
+    }
+    SaveState();
     m_mdiArea->closeAllSubWindows();
     if (!m_mdiArea->subWindowList().isEmpty()) {
         event->ignore();
         return;
     }
+    DEF_CATCH
     QMainWindow::closeEvent(event);
 }

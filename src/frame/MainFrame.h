@@ -1,62 +1,133 @@
 #pragma once
-// The main window. For now a multi-document frame with File and View menus and the main bar with
-// its scale box, in which every open document shows in its own window with its page view. It holds
-// the program mode that every view reads; the other bars, modes and commands join it later.
+// CMainFrame: the main window. A multi-document frame (one CChildFrame per document) with the
+// menu bar, the bars, the status bar with its progress, and the program-wide state that belongs to
+// no document: the program mode, the frame options, the default folders and the counter of new
+// document names. It keeps the operations of the design but hands the work to collaborators: the
+// command table (frame/CommandManager.h), the program modes (frame/ProgramModes.h), the progress
+// (frame/StatusProgress.h), the page commands (frame/PageCommands.h), the window's saved state
+// (frame/FrameState.h) and the tray (frame/TrayIcon.h).
+
+#include "app/CommandTarget.h"
+#include "app/ProfileRecords.h"
 
 #include <QList>
 #include <QMainWindow>
+#include <QPointer>
+#include <memory>
+#include <vector>
 
 class QMdiArea;
 class QMdiSubWindow;
+class QMenu;
+class QToolBar;
+class CChildFrame;
+class CCommandManager;
 class CDocManager;
 class CLumidorDoc;
 class CLumidorView;
+class CPageCommands;
+class CProgramModes;
 class CScaleBox;
-class QAction;
-class QMenu;
+class CStatusProgress;
+class CTrayIcon;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
     CMainFrame();
     ~CMainFrame() override;
+    static CMainFrame* Instance();
+
     QMdiArea* GetMdiArea() const { return m_mdiArea; }
     // Every document the manager adds from now on gets a window in the frame.
     void AttachDocumentManager(CDocManager* manager);
+    CDocManager* GetDocumentManager() const { return m_pDocManager; }
     // The window of a document, null when it has none.
     QMdiSubWindow* GetDocumentWindow(CLumidorDoc* doc) const;
-    // The view of the active document window (else of the newest one); null without windows.
+    // The active document window, else the newest one; null without windows.
+    CChildFrame* GetActiveChildFrame() const;
     CLumidorView* GetActiveView() const;
-    // Asks for a file and opens it: an image as a new untitled document, else as a document file.
-    void OnFileOpen();
+    CLumidorDoc* GetActiveDocument() const;
+    // Every view of every document, in document order.
+    std::vector<CLumidorView*> GetAllViews() const;
 
+    CCommandManager* GetCommands() const { return m_pCommands; }
     CScaleBox* GetScaleBox() const { return m_pScaleBox; }
-    // The program mode every view works in (0 until a mode has been chosen).
-    int GetProgramMode() const { return m_nProgramMode; }
+    QToolBar* GetBar(const QString& name) const;
+
+    // ---- Program modes --------------------------------------------------------------------
+    int GetProgramMode() const;
+    int GetPreviousMode() const;
     // The one place the program mode changes.
-    void SetProgramMode(int mode);
-    // Switches the image-moving mode on, or off again when it is current.
-    void OnDrawingToolsPaw();
+    void SetProgramMode(int mode, bool updateBars = true);
+    void SetSelectMode();
+    // The drawing bar's side panel: 0 none, 1 the options of shapes with a callout, 2 the image
+    // format options.
+    void SetSelector(int kind);
+    int GetSelector() const { return m_nSelector; }
+    void RepaintObjects(bool bShowTabOrder);
+
+    // ---- Options and the grid ------------------------------------------------------------
+    const FrameOptions& GetOptions() const { return m_options; }
+    void SetOptions(const FrameOptions& options);
+    void SetSnapToGrid(bool on);
+    int CurrentToTextunit(double value) const;
+    double TextunitToCurrent(int value) const;
+
+    // ---- Progress, names, folders --------------------------------------------------------
+    bool DoProgress(int percent, bool cancellable);
+    void HideProgress();
+    QString GetNextDocName();
+    static QString GetTempDirPath();
+    const QString& GetDocumentsPath() const { return m_strDocumentsPath; }
+    const QString& GetImagesPath() const { return m_strImagesPath; }
+
+    // ---- Commands of the frame -----------------------------------------------------------
+    void OnFileOpen();
+    void OnFileNew();
+    void OnCloseAllDocuments();
+    void OnPasteAsNew();
+    void OnOptions();
+    void OnHelp(const QString& topic);
+    void OnAppAbout();
+    void ViewBar(const QString& name);
+    bool IsHiddenInTray() const;
 
 protected:
-    // The documents are asked first; a document that must stay open keeps the frame open.
+    // The documents are asked first; a document that must stay open keeps the frame open. With
+    // option 16 the system's close hides the window to the tray instead.
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void CreateBars();
+    void RegisterCommands();
+    CCommandRoute Route() const;
     void CreateDocumentWindow(CLumidorDoc* doc);
     // The scale box and the commands follow the active view.
     void OnActiveViewChanged();
     void ShowActiveViewScale();
-    void UpdateCommandState();
+    void ApplyGridToViews();
     // The File menu's entries of the recent-file list, rebuilt from the application's list.
     void RefreshRecentFiles(QMenu* file);
     static void OpenRecentFile(const QString& path);
+    void SaveState();
 
     QMdiArea* m_mdiArea;
     CDocManager* m_pDocManager = nullptr;
+    CCommandManager* m_pCommands;
+    CProgramModes* m_pModes;
     CScaleBox* m_pScaleBox;
-    QAction* m_pPawAction = nullptr;
-    QAction* m_pRecentSeparator = nullptr;
+    CStatusProgress* m_pProgress = nullptr;
+    CPageCommands* m_pPageCommands = nullptr;
+    CTrayIcon* m_pTray = nullptr;
+    CCommandMap m_commandMap;
     QList<QAction*> m_recentActions;
-    int m_nProgramMode = 0;
+    FrameOptions m_options;
+    QString m_strDocumentsPath;
+    QString m_strImagesPath;
+    int m_nNewDocCounter = 1;
+    int m_nSelector = 0;
+    bool m_bClosing = false;
 };

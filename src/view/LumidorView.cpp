@@ -4,6 +4,8 @@
 #include "app/Units.h"
 #include "document/LumidorDoc.h"
 #include "objects/TranspBaseClass.h"
+#include "objects/TranspText.h"
+#include "view/ViewCommands.h"
 #include "platform/DC.h"
 #include "platform/Guard.h"
 #include "platform/ScreenDpi.h"
@@ -30,6 +32,7 @@ CLumidorView::CLumidorView(CLumidorDoc* doc, QWidget* parent)
     viewport()->setMouseTracking(true);
     // Both grid steps default to 14 points.
     m_nGridX = m_nGridY = unitConvertToTextunit(14.0, UNIT_POINT);
+    RegisterViewCommands(*this, m_commands);
     if (m_pDoc) m_pDoc->AddView(this);
 }
 
@@ -392,8 +395,29 @@ void CLumidorView::SetActiveObject(CTranspBaseClass* pObject) {
     DEF_CATCH
 }
 
+bool CLumidorView::event(QEvent* event) {
+    DEF_TRY
+    // While a text object is being typed into, the keys that type go to it, not to the tool
+    // keys and other single-key commands of the window.
+    if (event->type() == QEvent::ShortcutOverride && dynamic_cast<CTranspText*>(m_pActiveObject)) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const Qt::KeyboardModifiers mods = key->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
+        if (mods == Qt::NoModifier && (!key->text().isEmpty() || key->key() == Qt::Key_Escape)) {
+            event->accept();
+            return true;
+        }
+    }
+    DEF_CATCH
+    return QAbstractScrollArea::event(event);
+}
+
 void CLumidorView::keyPressEvent(QKeyEvent* event) {
     DEF_TRY
+    // Escape ends the editing of the active object and lets it go; it never deletes it.
+    if (event->key() == Qt::Key_Escape && m_pActiveObject) {
+        ReleaseActiveObject();
+        return;
+    }
     if (GetProgramMode() == MODE_PAW && event->modifiers() == Qt::NoModifier) {
         switch (event->key()) {
         case Qt::Key_Left:
@@ -430,10 +454,15 @@ void CLumidorView::mouseMoveEvent(QMouseEvent* event) {
         viewport()->setCursor(Qt::SizeFDiagCursor);
         break;
     default:
-        viewport()->setCursor(Qt::ArrowCursor);
+        viewport()->setCursor(m_classCursor);
         break;
     }
     DEF_CATCH
+}
+
+void CLumidorView::SetClassCursor(const QCursor& cursor) {
+    m_classCursor = cursor;
+    viewport()->setCursor(cursor);
 }
 
 void CLumidorView::SetGrid(bool snap, int gx, int gy) {

@@ -4,6 +4,7 @@
 // document as one of its views, zooms and fits by the program's scale steps, and paints the page:
 // image, erased areas, white canvas, grid dots and objects, composed off screen.
 
+#include "app/CommandTarget.h"
 #include "document/DocumentView.h"
 #include "document/LumidorDoc.h"
 #include "objects/ObjectHost.h"
@@ -11,6 +12,7 @@
 #include "view/ViewMarks.h"
 
 #include <QAbstractScrollArea>
+#include <QCursor>
 #include <QImage>
 #include <QPointer>
 #include <functional>
@@ -84,6 +86,14 @@ public:
 
     // Where the view learns the main frame's program mode; without a source the mode is 0.
     void SetProgramModeSource(std::function<int()> source) { m_programMode = std::move(source); }
+    // The cursor of the program mode, shown wherever nothing under the mouse shows its own.
+    void SetClassCursor(const QCursor& cursor);
+    const QCursor& GetClassCursor() const { return m_classCursor; }
+    // Whether shapes drawn now get their automatic callout (on when the view is made).
+    bool IsCreateWithAnnotation() const { return m_bCreateWithAnnotation; }
+    void SetCreateWithAnnotation(bool on) { m_bCreateWithAnnotation = on; }
+    // The commands the view carries out (zoom, fit, page image), first in every command's route.
+    const CCommandMap& GetCommandMap() const { return m_commands; }
 
     // The printer resolution the application had at the last printer-settings update.
     POINT GetPrinterResolution() const { return m_ptPrinterRes; }
@@ -158,6 +168,7 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     // The page resolution of the geometry: the page's own in form view, the screen's otherwise.
@@ -188,6 +199,9 @@ private:
     POINT m_ptScreenRes{96, 96};
     POINT m_ptPrinterRes{96, 96};
     std::function<int()> m_programMode;
+    QCursor m_classCursor{Qt::ArrowCursor};
+    bool m_bCreateWithAnnotation = true;
+    CCommandMap m_commands;
     CTranspBaseClass* m_pActiveObject = nullptr;
     CViewMarks m_marks{m_geometry, *this};
     QImage m_paintImage;

@@ -8,6 +8,7 @@
 #include "app/Resource.h"
 #include "document/DocManager.h"
 #include "document/LumidorDoc.h"
+#include "frame/CommandManager.h"
 #include "frame/MainFrame.h"
 #include "frame/ScaleBox.h"
 #include "objects/ObjectTypes.h"
@@ -196,17 +197,26 @@ TEST_F(MainFrameBars, ChoosingInTheScaleBoxScalesTheActiveView) {
     EXPECT_EQ(a->GetViewScale(), 1.0);
 }
 
-TEST_F(MainFrameBars, MovePageImageSwitchesTheModeEveryViewSees) {
-    auto* paw = frame.findChild<QAction*>(QStringLiteral("MovePageImage"));
-    ASSERT_TRUE(paw && paw->isEnabled());
-    paw->trigger();
-    EXPECT_TRUE(paw->isChecked());
+TEST_F(MainFrameBars, ModesReachEveryViewAndTogglesReturn) {
+    auto* hand = frame.findChild<QAction*>(QStringLiteral("ID_DRAWING_TOOLS_PAW"));
+    auto* zoom = frame.findChild<QAction*>(QStringLiteral("ID_ZOOM_IN_MODE"));
+    ASSERT_TRUE(hand && zoom);
+    frame.GetCommands()->UpdateAll();
+    ASSERT_TRUE(hand->isEnabled());
+    hand->trigger();
+    frame.GetCommands()->UpdateAll();
+    EXPECT_TRUE(hand->isChecked());
     CLumidorView* later = ViewOf(NewEmpty());
     for (CLumidorView* v : {a, b, later})
         EXPECT_EQ(v->GetProgramMode(), MODE_PAW);
-    paw->trigger();
-    EXPECT_FALSE(paw->isChecked());
-    EXPECT_EQ(later->GetProgramMode(), 0);
+    // Zoom pressed twice returns to the hand.
+    zoom->trigger();
+    EXPECT_EQ(later->GetProgramMode(), MODE_ZOOM_IN);
+    zoom->trigger();
+    EXPECT_EQ(later->GetProgramMode(), MODE_PAW);
+    frame.GetCommands()->UpdateAll();
+    EXPECT_TRUE(hand->isChecked());
+    EXPECT_FALSE(zoom->isChecked());
 }
 
 TEST_F(MainFrameDocuments, RecentFilesOpenFromTheFileMenuAndDeadOnesLeaveTheList) {
