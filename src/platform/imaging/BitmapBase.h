@@ -150,6 +150,9 @@ QList<QRgb> GreyPalette(int n);
 // Allocates an image of the layer's format for a depth, after the limit check; a null image
 // when refused or out of memory.
 QImage AllocateImage(int width, int height, int bitsPerPixel);
+// An image of any format whose size the caller has checked, a big one with its memory faulted in
+// at once. A null image when out of memory.
+QImage NewImage(int width, int height, QImage::Format format);
 // The clipboard mime type of the packed device-independent bitmap.
 QString DibMimeType();
 // Paints src of the bitmap onto dst with the raster operation (the CDC facade calls this).

@@ -40,6 +40,11 @@ int DecodeTiff(const uchar* data, std::size_t size, int page, LBitmapBase* one, 
 int EncodeTiff(const std::vector<const LBitmapBase*>& pages, int format, QByteArray& out,
                const QByteArray* existing, const ImagingProgress& progress);
 int TiffInfo(const uchar* data, std::size_t size, FILEINFO& info);
+// The same from an open file (descriptor `fd`), whose pages are read where they lie instead of
+// the whole file being held in memory.
+int DecodeTiffFile(int fd, int page, LBitmapBase* one, LBitmapList* all,
+                   const ImagingProgress& progress);
+int TiffFileInfo(int fd, FILEINFO& info);
 
 int DecodePcx(const uchar* data, std::size_t size, LBitmapBase& out,
               const ImagingProgress& progress);

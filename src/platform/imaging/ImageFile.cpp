@@ -8,6 +8,7 @@
 #include <QSaveFile>
 #include <cerrno>
 #include <cstring>
+#include <unistd.h>
 
 namespace brellin::imaging {
 
@@ -223,16 +224,29 @@ using namespace brellin::imaging;
 
 namespace {
 
-// The bytes of a file, mapped when possible so that decoders read them in place.
-class MappedFile {
+// An image file opened for decoding. A TIFF file is read through its descriptor, each page's
+// strips where they lie, so that a multi-page scan is never held twice (its pages and the whole
+// file); other formats hold one image and are mapped whole, so that decoders read them in place.
+class SourceFile {
 public:
     int Open(const QString& path) {
+        SetLastIoError({});
         m_file.setFileName(path);
-        if (path.isEmpty() || !m_file.open(QIODevice::ReadOnly))
+        if (path.isEmpty() || !m_file.open(QIODevice::ReadOnly)) {
+            SetLastIoError(m_file.errorString());
             return ERROR_FILE_OPEN;
+        }
         const qint64 size = m_file.size();
         if (size <= 0)
             return ERROR_FILE_FORMAT;
+        // Every signature lies within the first 128 bytes.
+        uchar head[128];
+        const ssize_t n = ::pread(m_file.handle(), head, sizeof head, 0);
+        if (n <= 0)
+            return ReadFailed();
+        m_bTiff = DetectFormat(head, std::size_t(n)) == FILE_TIF;
+        if (m_bTiff)
+            return SUCCESS;
         m_data = m_file.map(0, size);
         if (m_data) {
             m_size = std::size_t(size);
@@ -242,19 +256,42 @@ public:
             return ERROR_IMAGE_TOO_LARGE;
         m_copy = m_file.readAll();
         if (m_copy.size() != size)
-            return ERROR_FILE_READ;
+            return ReadFailed();
         m_data = reinterpret_cast<uchar*>(m_copy.data());
         m_size = std::size_t(m_copy.size());
         return SUCCESS;
     }
-    const uchar* Data() const { return m_data; }
-    std::size_t Size() const { return m_size; }
+    int Handle() const { return m_file.handle(); }
+
+    int Decode(int page, LBitmapBase& out, const ImagingProgress& progress) const {
+        return m_bTiff ? DecodeTiffFile(Handle(), page, &out, nullptr, progress)
+                       : DecodeImage(m_data, m_size, page, out, progress);
+    }
+    int DecodeAll(LBitmapList& pages, const ImagingProgress& progress) const {
+        return m_bTiff ? DecodeTiffFile(Handle(), 0, nullptr, &pages, progress)
+                       : DecodeAllPages(m_data, m_size, pages, progress);
+    }
+    int Info(FILEINFO& info) const {
+        if (!m_bTiff)
+            return ReadInfo(m_data, m_size, info);
+        info = FILEINFO{};
+        const int rc = TiffFileInfo(Handle(), info);
+        if (rc == SUCCESS)
+            info.Format = FILE_TIF;
+        return rc;
+    }
 
 private:
+    int ReadFailed() {
+        SetLastIoError(m_file.errorString());
+        return ERROR_FILE_READ;
+    }
+
     QFile m_file;
     QByteArray m_copy;
     uchar* m_data = nullptr;
     std::size_t m_size = 0;
+    bool m_bTiff = false;
 };
 
 int FinishLoad(LBitmapBase& target, LBitmapBase& loaded, int bitsPerPixel) {
@@ -315,12 +352,12 @@ int LFile::LoadFile(int bitsPerPixel, int page) {
     DEF_TRY
     if (!m_pBitmap)
         return ERROR_INV_PARAMETER;
-    MappedFile file;
+    SourceFile file;
     int rc = file.Open(m_strFileName);
     if (rc != SUCCESS)
         return rc;
     LBitmapBase loaded;
-    rc = DecodeImage(file.Data(), file.Size(), page, loaded, m_pBitmap->Progress());
+    rc = file.Decode(page, loaded, m_pBitmap->Progress());
     if (rc != SUCCESS)
         return rc;
     return FinishLoad(*m_pBitmap, loaded, bitsPerPixel);
@@ -359,12 +396,12 @@ int LFile::SaveFile(int format, int bitsPerPixel, int quality, unsigned flags) {
 
 int LFile::LoadBitmapList(LBitmapList& list, const ImagingProgress& progress) {
     DEF_TRY
-    MappedFile file;
+    SourceFile file;
     int rc = file.Open(m_strFileName);
     if (rc != SUCCESS)
         return rc;
     LBitmapList pages;
-    rc = DecodeAllPages(file.Data(), file.Size(), pages, progress);
+    rc = file.DecodeAll(pages, progress);
     if (rc != SUCCESS)
         return rc;
     list = std::move(pages);
@@ -387,11 +424,11 @@ int LFile::SaveBitmapList(const LBitmapList& list, int format, int bitsPerPixel,
 
 int LFile::GetInfo(FILEINFO& info) {
     DEF_TRY
-    MappedFile file;
+    SourceFile file;
     const int rc = file.Open(m_strFileName);
     if (rc != SUCCESS)
         return rc;
-    return ReadInfo(file.Data(), file.Size(), info);
+    return file.Info(info);
     DEF_CATCH
     return ERROR_INTERNAL;
 }

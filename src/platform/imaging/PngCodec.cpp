@@ -136,7 +136,7 @@ int PngReadBody(png_structp png, png_infop info, PngReadCtx* ctx) {
     const int passes = interlace != PNG_INTERLACE_NONE ? png_set_interlace_handling(png) : 1;
     png_read_update_info(png, info);
 
-    ctx->img = bpp == 32 ? QImage(int(w), int(h), QImage::Format_ARGB32)
+    ctx->img = bpp == 32 ? NewImage(int(w), int(h), QImage::Format_ARGB32)
                          : AllocateImage(int(w), int(h), bpp);
     if (ctx->img.isNull())
         return ERROR_NO_MEMORY;

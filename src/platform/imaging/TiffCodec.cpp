@@ -245,9 +245,69 @@ int ReadLayout(TIFF* tif, PageLayout& l) {
     return FitsLimit(l.w, l.h, l.bpp) ? SUCCESS : ERROR_IMAGE_TOO_LARGE;
 }
 
-// One page at the current directory.
-int ReadPage(TIFF* tif, LBitmapBase& out, const ImagingProgress& progress, int pageIndex,
-             int pageCount) {
+// The rows of an uncompressed page read straight from the file into the image, a run of
+// consecutive strips at a time, instead of one strip at a time through libtiff's own buffer: the
+// rows must lie in the image exactly as in the file (`lineBytes` each, no gaps). Every strip's
+// place is checked against the file's size before anything is read. Runs end where the
+// progress is reported, so that the user can still cancel.
+int ReadRawRows(TIFF* tif, TiffFile& file, QImage& img, std::size_t lineBytes,
+                const ImagingProgress& progress, int pageIndex, int pageCount) {
+    struct stat st {};
+    if (::fstat(file.fd, &st) != 0)
+        return ERROR_FILE_READ;
+    const std::uint64_t fileSize = std::uint64_t(st.st_size);
+    const std::uint32_t h = std::uint32_t(img.height());
+    std::uint32_t rps = h;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rps);
+    rps = std::clamp<std::uint32_t>(rps, 1, h);
+    if (TIFFNumberOfStrips(tif) < (h - 1) / rps + 1)
+        return ERROR_CORRUPT;
+    // Where row `row` lies in the file; 0 when its strip is not all there.
+    auto rowOffset = [&](std::uint32_t row) -> std::uint64_t {
+        const std::uint32_t strip = row / rps;
+        const std::uint64_t rows = std::min(rps, h - strip * rps);
+        const std::uint64_t offset = TIFFGetStrileOffset(tif, strip);
+        if (TIFFGetStrileByteCount(tif, strip) < rows * lineBytes || offset == 0 ||
+            offset > fileSize || rows * lineBytes > fileSize - offset)
+            return 0;
+        return offset + std::uint64_t(row - strip * rps) * lineBytes;
+    };
+    const std::uint32_t step = h / 32 + 1; // as often as ReportRows reports
+    std::uint32_t row = 0;
+    while (row < h) {
+        const std::uint64_t offset = rowOffset(row);
+        if (offset == 0)
+            return ERROR_CORRUPT;
+        const std::uint32_t stop = std::min(h, (row / step + 1) * step);
+        std::uint32_t end = std::min(stop, (row / rps + 1) * rps);
+        while (end < stop && rowOffset(end) == offset + std::uint64_t(end - row) * lineBytes)
+            end = std::min(stop, (end / rps + 1) * rps);
+        const std::size_t bytes = std::size_t(end - row) * lineBytes;
+        uchar* target = img.scanLine(int(row));
+        std::size_t done = 0;
+        while (done < bytes) {
+            const ssize_t k = ::pread(file.fd, target + done, bytes - done, off_t(offset + done));
+            if (k < 0 && errno == EINTR)
+                continue;
+            if (k < 0) {
+                file.error = file.error ? file.error : errno;
+                return ERROR_FILE_READ;
+            }
+            if (k == 0)
+                return ERROR_CORRUPT; // the file ends inside its strips
+            done += std::size_t(k);
+        }
+        row = end;
+        const int rc = ReportRows(progress, int(row), int(h), pageIndex, pageCount);
+        if (rc != SUCCESS)
+            return rc;
+    }
+    return SUCCESS;
+}
+
+// One page at the current directory; `file` when the page is read from one, not from memory.
+int ReadPage(TIFF* tif, TiffFile* file, LBitmapBase& out, const ImagingProgress& progress,
+             int pageIndex, int pageCount) {
     PageLayout layout;
     const int layoutRc = ReadLayout(tif, layout);
     if (layoutRc != SUCCESS)
@@ -281,8 +341,13 @@ int ReadPage(TIFF* tif, LBitmapBase& out, const ImagingProgress& progress, int p
             }
             img.setColorTable(pal);
         }
+        std::uint16_t compression = COMPRESSION_NONE, fillOrder = FILLORDER_MSB2LSB;
+        TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+        TIFFGetFieldDefaulted(tif, TIFFTAG_FILLORDER, &fillOrder);
+        const bool raw = file && compression == COMPRESSION_NONE && fillOrder == FILLORDER_MSB2LSB &&
+                         bpp != 4 && std::size_t(img.bytesPerLine()) == expect;
         std::vector<uchar> packed(bpp == 4 ? expect : 0);
-        for (int y = 0; y < rows; ++y) {
+        for (int y = 0; y < rows && !raw; ++y) {
             uchar* line = img.scanLine(y);
             if (bpp == 4) {
                 if (TIFFReadScanline(tif, packed.data(), std::uint32_t(y), 0) < 0)
@@ -296,6 +361,11 @@ int ReadPage(TIFF* tif, LBitmapBase& out, const ImagingProgress& progress, int p
             if (rc != SUCCESS)
                 return rc;
         }
+        if (raw) {
+            const int rc = ReadRawRows(tif, *file, img, expect, progress, pageIndex, pageCount);
+            if (rc != SUCCESS)
+                return rc;
+        }
         int rc = out.SetImage(std::move(img), bpp);
         if (rc != SUCCESS)
             return rc;
@@ -303,7 +373,7 @@ int ReadPage(TIFF* tif, LBitmapBase& out, const ImagingProgress& progress, int p
         char message[1024] = {};
         if (!TIFFRGBAImageOK(tif, message))
             return ERROR_UNSUPPORTED;
-        QImage img(int(w), int(h), QImage::Format_ARGB32);
+        QImage img = NewImage(int(w), int(h), QImage::Format_ARGB32);
         if (img.isNull())
             return ERROR_NO_MEMORY;
         img.fill(0xFFFFFFFF);
@@ -363,7 +433,7 @@ FileDemand MeasurePages(TIFF* tif) {
     return d;
 }
 
-int DecodeOpenTiff(TIFF* tif, int page, LBitmapBase* one, LBitmapList* all,
+int DecodeOpenTiff(TIFF* tif, TiffFile* file, int page, LBitmapBase* one, LBitmapList* all,
                    const ImagingProgress& progress) {
     if (all) {
         // Every page is held at once: what they take together is known from their headers
@@ -377,7 +447,8 @@ int DecodeOpenTiff(TIFF* tif, int page, LBitmapBase* one, LBitmapList* all,
         int index = 0;
         do {
             LBitmapBase bitmap;
-            int rc = ReadPage(tif, bitmap, progress, index, std::max(demand.pages, index + 1));
+            int rc =
+                ReadPage(tif, file, bitmap, progress, index, std::max(demand.pages, index + 1));
             if (rc == SUCCESS)
                 rc = pages.InsertItem(std::move(bitmap));
             if (rc != SUCCESS)
@@ -393,7 +464,7 @@ int DecodeOpenTiff(TIFF* tif, int page, LBitmapBase* one, LBitmapList* all,
         return ERROR_PAGE_NOT_FOUND;
     if (page > 1 && !TIFFSetDirectory(tif, tdir_t(page - 1)))
         return ERROR_PAGE_NOT_FOUND;
-    return ReadPage(tif, *one, progress, 0, 1);
+    return ReadPage(tif, file, *one, progress, 0, 1);
 }
 
 int InfoOfOpenTiff(TIFF* tif, FILEINFO& info) {
@@ -423,7 +494,31 @@ int DecodeTiff(const uchar* data, std::size_t size, int page, LBitmapBase* one, 
     h.tif = OpenMem(mem, "r"); // strips are read in place through the mapping of the bytes
     if (!h.tif)
         return ERROR_CORRUPT;
-    return DecodeOpenTiff(h.tif, page, one, all, progress);
+    return DecodeOpenTiff(h.tif, nullptr, page, one, all, progress);
+}
+
+int DecodeTiffFile(int fd, int page, LBitmapBase* one, LBitmapList* all,
+                   const ImagingProgress& progress) {
+    TiffFile file;
+    file.fd = fd;
+    TiffHandle h;
+    h.tif = OpenFile(file, "rm"); // never mapped: a page's strips are read where they lie
+    int rc = h.tif ? DecodeOpenTiff(h.tif, &file, page, one, all, progress) : ERROR_CORRUPT;
+    if (rc != SUCCESS && file.error) {
+        rc = ERROR_FILE_READ;
+        SetLastIoError(file.Cause());
+    }
+    return rc;
+}
+
+int TiffFileInfo(int fd, FILEINFO& info) {
+    TiffFile file;
+    file.fd = fd;
+    TiffHandle h;
+    h.tif = OpenFile(file, "rm");
+    if (!h.tif)
+        return file.error ? ERROR_FILE_READ : ERROR_CORRUPT;
+    return InfoOfOpenTiff(h.tif, info);
 }
 
 int TiffInfo(const uchar* data, std::size_t size, FILEINFO& info) {
