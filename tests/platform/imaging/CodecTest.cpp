@@ -4,9 +4,15 @@
 #include "ImagingTestUtil.h"
 #include "TestSupport.h"
 
+#include "platform/imaging/Codecs.h"
+
 #include <QFile>
 #include <QImageReader>
+#include <set>
 #include <tuple>
+#include <cmath>
+#include <png.h>
+#include <zlib.h>
 
 namespace {
 
@@ -104,6 +110,60 @@ TEST(Codec, JpegOfAWhiteFirstGreyPageKeepsItsGreys) {
     EXPECT_EQ(back.GetBitsPerPixel(), 8);
     for (int x = 4; x < 32; x += 8)
         EXPECT_NEAR(GetRValue(back.GetPixelColor(x, 8)), GetRValue(page.GetPixelColor(x, 8)), 8) << x;
+}
+
+// The filter type byte of every row of a PNG that EncodePng wrote (`rows` of `rowBytes`).
+std::set<int> PngRowFilters(const QByteArray& png, std::size_t rowBytes, std::size_t rows) {
+    QByteArray idat;
+    for (qsizetype p = 8; p + 12 <= png.size();) {
+        const quint32 n = quint32(uchar(png[p])) << 24 | quint32(uchar(png[p + 1])) << 16 |
+                          quint32(uchar(png[p + 2])) << 8 | uchar(png[p + 3]);
+        if (png.mid(p + 4, 4) == "IDAT")
+            idat += png.mid(p + 8, qsizetype(n));
+        p += 12 + qsizetype(n);
+    }
+    std::vector<uchar> raw((rowBytes + 1) * rows);
+    uLongf size = uLongf(raw.size());
+    std::set<int> filters;
+    if (uncompress(raw.data(), &size, Bytes(idat), uLong(idat.size())) != Z_OK)
+        return filters;
+    for (std::size_t at = 0; at < size; at += rowBytes + 1)
+        filters.insert(raw[at]);
+    return filters;
+}
+
+TEST(Codec, PngRowsArePredictedTheWayThatSuitsThePage) {
+    // Smooth shading with sensor noise on every sample, as a scan has: the average of the left
+    // and upper neighbours predicts it best. Columns that repeat down the page: the row above.
+    // Palette indices: never predicted.
+    LBitmapBase scan, columns;
+    ASSERT_EQ(scan.Create(300, 120, 24), SUCCESS);
+    ASSERT_EQ(columns.Create(300, 120, 24), SUCCESS);
+    QImage s = scan.GetImage(), c = columns.GetImage();
+    std::uint32_t seed = 5;
+    for (int y = 0; y < 120; ++y)
+        for (int x = 0; x < 300; ++x)
+            for (int k = 0; k < 3; ++k) {
+                seed = seed * 1103515245u + 12345u;
+                const int noise = int((seed >> 16) % 7) - 3;
+                const double shade = 128 + 60 * std::sin(x / 23.0 + k) * std::cos(y / 17.0);
+                s.scanLine(y)[3 * x + k] = uchar(std::clamp(int(shade) + noise, 0, 255));
+                c.scanLine(y)[3 * x + k] = uchar(x * 37 * (k + 1) % 256);
+            }
+    ASSERT_EQ(scan.SetImage(std::move(s), 24), SUCCESS);
+    ASSERT_EQ(columns.SetImage(std::move(c), 24), SUCCESS);
+    QByteArray out;
+    ASSERT_EQ(brellin::imaging::EncodePng(scan, 1, out, {}), SUCCESS);
+    EXPECT_EQ(PngRowFilters(out, 300 * 3, 120), std::set<int>{PNG_FILTER_VALUE_AVG});
+    LBitmapBase back;
+    ASSERT_EQ(brellin::imaging::DecodePng(Bytes(out), std::size_t(out.size()), back, {}), SUCCESS);
+    ExpectSamePixels(scan, back);
+    ASSERT_EQ(brellin::imaging::EncodePng(columns, 1, out, {}), SUCCESS);
+    EXPECT_EQ(PngRowFilters(out, 300 * 3, 120), std::set<int>{PNG_FILTER_VALUE_UP});
+
+    const LBitmapBase indexed = MakePattern(300, 120, 8);
+    ASSERT_EQ(brellin::imaging::EncodePng(indexed, 1, out, {}), SUCCESS);
+    EXPECT_EQ(PngRowFilters(out, 300, 120), std::set<int>{PNG_FILTER_VALUE_NONE});
 }
 
 TEST(Codec, JpegKeepsSizeResolutionAndQualityOrder) {
