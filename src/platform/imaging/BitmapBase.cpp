@@ -409,8 +409,12 @@ int LBitmapBase::CopyToClipboard(unsigned flags) const {
         return ERROR_CLIPBOARD;
     // Owned here until the clipboard takes it, so that a fault on the way frees it.
     auto mime = std::make_unique<QMimeData>();
-    if (flags & COPY_IMAGE)
-        mime->setImageData(ToQImage());
+    if (flags & COPY_IMAGE) {
+        const QImage image = ToQImage();
+        if (image.isNull())
+            return ERROR_NO_MEMORY;
+        mime->setImageData(image);
+    }
     if (flags & COPY_DIB) {
         const QByteArray dib = ConvertToDIB();
         if (dib.isNull())

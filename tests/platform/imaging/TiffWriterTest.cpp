@@ -39,6 +39,12 @@ std::vector<PageTags> ReadTags(const QString& path) {
     return tags;
 }
 
+int LoadPages(const QString& path, LBitmapList& pages) {
+    LFile file;
+    file.SetFileName(path);
+    return file.LoadBitmapList(pages);
+}
+
 QStringList FilesIn(const QString& dir) { return QDir(dir).entryList(QDir::Files); }
 
 QByteArray ReadAll(const QString& path) {
@@ -125,10 +131,8 @@ TEST(TiffPageWriter, WritesPagesAsTheyComeAndNamesTheTotalOnEveryPage) {
         EXPECT_EQ(tags[i].page, i);
         EXPECT_EQ(tags[i].total, 3);
     }
-    LFile file;
-    file.SetFileName(path);
     LBitmapList back;
-    ASSERT_EQ(file.LoadBitmapList(back), SUCCESS);
+    ASSERT_EQ(LoadPages(path, back), SUCCESS);
     ASSERT_EQ(back.GetItemsCount(), 3);
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(back.Item(i)->GetBitsPerPixel(), pages[i].GetBitsPerPixel());
@@ -153,10 +157,8 @@ TEST(TiffPageWriter, ConvertsToTheDepthAskedAndRefusesWhatItCannotWrite) {
     ASSERT_EQ(writer.AddPage(colour, FILE_CCITT_GROUP4), SUCCESS); // a fax page is 1 bit
     ASSERT_EQ(writer.AddPage(colour, FILE_TIF_LZW, 8), SUCCESS);
     ASSERT_EQ(writer.Commit(), SUCCESS);
-    LFile file;
-    file.SetFileName(path);
     LBitmapList back;
-    ASSERT_EQ(file.LoadBitmapList(back), SUCCESS);
+    ASSERT_EQ(LoadPages(path, back), SUCCESS);
     ASSERT_EQ(back.GetItemsCount(), 2);
     EXPECT_EQ(back.Item(0)->GetBitsPerPixel(), 1);
     EXPECT_EQ(back.Item(1)->GetBitsPerPixel(), 8);
