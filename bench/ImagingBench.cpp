@@ -100,7 +100,8 @@ LBitmapBase MakeRealisticScan(std::uint64_t seed) {
     std::vector<int> ring(std::size_t(8) * W2 * 3);
     auto ringRow = [&ring](int yy) { return &ring[std::size_t((yy + 8) & 7) * W2 * 3]; };
     auto blurAcross = [&](int yy) {
-        const auto* src = reinterpret_cast<const QRgb*>(hi.constScanLine(std::clamp(yy, 0, H2 - 1)));
+        const auto* src =
+            reinterpret_cast<const QRgb*>(hi.constScanLine(std::clamp(yy, 0, H2 - 1)));
         int* out = ringRow(yy);
         for (int x = 0; x < W2; ++x) {
             int r = 0, g = 0, bl = 0;
@@ -127,7 +128,8 @@ LBitmapBase MakeRealisticScan(std::uint64_t seed) {
         for (int j = 0; j < 3; ++j)
             for (int i = 0; i < 3; ++i)
                 sum += k3[i] * k3[j] *
-                       white[(std::size_t(y + j) * (kW + 2) + std::size_t(x + i)) * 2 + std::size_t(plane)];
+                       white[(std::size_t(y + j) * (kW + 2) + std::size_t(x + i)) * 2 +
+                             std::size_t(plane)];
         return sum; // x 16
     };
     LBitmapBase b;
@@ -153,9 +155,11 @@ LBitmapBase MakeRealisticScan(std::uint64_t seed) {
         for (int x = 0; x < kW; ++x) {
             const int shared = noise(x, y, 0);
             for (int c = 0; c < 3; ++c) {
-                const int v = down[std::size_t(6 * x + c)] + down[std::size_t(6 * x + 3 + c)]; // x 1024
+                // The two blurred source pixels of each row, x 1024 in all.
+                const int v = down[std::size_t(6 * x + c)] + down[std::size_t(6 * x + 3 + c)];
                 const int own = c == 1 ? noise(x, y, 1) : -noise(x, y, 1) / 2;
-                row[3 * x + c] = uchar(std::clamp((v + 512) / 1024 + drift + (3 * shared + own) / 32, 0, 255));
+                const int level = (v + 512) / 1024 + drift + (3 * shared + own) / 32;
+                row[3 * x + c] = uchar(std::clamp(level, 0, 255));
             }
         }
     }
@@ -376,7 +380,8 @@ std::int64_t StatusBytes(const char* field) {
         return 0;
     for (const QByteArray& line : status.readAll().split('\n'))
         if (line.startsWith(field))
-            return line.mid(int(std::strlen(field))).trimmed().split(' ').value(0).toLongLong() * 1024;
+            return line.mid(qsizetype(std::strlen(field))).simplified().split(' ')[0].toLongLong() *
+                   1024;
     return 0;
 }
 void ResetPeakResident() {
@@ -397,7 +402,8 @@ void BM_Tiff20ColourPagesOpen(benchmark::State& state) {
         file.SetFileName(path);
         file.LoadBitmapList(pages);
         // What the open held at its peak beyond what the process held before, over the pixels.
-        peakOverPixels = std::max(peakOverPixels, double(StatusBytes("VmHWM:") - before) / pixelBytes);
+        peakOverPixels =
+            std::max(peakOverPixels, double(StatusBytes("VmHWM:") - before) / pixelBytes);
         benchmark::DoNotOptimize(pages.GetItemsCount());
     }
     state.counters["peak_over_pixels"] = peakOverPixels;

@@ -59,7 +59,9 @@ std::int64_t GetMaxTotalBitmapBytes() {
     limit = std::min(limit, HalfOfLimitLeft(RLIMIT_DATA, 5)); // statm: data and stack
     return limit;
 }
-void SetMaxTotalBitmapBytes(std::int64_t bytes) { g_maxTotalBitmapBytes.store(std::max<std::int64_t>(bytes, 0)); }
+void SetMaxTotalBitmapBytes(std::int64_t bytes) {
+    g_maxTotalBitmapBytes.store(std::max<std::int64_t>(bytes, 0));
+}
 
 QString GetImagingErrorText(int code) {
     switch (code) {

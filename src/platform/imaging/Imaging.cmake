@@ -10,5 +10,6 @@ find_path(UEMF_INCLUDE_DIR uemf.h REQUIRED)
 find_library(UEMF_LIBRARY uemf REQUIRED)
 
 brellin_library(imaging platform/imaging DEPS
-  brellin_platform PkgConfig::PNG PkgConfig::TIFF PkgConfig::ZLIB ${EMF2SVG_LIBRARY} ${UEMF_LIBRARY})
+  brellin_platform PkgConfig::PNG PkgConfig::TIFF PkgConfig::ZLIB
+  ${EMF2SVG_LIBRARY} ${UEMF_LIBRARY})
 target_include_directories(brellin_imaging SYSTEM PRIVATE ${EMF2SVG_INCLUDE_DIR} ${UEMF_INCLUDE_DIR})

@@ -233,13 +233,15 @@ int ChooseFilter(const QImage& img, int bytesPerPixel, int level) {
     for (const Candidate& c : candidates) {
         sample.clear();
         for (int band = 0; band < kBands; ++band) {
-            const int first = 1 + int(std::int64_t(band) * std::max(0, h - 1 - kRowsPerBand) / (kBands - 1));
+            const int first =
+                1 + int(std::int64_t(band) * std::max(0, h - 1 - kRowsPerBand) / (kBands - 1));
             for (int y = first; y < first + kRowsPerBand && y < h; ++y) {
                 const uchar* row = img.constScanLine(y);
                 const uchar* prior = img.constScanLine(y - 1);
                 sample.push_back(uchar(c.type));
                 for (std::size_t i = 0; i < rowBytes; ++i) {
-                    const int left = i >= std::size_t(bytesPerPixel) ? row[i - std::size_t(bytesPerPixel)] : 0;
+                    const std::size_t bpp = std::size_t(bytesPerPixel);
+                    const int left = i >= bpp ? row[i - bpp] : 0;
                     const int predicted = c.type == PNG_FILTER_VALUE_UP    ? prior[i]
                                           : c.type == PNG_FILTER_VALUE_AVG ? (left + prior[i]) / 2
                                                                             : 0;

@@ -226,7 +226,8 @@ struct PageLayout {
 };
 
 int ReadLayout(TIFF* tif, PageLayout& l) {
-    if (!TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &l.w) || !TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &l.h))
+    if (!TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &l.w) ||
+        !TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &l.h))
         return ERROR_CORRUPT;
     TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &l.bps);
     TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &l.spp);
@@ -344,8 +345,9 @@ int ReadPage(TIFF* tif, TiffFile* file, LBitmapBase& out, const ImagingProgress&
         std::uint16_t compression = COMPRESSION_NONE, fillOrder = FILLORDER_MSB2LSB;
         TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
         TIFFGetFieldDefaulted(tif, TIFFTAG_FILLORDER, &fillOrder);
-        const bool raw = file && compression == COMPRESSION_NONE && fillOrder == FILLORDER_MSB2LSB &&
-                         bpp != 4 && std::size_t(img.bytesPerLine()) == expect;
+        const bool raw = file && compression == COMPRESSION_NONE &&
+                         fillOrder == FILLORDER_MSB2LSB && bpp != 4 &&
+                         std::size_t(img.bytesPerLine()) == expect;
         std::vector<uchar> packed(bpp == 4 ? expect : 0);
         for (int y = 0; y < rows && !raw; ++y) {
             uchar* line = img.scanLine(y);
@@ -614,12 +616,14 @@ int WritePage(TIFF* tif, const LBitmapBase& bmp, int format, int pageNo, int pag
     // A fax page is one strip, as fax readers expect; dictionary coders get strips of about
     // 64 KB, so that each strip's dictionary has rows to learn from; others take libtiff's
     // strip size.
-    const bool dictionary = compression == COMPRESSION_LZW || compression == COMPRESSION_ADOBE_DEFLATE;
+    const bool dictionary =
+        compression == COMPRESSION_LZW || compression == COMPRESSION_ADOBE_DEFLATE;
     std::uint32_t rowsPerStrip = TIFFDefaultStripSize(tif, 0);
     if (compression == COMPRESSION_CCITTFAX4)
         rowsPerStrip = h;
     else if (dictionary)
-        rowsPerStrip = std::uint32_t(std::max<std::uint64_t>(1, 65536 / std::max<std::uint64_t>(1, TIFFScanlineSize64(tif))));
+        rowsPerStrip = std::uint32_t(std::max<std::uint64_t>(
+            1, 65536 / std::max<std::uint64_t>(1, TIFFScanlineSize64(tif))));
     TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, rowsPerStrip);
     if (compression == COMPRESSION_CCITTFAX4)
         TIFFSetField(tif, TIFFTAG_T6OPTIONS, 0);

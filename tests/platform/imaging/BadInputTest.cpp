@@ -178,7 +178,8 @@ QByteArray PngWith(const QByteArray& extra) {
     QByteArray b = PngHeader(1, 1, 8, 2);
     b.chop(12); // the empty data chunk
     b.append(extra);
-    const QByteArray pixels = QByteArray::fromHex("789c63f8cfc0000003010100"); // filter 0, 3 samples
+    // One row: filter 0 and the three samples of a red pixel, deflated.
+    const QByteArray pixels = QByteArray::fromHex("789c63f8cfc0000003010100");
     Be32(b, quint32(pixels.size()));
     b.append("IDAT").append(pixels);
     Be32(b, Crc32("IDAT" + pixels));

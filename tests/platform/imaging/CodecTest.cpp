@@ -109,7 +109,8 @@ TEST(Codec, JpegOfAWhiteFirstGreyPageKeepsItsGreys) {
               SUCCESS);
     EXPECT_EQ(back.GetBitsPerPixel(), 8);
     for (int x = 4; x < 32; x += 8)
-        EXPECT_NEAR(GetRValue(back.GetPixelColor(x, 8)), GetRValue(page.GetPixelColor(x, 8)), 8) << x;
+        EXPECT_NEAR(GetRValue(back.GetPixelColor(x, 8)), GetRValue(page.GetPixelColor(x, 8)), 8)
+            << x;
 }
 
 // The filter type byte of every row of a PNG that EncodePng wrote (`rows` of `rowBytes`).

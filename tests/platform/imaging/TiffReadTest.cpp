@@ -148,8 +148,10 @@ TEST(TiffFromDisk, PagesReadFromDiskEqualThoseReadFromMemory) {
     // The user's cancel stops the load in the first page's rows, and no page is kept.
     LBitmapList cancelled;
     int calls = 0;
-    EXPECT_EQ(file.LoadBitmapList(cancelled, [&](int) { return ++calls < 3 ? SUCCESS : ERROR_USER_ABORT; }),
-              ERROR_USER_ABORT);
+    const ImagingProgress cancelOnThird = [&](int) {
+        return ++calls < 3 ? SUCCESS : ERROR_USER_ABORT;
+    };
+    EXPECT_EQ(file.LoadBitmapList(cancelled, cancelOnThird), ERROR_USER_ABORT);
     EXPECT_EQ(calls, 3);
     EXPECT_EQ(cancelled.GetItemsCount(), 0);
 }

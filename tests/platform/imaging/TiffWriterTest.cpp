@@ -89,8 +89,8 @@ TEST(TiffCompression, LzwAndDeflatePredictOnlyWholeSamples) {
                           {MakePattern(40, 30, 24), PREDICTOR_HORIZONTAL},
                           {MakePattern(40, 30, 32), PREDICTOR_HORIZONTAL}};
     const QString path = TestTempDir() + QStringLiteral("/c.tif");
-    for (const auto& [format, compression] :
-         {std::pair{FILE_TIF_LZW, COMPRESSION_LZW}, std::pair{FILE_TIF_ZIP, COMPRESSION_ADOBE_DEFLATE}}) {
+    for (const auto& [format, compression] : {std::pair{FILE_TIF_LZW, COMPRESSION_LZW},
+                                              std::pair{FILE_TIF_ZIP, COMPRESSION_ADOBE_DEFLATE}}) {
         for (const Case& c : cases) {
             ASSERT_EQ(c.bitmap.Save(path, format, 0, 0), SUCCESS);
             const std::vector<PageTags> tags = ReadTags(path);
