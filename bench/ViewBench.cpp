@@ -13,6 +13,8 @@
 #include <QApplication>
 #include <QPainter>
 #include <QScrollBar>
+#include <cstdlib>
+#include <memory>
 
 namespace {
 struct Fixture {
@@ -48,9 +50,18 @@ struct Fixture {
     std::unique_ptr<CLumidorView> view;
 };
 
-Fixture& Shared() {
-    static Fixture f;
+// Made by the first benchmark that needs it and destroyed by main while the application still
+// exists: the view is a widget, which cannot outlive it.
+std::unique_ptr<Fixture>& SharedSlot() {
+    static std::unique_ptr<Fixture> f;
     return f;
+}
+
+Fixture& Shared() {
+    std::unique_ptr<Fixture>& f = SharedSlot();
+    if (!f)
+        f = std::make_unique<Fixture>();
+    return *f;
 }
 
 void BM_FullRepaint(benchmark::State& state) {
@@ -84,5 +95,11 @@ BENCHMARK(BM_ScrollLineStep)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    return RunBenchmarks<QApplication>(argc, argv);
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    SharedSlot().reset();
+    return 0;
 }
