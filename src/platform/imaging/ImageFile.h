@@ -107,13 +107,13 @@ public:
     // format: FILE_TIF, FILE_TIF_PACKBITS, FILE_CCITT_GROUP4 (1-bit only), FILE_TIF_LZW, FILE_TIF_ZIP;
     // bitsPerPixel 0 keeps the bitmap's depth.
     int AddPage(const LBitmapBase& bitmap, int format, int bitsPerPixel = 0, const ImagingProgress& progress = {});
-    // Result code; every page's PAGENUMBER then holds the page count. A file left unfinished
-    // by a failed page can only be cancelled: Commit refuses it.
+    // Result code; every page's PAGENUMBER then holds the page count. A file that a page
+    // failed to write halfway is never completed: Commit then fails and removes it.
     int Commit();
     void Cancel();
 
-    // Why the last failure happened, in the system's words where it was the system's
-    // ("No space left on device"); empty after success.
+    // Why writing the file failed, in the system's words where it was the system's
+    // ("No space left on device"); empty while nothing has failed since Open.
     QString ErrorText() const;
     int GetPageCount() const;
 
