@@ -27,6 +27,7 @@
 #include "platform/Guard.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ResourceModule.h"
+#include "platform/ScreenDpi.h"
 #include "platform/imaging/ImageFile.h"
 #include "platform/imaging/ImagingTypes.h"
 
@@ -35,6 +36,7 @@
 #include <QFile>
 #include <QFileDevice>
 #include <QLocale>
+#include <QSaveFile>
 #include <QVariant>
 #include <climits>
 #include <memory>
@@ -365,13 +367,22 @@ std::vector<const LBitmapBase*> PageBitmaps(const CLumidorDoc& doc) {
     return bitmaps;
 }
 
+std::vector<CDocFileSnapshot::Page> PageEntries(const CLumidorDoc& doc) {
+    std::vector<CDocFileSnapshot::Page> pages;
+    pages.reserve(doc.m_PagesList.size());
+    for (const auto& p : doc.m_PagesList)
+        pages.push_back(CDocFileSnapshot::Page{p->m_ptImagePos, p->m_nCanvasWidth,
+                                               p->m_nCanvasHeight, p->m_strPageName, {}});
+    return pages;
+}
+
 // The payload of the page-image record (its L first), the PNG files from `encoder`. On a device
 // that can go back, each page is written while it is still being encoded and the lengths are
 // filled in afterwards; otherwise every page is encoded before anything is written, so that the
 // lengths are known first.
-void WriteImageRecord(const CLumidorDoc& doc, CArchive& ar, CPageEncoder& encoder) {
-    const CRecordDpi dpi;
-    const int nPages = int(doc.m_PagesList.size());
+void WriteImageRecord(const std::vector<CDocFileSnapshot::Page>& pages, CArchive& ar,
+                      CPageEncoder& encoder, const CRecordDpi& dpi) {
+    const int nPages = int(pages.size());
     const bool bFillIn = !ar.GetDevice()->isSequential();
     const auto fail = [](int rc) {
         AfxThrowArchiveException(CArchiveException::genericException, GetImagingErrorText(rc));
@@ -384,7 +395,7 @@ void WriteImageRecord(const CLumidorDoc& doc, CArchive& ar, CPageEncoder& encode
             if (rc != SUCCESS)
                 fail(rc);
         }
-        nLength += 16 + 4 + doc.m_PagesList[std::size_t(i)]->m_strPageName.size() + 4 +
+        nLength += 16 + 4 + pages[std::size_t(i)].name.size() + 4 +
                    png[std::size_t(i)].size();
     }
     if (nLength > INT_MAX)
@@ -398,10 +409,10 @@ void WriteImageRecord(const CLumidorDoc& doc, CArchive& ar, CPageEncoder& encode
     h.nPageCount = LONG(nPages);
     WriteImageHeader(ar, h);
     for (int i = 0; i < nPages; ++i) {
-        const _PAGEINFO& page = *doc.m_PagesList[std::size_t(i)];
-        ar << dpi.StoreX(page.m_ptImagePos.x) << dpi.StoreY(page.m_ptImagePos.y);
-        ar << page.m_nCanvasWidth << page.m_nCanvasHeight;
-        WriteString(ar, page.m_strPageName);
+        const CDocFileSnapshot::Page& page = pages[std::size_t(i)];
+        ar << dpi.StoreX(page.pos.x) << dpi.StoreY(page.pos.y);
+        ar << page.cx << page.cy;
+        WriteString(ar, page.name);
         if (!bFillIn) {
             ar << LONG(png[std::size_t(i)].size());
             ar.Write(png[std::size_t(i)]);
@@ -434,6 +445,53 @@ void WriteImageRecord(const CLumidorDoc& doc, CArchive& ar, CPageEncoder& encode
     }
 }
 
+
+// The object and erase-list records of every page, page after page, and the end record: what
+// follows the page images in the file. Text objects learn here whether fields are being saved.
+QByteArray StoreObjectRecords(CLumidorDoc& doc, const QString& archiveName) {
+    QByteArray objects;
+    QBuffer objectsBuf(&objects);
+    objectsBuf.open(QIODevice::WriteOnly);
+    SetArchiveFileName(&objectsBuf, archiveName);
+    CArchive objectsAr(&objectsBuf, CArchive::store);
+    for (int nPage = 0; nPage < int(doc.m_PagesList.size()); ++nPage) {
+        _PAGEINFO& page = *doc.m_PagesList[std::size_t(nPage)];
+        page.m_FieldObjectsList.clear();
+        for (const auto& pObject : page.m_ObjectsList) {
+            const LONG nKind = GetStoredKind(pObject.get());
+            if (nKind == 0)
+                continue;
+            if (auto* pText = dynamic_cast<CTranspText*>(pObject.get())) {
+                pText->m_bSaveFields = doc.m_bSaveFields;
+                if (pText->m_bFormField) {
+                    page.m_FieldObjectsList.push_back(pText);
+                } else if (pText->IsEmpty()) {
+                    pText->m_bSaveFields = FALSE;
+                    continue;
+                }
+            }
+            objectsAr << nKind;
+            pObject->Serialize(objectsAr);
+        }
+        if (!page.m_EraseList.IsEmpty()) {
+            objectsAr << DOCKIND_ERASE;
+            page.m_EraseList.Serialize(objectsAr, nPage);
+        }
+    }
+    objectsAr << DOCKIND_END;
+    return objects;
+}
+
+_DOCFILEHEADER HeaderOf(const CLumidorDoc& doc) {
+    _DOCFILEHEADER header;
+    header.dUnitScale = doc.m_dUnitScale;
+    header.nOriginX = doc.m_ptOrigin.x;
+    header.nOriginY = doc.m_ptOrigin.y;
+    header.nOriginFlag = doc.m_nOriginFlag;
+    header.nPageCount = doc.m_nPageCount;
+    return header;
+}
+
 } // namespace
 
 // ---- Serialize ---------------------------------------------------------------------------------
@@ -452,13 +510,7 @@ void CLumidorDoc::StoringSerialize(CArchive& ar) {
         Refuse();
 
     // 2. The header.
-    _DOCFILEHEADER header;
-    header.dUnitScale = m_dUnitScale;
-    header.nOriginX = m_ptOrigin.x;
-    header.nOriginY = m_ptOrigin.y;
-    header.nOriginFlag = m_nOriginFlag;
-    header.nPageCount = m_nPageCount;
-    WriteDocHeader(ar, header);
+    WriteDocHeader(ar, HeaderOf(*this));
 
     // 3. The page images are encoded on the workers from now on, while this thread puts the
     // objects and erase lists that follow them in the file into memory.
@@ -467,47 +519,71 @@ void CLumidorDoc::StoringSerialize(CArchive& ar) {
     if (bImages)
         pEncoder = std::make_unique<CPageEncoder>(PageBitmaps(*this));
 
-    // 4. Page after page: its objects, then its erase list.
-    QByteArray objects;
-    QBuffer objectsBuf(&objects);
-    objectsBuf.open(QIODevice::WriteOnly);
-    SetArchiveFileName(&objectsBuf, GetArchiveFileName(ar));
-    CArchive objectsAr(&objectsBuf, CArchive::store);
-    for (int nPage = 0; nPage < int(m_PagesList.size()); ++nPage) {
-        _PAGEINFO& page = *m_PagesList[std::size_t(nPage)];
-        page.m_FieldObjectsList.clear();
-        for (const auto& pObject : page.m_ObjectsList) {
-            const LONG nKind = GetStoredKind(pObject.get());
-            if (nKind == 0)
-                continue;
-            if (auto* pText = dynamic_cast<CTranspText*>(pObject.get())) {
-                pText->m_bSaveFields = m_bSaveFields;
-                if (pText->m_bFormField) {
-                    page.m_FieldObjectsList.push_back(pText);
-                } else if (pText->IsEmpty()) {
-                    pText->m_bSaveFields = FALSE;
-                    continue;
-                }
-            }
-            objectsAr << nKind;
-            pObject->Serialize(objectsAr);
-        }
-        if (!page.m_EraseList.IsEmpty()) {
-            objectsAr << DOCKIND_ERASE;
-            page.m_EraseList.Serialize(objectsAr, nPage);
-        }
-    }
-
-    // 5. The end.
-    objectsAr << DOCKIND_END;
+    // 4. Page after page: its objects, then its erase list; 5. the end.
+    const QByteArray objects = StoreObjectRecords(*this, GetArchiveFileName(ar));
 
     if (bImages) {
         ar << DOCKIND_IMAGES;
-        WriteImageRecord(*this, ar, *pEncoder);
+        WriteImageRecord(PageEntries(*this), ar, *pEncoder, CRecordDpi());
         for (const auto& page : m_PagesList)
             page->m_bImageModified = FALSE;
     }
     ar.Write(objects);
+}
+
+std::unique_ptr<CDocFileSnapshot> TakeDocFileSnapshot(CLumidorDoc& doc) {
+    auto snapshot = std::make_unique<CDocFileSnapshot>();
+    snapshot->header = HeaderOf(doc);
+    snapshot->pages = PageEntries(doc);
+    snapshot->bImages = doc.IsImageAvailable() != FALSE;
+    // Stored positions are scaled by the screen resolution, which only this thread may ask for.
+    const QPoint dpi = GetScreenDpi();
+    snapshot->dpi = POINT{dpi.x(), dpi.y()};
+    for (std::size_t i = 0; i < snapshot->pages.size(); ++i) {
+        const LMyBitmap& image = doc.m_PagesList[i]->m_Bitmap;
+        // The copy shares the pixels until the document changes them.
+        if (image.IsAllocated())
+            snapshot->pages[i].image = image;
+    }
+    const BOOL bSaveFields = doc.m_bSaveFields;
+    doc.m_bSaveFields = FALSE;
+    snapshot->objects = StoreObjectRecords(doc, QStringLiteral("snapshot.brf"));
+    doc.m_bSaveFields = bSaveFields;
+    return snapshot;
+}
+
+bool WriteDocFileSnapshot(const CDocFileSnapshot& snapshot, const QString& path, QString* error) {
+    DEF_TRY
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (error) *error = file.errorString();
+        return false;
+    }
+    try {
+        CArchive ar(&file, CArchive::store);
+        WriteDocHeader(ar, snapshot.header);
+        if (snapshot.bImages) {
+            std::vector<const LBitmapBase*> bitmaps;
+            for (const CDocFileSnapshot::Page& p : snapshot.pages)
+                bitmaps.push_back(p.image.IsAllocated() ? &p.image : nullptr);
+            CPageEncoder encoder(std::move(bitmaps));
+            ar << DOCKIND_IMAGES;
+            WriteImageRecord(snapshot.pages, ar, encoder,
+                             CRecordDpi(snapshot.dpi.x, snapshot.dpi.y));
+        }
+        ar.Write(snapshot.objects);
+        if (!file.commit()) {
+            if (error) *error = file.errorString();
+            return false;
+        }
+        return true;
+    } catch (const CArchiveException& e) {
+        file.cancelWriting();
+        if (error) *error = e.Describe();
+        return false;
+    }
+    DEF_CATCH
+    return false;
 }
 
 void CLumidorDoc::LoadingSerialize(CArchive& ar) {
@@ -681,7 +757,7 @@ void CLumidorDoc::SerializeImage(CArchive& ar) {
     const CRecordDpi dpi;
     if (ar.IsStoring()) {
         CPageEncoder encoder(PageBitmaps(*this));
-        WriteImageRecord(*this, ar, encoder);
+        WriteImageRecord(PageEntries(*this), ar, encoder, dpi);
         return;
     }
 

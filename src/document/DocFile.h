@@ -4,9 +4,14 @@
 // the extension of. The save, open, merge and close flows themselves are operations of
 // CLumidorDoc (DocFileCommands.cpp).
 
+#include "document/DocFileFormat.h"
 #include "platform/Archive.h"
+#include "platform/imaging/BitmapBase.h"
 
+#include <QByteArray>
 #include <QString>
+#include <memory>
+#include <vector>
 
 class CLumidorDoc;
 class QIODevice;
@@ -38,3 +43,26 @@ constexpr int MAX_DOC_PAGES = 10000;
 // time) in `folder`: "<folder>/<yyyy-MM-dd> at <hh-mm AM> <docName>.brf".
 class QDateTime;
 QString AutoSaveFileName(const QString& folder, const QString& docName, const QDateTime& when);
+
+// What the document's file would hold, taken on the document's own thread at little cost: the
+// header, each page's entry with a copy of its image that shares the pixels, and the object and
+// erase-list records already stored. Writing it out, page images encoded then, needs nothing of
+// the document, so it can run on a worker while the user goes on (the crash-recovery copies).
+struct CDocFileSnapshot {
+    struct Page {
+        POINT pos;        // text units
+        LONG cx = 0;      // canvas, page pixels
+        LONG cy = 0;
+        QByteArray name;
+        LBitmapBase image;
+    };
+    _DOCFILEHEADER header;
+    POINT dpi{96, 96}; // the screen resolution the stored positions are scaled by
+    std::vector<Page> pages;
+    bool bImages = false;
+    QByteArray objects; // every page's records and the end record
+};
+std::unique_ptr<CDocFileSnapshot> TakeDocFileSnapshot(CLumidorDoc& doc);
+// The document file of the snapshot at `path`, replaced only once complete; false with the
+// reason in *error.
+bool WriteDocFileSnapshot(const CDocFileSnapshot& snapshot, const QString& path, QString* error);

@@ -58,6 +58,13 @@ CLumidorDoc* CDocManager::OpenDocumentFile(const QString& path) {
     return nullptr;
 }
 
+CLumidorDoc* CDocManager::AdoptDocument(std::unique_ptr<CLumidorDoc> doc) {
+    DEF_TRY
+    return doc ? AddDocument(std::move(doc)) : nullptr;
+    DEF_CATCH
+    return nullptr;
+}
+
 CLumidorDoc* CDocManager::RunNewDocumentPath() {
     DEF_TRY
     auto doc = std::make_unique<CLumidorDoc>();

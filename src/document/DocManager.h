@@ -36,6 +36,8 @@ public:
     int GetDocumentCount() const { return int(m_docs.size()); }
     // The open document whose path is `path`; null when none.
     CLumidorDoc* FindDocument(const QString& path) const;
+    // Takes over a document made elsewhere (a restored recovery copy) and gives it its window.
+    CLumidorDoc* AdoptDocument(std::unique_ptr<CLumidorDoc> doc);
 
     // Called for every document added, after it is complete; the frame opens its window.
     using WindowFactory = std::function<void(CLumidorDoc*)>;

@@ -563,6 +563,8 @@ void CLumidorDoc::UpdateTitle() {
 void CLumidorDoc::SetModifiedFlag(BOOL bModified) {
     const BOOL was = m_bModified;
     m_bModified = bModified ? TRUE : FALSE;
+    if (m_bModified)
+        ++m_nChangeCount;
     if (was != m_bModified)
         Q_EMIT modifiedChanged(m_bModified != FALSE);
 }

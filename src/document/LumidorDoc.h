@@ -141,6 +141,9 @@ public:
     const QString& GetPathName() const { return m_strPathName; }
     BOOL IsModified() const { return m_bModified; }
     void SetModifiedFlag(BOOL bModified = TRUE);
+    // Counts every change reported (SetModifiedFlag(TRUE)), so that a copy can tell whether the
+    // document changed since it was taken.
+    unsigned long long GetChangeCount() const { return m_nChangeCount; }
     BOOL OnEditRename();
     BOOL RenameDocument(const QString& name);
     void ProgramModeChanged();
@@ -249,6 +252,7 @@ private:
     QString m_strTitle;
     QString m_strPathName;
     BOOL m_bModified = FALSE;
+    unsigned long long m_nChangeCount = 0;
     std::vector<IDocumentView*> m_views;
     CCommandMap m_commands;
 };
