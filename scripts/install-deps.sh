@@ -19,6 +19,8 @@ PACKAGES=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   # fonts, locales, tools the tests use
   fonts-dejavu-core fonts-liberation locales imagemagick libtiff-tools
+  # the standard icons of the bars where the desktop names no icon theme
+  adwaita-icon-theme
 )
 
 missing=()

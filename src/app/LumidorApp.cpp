@@ -111,11 +111,19 @@ bool CLumidorApp::LoadModule() {
     m_strVersion = GetVersionString();
     m_strDisplayName = kProductName + QLatin1Char(' ') + m_strVersion;
     if (!loaded) {
-        PlainMessageBox(kNoResourceModuleText, kProductName);
+        FatalStartupMessage(kNoResourceModuleText);
         m_nExitCode = 1;
         return false;
     }
     return true;
+}
+
+void CLumidorApp::FatalStartupMessage(const QString& text) {
+    // Said on stderr too, for whoever started the program from a script or a terminal; where no
+    // screen can show a box (the offscreen platform), nobody could click it away.
+    std::fprintf(stderr, "%s\n", qPrintable(text));
+    if (QGuiApplication::platformName() != QStringLiteral("offscreen"))
+        PlainMessageBox(text, kProductName);
 }
 
 void CLumidorApp::InitProfile() {

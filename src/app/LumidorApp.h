@@ -58,6 +58,8 @@ public:
 
     bool InitInstance();
     int ExitInstance();
+    // A message that ends the start-up: on stderr, and in a box where there is a screen.
+    static void FatalStartupMessage(const QString& text);
 
     // Document-creating operations: each records the request, then runs the new-document path.
     CLumidorDoc* OpenDocumentFile(const QString& path, int copyFlag);
