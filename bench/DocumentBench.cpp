@@ -15,9 +15,10 @@
 // restored in turn (at most 50 ms for 30000); EraseStep is one more eraser step on such a list
 // (at most 2 ms), EraseStepRegion the same with the region a repaint then asks for.
 //
-// EmfPlay/<seed> plays a metafile as a new document from a metafile does first: a sound one, one
-// whose header gives the reference device an absurd physical size, and one with a picture frame
-// far smaller than its device (tests/data/imaging/fuzz-seeds/emf).
+// EmfPlay_* plays a metafile as a new document from a metafile does first: a sound one, one whose
+// header gives the reference device an absurd physical size, one with a picture frame far smaller
+// than its device, and one whose line reaches two thousand frames beyond it
+// (tests/data/imaging/fuzz-seeds/emf).
 //
 //   cmake --build build --target brellin_bench_document
 //   QT_QPA_PLATFORM=offscreen build/bench/brellin_bench_document
@@ -374,6 +375,7 @@ void EmfPlay(benchmark::State& state, const char* seed) {
 void BM_EmfPlay_Sound(benchmark::State& s) { EmfPlay(s, "hand-shapes.emf"); }
 void BM_EmfPlay_WildMicrometres(benchmark::State& s) { EmfPlay(s, "hand-wild-micrometres.emf"); }
 void BM_EmfPlay_TinyFrame(benchmark::State& s) { EmfPlay(s, "hand-tiny-frame.emf"); }
+void BM_EmfPlay_FarDrawing(benchmark::State& s) { EmfPlay(s, "hand-far-drawing.emf"); }
 
 } // namespace
 
@@ -399,6 +401,7 @@ BENCHMARK(BM_EraseStepRegion)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_EmfPlay_Sound)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EmfPlay_WildMicrometres)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EmfPlay_TinyFrame)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EmfPlay_FarDrawing)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     // Messages of the document go nowhere during timing.

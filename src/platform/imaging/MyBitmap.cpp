@@ -69,6 +69,13 @@ double PixelsPerMicrometre(LONG pixels, LONG millimetres, LONG micrometres, int 
         perUm = screenDpi / 25400.0;
     return perUm;
 }
+
+// The part of the drawing that is played over a w x h bitmap, at least a thousandth of its size.
+QRectF HeldToStretch(QRectF view, int w, int h) {
+    view.setWidth(std::max(view.width(), w / kMaxEmfStretch));
+    view.setHeight(std::max(view.height(), h / kMaxEmfStretch));
+    return view;
+}
 } // namespace
 
 int CheckEmf(const uchar* d, std::size_t size, EMFHEADERINFO& info) {
@@ -185,18 +192,23 @@ int PlayEmf(const uchar* d, std::size_t size, LBitmapBase& out) {
         frame = QRectF(info.rclBounds.left, info.rclBounds.top,
                        double(info.rclBounds.right) - info.rclBounds.left + 1,
                        double(info.rclBounds.bottom) - info.rclBounds.top + 1);
-    QRectF view = frame.translated(-info.rclBounds.left, -info.rclBounds.top);
-    // Some producers write the header's rectangles in logical instead of device units, so that
-    // the drawing lies outside its own frame; such a metafile is shown at the extent of what it
-    // draws rather than as an empty page.
+    QRectF view = HeldToStretch(
+        frame.translated(-double(info.rclBounds.left), -double(info.rclBounds.top)), w, h);
     if (renderer.elementExists(QStringLiteral("brellin-drawing"))) {
         const QRectF drawn = renderer.transformForElement(QStringLiteral("brellin-drawing"))
                                  .mapRect(renderer.boundsOnElement(QStringLiteral("brellin-drawing")));
+        // Some producers write the header's rectangles in logical instead of device units, so
+        // that the drawing lies outside its own frame; such a metafile is shown at the extent of
+        // what it draws rather than as an empty page.
         if (drawn.isValid() && !drawn.intersects(view))
-            view = drawn;
+            view = HeldToStretch(drawn, w, h);
+        // A drawing that reaches further beyond the frame than the frame's own size is shown
+        // whole: Qt's rasterizer walks every row an outline spans, inside the bitmap or not, so
+        // an outline thousands of bitmaps high would take seconds for each shape.
+        else if (!view.adjusted(-view.width(), -view.height(), view.width(), view.height())
+                      .contains(drawn.normalized()))
+            view = HeldToStretch(view.united(drawn), w, h);
     }
-    view.setWidth(std::max(view.width(), w / kMaxEmfStretch));
-    view.setHeight(std::max(view.height(), h / kMaxEmfStretch));
     renderer.setViewBox(view);
     {
         QPainter painter(&img);

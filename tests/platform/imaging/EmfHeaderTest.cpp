@@ -1,6 +1,6 @@
 // Metafile headers that disagree with themselves: the physical size of the reference device, its
 // size in pixels and the picture frame. The bitmap gets a resolution a device has, and the picture
-// is never stretched by the disagreement.
+// is never stretched by the disagreement: a drawing far beyond its frame is shown whole.
 
 #include "ImagingTestUtil.h"
 
@@ -114,6 +114,18 @@ TEST(EmfHeader, WrongPhysicalSizePlaysAsIfItWereRight) {
     ExpectSamePixels(right, wrong);
     // The picture frame fills the bitmap: the rectangle's red stands at its middle.
     EXPECT_EQ(right.GetPixelColor(200, 200), RGB(255, 0, 0));
+}
+
+TEST(EmfHeader, DrawingFarBeyondItsFrameIsShownWhole) {
+    // A frame of 0.03 x 0.02 mm around a drawing of 2 x 1.5 cm: the drawing fills the bitmap, red
+    // rectangle at the top left, white paper between it and the ellipse.
+    EmfHeader h;
+    h.frame = RECT{0, 0, 2, 1};
+    LMyBitmap bmp;
+    ASSERT_EQ(LMyBitmap::LoadEMFMemory(bmp, HandMadeEmf(h)), SUCCESS);
+    EXPECT_EQ(bmp.GetPixelColor(250, 170), RGB(255, 0, 0));
+    EXPECT_EQ(bmp.GetPixelColor(545, 35), RGB(255, 255, 255));
+    EXPECT_EQ(bmp.GetPixelColor(1000, 20), RGB(255, 255, 255));
 }
 
 } // namespace
