@@ -2,6 +2,7 @@
 
 #include "platform/CodePage.h"
 #include "platform/DataPaths.h"
+#include "platform/DialogService.h"
 #include "platform/Guard.h"
 #include "platform/ResourceModule.h"
 
@@ -387,6 +388,22 @@ int CLocalResources::GetStringCount() const {
     return int(m_strings.size());
 }
 
+int CLocalResources::DialogResourceId(const QString& dialogName) {
+    // The numbers translation files use for the dialogs; kept stable for them.
+    static const QHash<QString, int> ids = {
+        {QStringLiteral("CTipDlg"), 100},          {QStringLiteral("CBitDepthDialog"), 110},
+        {QStringLiteral("CJpegOptionsDialog"), 111}, {QStringLiteral("CTIFFOptions2"), 112},
+        {QStringLiteral("CWhatSaveDialog"), 113},  {QStringLiteral("CImageResolution"), 114},
+        {QStringLiteral("CRenameDocDialog"), 115}, {QStringLiteral("CSelectDocOrPage"), 116},
+        {QStringLiteral("CAddPagesDlg"), 117},     {QStringLiteral("COptionsDialog"), 130},
+        {QStringLiteral("CColorDialog"), 140},
+    };
+    return ids.value(dialogName, -1);
+}
+
 void CLocalResources::InstallStringHook() const {
     SetStringOverride([this](UINT id, QString& text) { return GetString(id, text); });
+    SetDialogTranslator([this](QWidget* dialog, const QString& name) {
+        TranslateDialog(dialog, DialogResourceId(name));
+    });
 }

@@ -80,8 +80,11 @@ public:
 
     // The program-wide instance, made before the application object.
     static CLocalResources& Instance();
-    // Makes the module's string loading ask the instance first.
+    // Makes the module's string loading ask the instance first, and the program's dialogs take
+    // their texts from it as they are shown.
     void InstallStringHook() const;
+    // The number by which a translation file names a dialog of the program; -1 for none.
+    static int DialogResourceId(const QString& dialogName);
 
 private:
     void Clear();

@@ -307,6 +307,7 @@ void CCommandManager::UpdateAll() {
         RouteUpdate(route, ui);
         ApplyState(it.value(), ui);
     }
+    Q_EMIT updated();
     DEF_CATCH
 }
 

@@ -80,6 +80,8 @@ public:
 Q_SIGNALS:
     // A menu is about to open: its actions have just been updated.
     void menuAboutToShow(QMenu* menu);
+    // Every action's state has just been brought up to date.
+    void updated();
 
 private:
     void LoadCommandList(const QByteArray& text);

@@ -75,6 +75,8 @@ bool IsShapeMode(int mode) {
 
 } // namespace
 
+QString CProgramModes::CursorNameFor(int mode) { return CursorName(mode); }
+
 CProgramModes::CProgramModes(Host host, QObject* parent) : QObject(parent), m_host(std::move(host)) {}
 
 QCursor CProgramModes::LoadCursor(const QString& name, Qt::CursorShape fallback) const {

@@ -38,8 +38,10 @@ public:
     // Tab order: leaves it when current (with bToggle), otherwise enters it and shows the marks.
     void StylebarTabOrder(bool bToggle = true);
 
-    // The cursor views show in a mode.
+    // The cursor views show in a mode, and the name of the module's cursor it is (empty for the
+    // standard arrow).
     QCursor CursorFor(int mode) const;
+    static QString CursorNameFor(int mode);
     // The drawing bar's side panel a mode asks for: 0 none, 1 the options of shapes created with
     // an annotation, 2 the image-format options.
     int SidePanelFor(int mode) const;

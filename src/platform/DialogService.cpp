@@ -87,3 +87,13 @@ QString ConvertFileFilter(const QString& filter) {
     DEF_CATCH
     return {};
 }
+
+namespace {
+DialogTranslator& Translator() {
+    static DialogTranslator translator;
+    return translator;
+}
+} // namespace
+
+void SetDialogTranslator(DialogTranslator translator) { Translator() = std::move(translator); }
+const DialogTranslator& GetDialogTranslator() { return Translator(); }

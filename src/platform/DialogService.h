@@ -80,5 +80,11 @@ public:
 void SetDialogService(std::shared_ptr<IDialogService> service);
 IDialogService& GetDialogService();
 
+// Applied by the windowed service to each of the program's dialogs as it is shown, with the
+// dialog's name: the translation file's caption and control texts.
+using DialogTranslator = std::function<void(QWidget* dialog, const QString& dialogName)>;
+void SetDialogTranslator(DialogTranslator translator);
+const DialogTranslator& GetDialogTranslator();
+
 // "Text|*.txt|All|*.*||" -> "Text (*.txt);;All (*.*)"
 QString ConvertFileFilter(const QString& filter);

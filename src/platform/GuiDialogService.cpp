@@ -1,6 +1,7 @@
 #include "platform/GuiDialogService.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFileDialog>
 
@@ -36,6 +37,33 @@ bool CGuiDialogService::GetFolder(const FolderDialogRequest& request, QString& p
     return !path.isEmpty();
 }
 
+namespace {
+// Catches the first dialog window that shows while a program dialog runs and hands it to the
+// translator before it is painted.
+class CDialogShowWatcher : public QObject {
+public:
+    explicit CDialogShowWatcher(QString name) : m_name(std::move(name)) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (!m_done && event->type() == QEvent::Show) {
+            if (auto* dlg = qobject_cast<QDialog*>(watched)) {
+                m_done = true;
+                if (const DialogTranslator& translate = GetDialogTranslator())
+                    translate(dlg, m_name);
+            }
+        }
+        return false;
+    }
+
+private:
+    QString m_name;
+    bool m_done = false;
+};
+} // namespace
+
 int CGuiDialogService::RunDialog(CModalDialog& dialog) {
-    return dialog.RunWidget(QApplication::activeWindow());
+    CDialogShowWatcher watcher(dialog.DialogName());
+    qApp->installEventFilter(&watcher);
+    const int rc = dialog.RunWidget(QApplication::activeWindow());
+    qApp->removeEventFilter(&watcher);
+    return rc;
 }

@@ -1,0 +1,99 @@
+#include "frame/StateReport.h"
+
+#include "document/LumidorDoc.h"
+#include "frame/CommandManager.h"
+#include "frame/MainFrame.h"
+#include "frame/ProgramModes.h"
+#include "platform/Guard.h"
+#include "view/LumidorView.h"
+
+#include <QAction>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSaveFile>
+#include <QTabBar>
+#include <QToolBar>
+
+namespace {
+
+QJsonArray MenuTexts(const QList<QAction*>& actions) {
+    QJsonArray out;
+    for (QAction* a : actions) {
+        if (a->isSeparator())
+            continue;
+        QJsonObject item{{QStringLiteral("text"), a->text()}};
+        if (a->menu())
+            item.insert(QStringLiteral("items"), MenuTexts(a->menu()->actions()));
+        out.append(item);
+    }
+    return out;
+}
+
+} // namespace
+
+void WriteStateReport(const CMainFrame& frame) {
+    DEF_TRY
+    const QString path = qEnvironmentVariable("BRELLIN_STATE_FILE");
+    if (path.isEmpty())
+        return;
+    QJsonObject o;
+    o.insert(QStringLiteral("mode"), frame.GetProgramMode());
+    o.insert(QStringLiteral("previousMode"), frame.GetPreviousMode());
+    const QRect g = frame.geometry();
+    o.insert(QStringLiteral("window"), QJsonArray{g.x(), g.y(), g.width(), g.height()});
+    o.insert(QStringLiteral("visible"), frame.isVisible());
+    QJsonObject bars;
+    for (QToolBar* bar : frame.findChildren<QToolBar*>(QString(), Qt::FindDirectChildrenOnly))
+        bars.insert(bar->objectName(), bar->isVisible());
+    o.insert(QStringLiteral("bars"), bars);
+    QJsonArray checked, enabled;
+    const QHash<UINT, QAction*>& actions = frame.GetCommands()->Actions();
+    for (auto it = actions.constBegin(); it != actions.constEnd(); ++it) {
+        if (it.value()->isChecked())
+            checked.append(it.value()->objectName());
+        if (it.value()->isEnabled())
+            enabled.append(it.value()->objectName());
+    }
+    o.insert(QStringLiteral("checked"), checked);
+    o.insert(QStringLiteral("enabled"), enabled);
+    o.insert(QStringLiteral("menus"), MenuTexts(frame.menuBar()->actions()));
+    if (CLumidorView* view = frame.GetActiveView()) {
+        const QCursor shown = view->viewport()->cursor();
+        o.insert(QStringLiteral("cursor"), CProgramModes::CursorNameFor(frame.GetProgramMode()));
+        o.insert(QStringLiteral("cursorShown"),
+                 shown.shape() == Qt::BitmapCursor ? QStringLiteral("bitmap:%1").arg(shown.pixmap().cacheKey())
+                                                   : QStringLiteral("shape:%1").arg(int(shown.shape())));
+        o.insert(QStringLiteral("activePage"), view->GetActivePage());
+    }
+    QJsonArray docs;
+    for (CLumidorView* view : frame.GetAllViews()) {
+        const CLumidorDoc* doc = view->GetDocument();
+        if (!doc)
+            continue;
+        docs.append(QJsonObject{{QStringLiteral("title"), doc->GetTitle()},
+                                {QStringLiteral("path"), doc->GetPathName()},
+                                {QStringLiteral("modified"), doc->IsModified() != FALSE},
+                                {QStringLiteral("pages"), doc->GetPageCount()},
+                                {QStringLiteral("active"), view == frame.GetActiveView()}});
+    }
+    o.insert(QStringLiteral("documents"), docs);
+    QJsonObject tabs;
+    for (QTabBar* bar : frame.findChildren<QTabBar*>()) {
+        if (bar->objectName().isEmpty())
+            continue;
+        QJsonArray labels;
+        for (int i = 0; i < bar->count(); ++i)
+            labels.append(bar->tabText(i));
+        tabs.insert(bar->objectName(), labels);
+    }
+    o.insert(QStringLiteral("tabs"), tabs);
+    QSaveFile f(path);
+    if (f.open(QIODevice::WriteOnly)) {
+        f.write(QJsonDocument(o).toJson(QJsonDocument::Indented));
+        f.commit();
+    }
+    DEF_CATCH
+}
