@@ -392,6 +392,7 @@ void CLumidorView::SetActiveObject(CTranspBaseClass* pObject) {
                                        [old](const auto& o) { return o.get() == old; });
     if (oldAlive) old->SetFocused(FALSE);
     if (pObject) pObject->SetFocused(TRUE);
+    m_textStyle.SetToolbarsState();
     DEF_CATCH
 }
 

@@ -10,6 +10,7 @@
 #include "objects/ObjectHost.h"
 #include "view/ViewGeometry.h"
 #include "view/ViewMarks.h"
+#include "view/ViewTextStyle.h"
 
 #include <QAbstractScrollArea>
 #include <QCursor>
@@ -86,6 +87,15 @@ public:
 
     // Where the view learns the main frame's program mode; without a source the mode is 0.
     void SetProgramModeSource(std::function<int()> source) { m_programMode = std::move(source); }
+    // Where the view reads the frame's text style controls and shows objects' styles in them.
+    void SetTextStyleLink(TextStyleLink link) { m_textStyle.SetLink(std::move(link)); }
+    // A change of the style controls, for the objects it concerns (view/ViewTextStyle.h).
+    void SetTextStyle(const TEXTSTYLE& style) { m_textStyle.SetTextStyle(style); }
+    void SetLineWidth(int nWidth) { m_textStyle.SetLineWidth(nWidth); }
+    void SetLineColor(COLORREF color) { m_textStyle.SetLineColor(color); }
+    // The style controls show the active object's style and tab-order number.
+    void SetToolbarsState() { m_textStyle.SetToolbarsState(); }
+    QString GetTabOrderIndex() const { return m_textStyle.GetTabOrderIndex(); }
     // The cursor of the program mode, shown wherever nothing under the mouse shows its own.
     void SetClassCursor(const QCursor& cursor);
     const QCursor& GetClassCursor() const { return m_classCursor; }
@@ -155,6 +165,7 @@ public:
     void SetCursor(const QCursor& cursor) override;
     QCursor GetMoveCursor() const override;
     bool HasFocus() const override;
+    int GetTextStyleChangeCode() const override { return m_textStyle.GetChangeCode(); }
 
 Q_SIGNALS:
     // The percentage a zoom step or fit arrived at, for the frame's scale box.
@@ -204,6 +215,7 @@ private:
     CCommandMap m_commands;
     CTranspBaseClass* m_pActiveObject = nullptr;
     CViewMarks m_marks{m_geometry, *this};
+    CViewTextStyle m_textStyle{*this};
     QImage m_paintImage;
     qint64 m_paintImageKey = 0;
 };

@@ -1,0 +1,85 @@
+#include "view/ViewTextStyle.h"
+
+#include "document/LumidorDoc.h"
+#include "objects/TranspGraphClass.h"
+#include "objects/TranspText.h"
+#include "platform/Guard.h"
+#include "view/LumidorView.h"
+
+#include <algorithm>
+
+std::vector<CTranspBaseClass*> CViewTextStyle::Targets() const {
+    std::vector<CTranspBaseClass*> targets;
+    CLumidorDoc* doc = m_view.GetDocument();
+    if (const CObjectList* list = doc ? doc->GetObjectsList(m_view.GetActivePage()) : nullptr)
+        for (const auto& o : *list)
+            if (o->m_bSelected) targets.push_back(o.get());
+    CTranspBaseClass* active = m_view.GetActiveObject();
+    if (active && std::find(targets.begin(), targets.end(), active) == targets.end())
+        targets.push_back(active);
+    return targets;
+}
+
+// The parts of a callout (a shape, its line and its text box) will move together here once the
+// view knows its callouts; until then each object takes the change on its own.
+
+void CViewTextStyle::SetTextStyle(const TEXTSTYLE& style) {
+    DEF_TRY
+    if (!IsReady()) return;
+    for (CTranspBaseClass* o : Targets())
+        if (auto* text = dynamic_cast<CTranspText*>(o)) text->SetTextStyle(&style, TRUE);
+    DEF_CATCH
+}
+
+void CViewTextStyle::SetLineWidth(int nWidth) {
+    DEF_TRY
+    if (!IsReady()) return;
+    for (CTranspBaseClass* o : Targets()) {
+        if (auto* text = dynamic_cast<CTranspText*>(o)) {
+            TEXTSTYLE style = m_link.currentStyle();
+            style.nRuleWidth = nWidth;
+            text->SetTextStyle(&style, TRUE);
+        } else if (auto* graph = dynamic_cast<CTranspGraphClass*>(o)) {
+            graph->SetLineWidth(nWidth);
+        }
+    }
+    DEF_CATCH
+}
+
+void CViewTextStyle::SetLineColor(COLORREF color) {
+    DEF_TRY
+    if (!IsReady()) return;
+    for (CTranspBaseClass* o : Targets()) {
+        if (auto* text = dynamic_cast<CTranspText*>(o)) {
+            TEXTSTYLE style = m_link.currentStyle();
+            style.crText = color;
+            style.crRule = color;
+            text->SetTextStyle(&style, TRUE);
+        } else if (auto* graph = dynamic_cast<CTranspGraphClass*>(o)) {
+            graph->SetColor(color);
+        }
+    }
+    DEF_CATCH
+}
+
+void CViewTextStyle::SetToolbarsState() {
+    DEF_TRY
+    if (!IsReady()) return;
+    if (auto* text = dynamic_cast<CTranspText*>(m_view.GetActiveObject()); text && m_link.showStyle)
+        m_link.showStyle(text->m_style);
+    if (m_link.showTabOrder) m_link.showTabOrder(GetTabOrderIndex());
+    DEF_CATCH
+}
+
+QString CViewTextStyle::GetTabOrderIndex() const {
+    DEF_TRY
+    CTranspBaseClass* active = m_view.GetActiveObject();
+    CLumidorDoc* doc = m_view.GetDocument();
+    const CObjectList* list = doc && active ? doc->GetObjectsList(m_view.GetActivePage()) : nullptr;
+    if (!list) return {};
+    const auto it = std::find_if(list->begin(), list->end(),
+                                 [active](const auto& o) { return o.get() == active; });
+    if (it != list->end()) return QString::asprintf("%d", int(it - list->begin()));
+    DEF_CATCH
+    return {};
+}
