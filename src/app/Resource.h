@@ -130,3 +130,20 @@
 #define IDS_WHATSAVE_WITH_IMAGE 519
 #define IDS_WHATSAVE_WITHOUT_IMAGE 520
 #define IDS_BATCH_CANNOT_OPEN 521
+
+// Text style bar: tooltips of its controls, the colour box's button for any other colour
+#define IDS_TS_FONT_NAME 700
+#define IDS_TS_FONT_SIZE 701
+#define IDS_TS_CHARSET 702
+#define IDS_TS_COLOR 703
+#define IDS_TS_COLOR_OTHER 704
+#define IDS_TS_PITCH 705
+#define IDS_TS_PITCH_SPIN 706
+#define IDS_TS_ALIGN_LEFT 707
+#define IDS_TS_ALIGN_CENTRE 708
+#define IDS_TS_ALIGN_RIGHT 709
+#define IDS_TS_ROTATE_NONE 710
+#define IDS_TS_ROTATE_CCW 711
+#define IDS_TS_ROTATE_CW 712
+#define IDS_TS_LINE_WIDTH 713
+#define IDS_TS_TAB_ORDER 714

@@ -66,8 +66,8 @@ private:
         std::vector<Span> spans;
     };
     // The erased area as bands sorted by top. Nothing above the first band is erased, and the last
-    // band, which reaches down without end, is empty. A step of the eraser touches only the bands
-    // its rectangle spans, a few runs in each, whatever the size of the rest.
+    // band, which reaches down without end, is empty. A step of the eraser changes only the bands
+    // its rectangle spans, a few runs in each.
     class CBandArea {
     public:
         // The area the records leave, replayed in list order. False when replaying would take far

@@ -13,6 +13,7 @@
 #include "frame/ProgramModes.h"
 #include "frame/ScaleBox.h"
 #include "frame/StatusProgress.h"
+#include "frame/TextStyleBar.h"
 #include "frame/TrayIcon.h"
 #include "objects/ObjectTypes.h"
 #include "platform/DataPaths.h"
@@ -121,6 +122,13 @@ CMainFrame::CMainFrame()
     m_pModes = new CProgramModes(std::move(host), this);
     connect(m_pModes, &CProgramModes::modeChanged, m_pCommands, &CCommandManager::RequestUpdate);
 
+    CTextStyleBar::Host style;
+    style.activeView = [this] { return GetActiveView(); };
+    style.programMode = [this] { return m_pModes->GetCurrentMode(); };
+    style.unit = [this] { return int(m_options[3]); };
+    style.requestUpdate = [this] { m_pCommands->RequestUpdate(); };
+    m_pTextStyle = new CTextStyleBar(std::move(style), this);
+
     m_pCommands->Load();
     m_pCommands->SetRouteSource([this] { return Route(); });
     RegisterCommands();
@@ -175,6 +183,8 @@ void CMainFrame::CreateBars() {
             return m_pScaleBox;
         if (name == QStringLiteral("erasersize"))
             return MakeEraserSizeBox(bar);
+        if (QWidget* control = m_pTextStyle->CreateControl(name, bar))
+            return control;
         return nullptr;
     };
     const std::vector<int> scales = CLumidorView::GetScaleList();
@@ -191,7 +201,8 @@ void CMainFrame::CreateBars() {
         Qt::ToolBarArea area = Qt::TopToolBarArea;
         if (info.strAreas == QStringLiteral("right"))
             area = Qt::RightToolBarArea;
-        bar->setIconSize(QSize(24, 24));
+        // The text style bar's buttons sit between its boxes in one low row.
+        bar->setIconSize(info.strName == QStringLiteral("TextStyleBar") ? QSize(16, 16) : QSize(24, 24));
         addToolBar(area, bar);
         // The image and group bars share the line of the page bar; the documents bar has a
         // line of its own under the other bars.
@@ -231,6 +242,7 @@ void CMainFrame::RegisterCommands() {
     CCommandMap& map = m_commandMap;
     const auto hasWindow = [this](CCmdUI& ui) { ui.Enable(GetActiveView() != nullptr); };
     m_pModes->RegisterCommands(map);
+    m_pTextStyle->RegisterCommands(map);
 
     map.On(ID_FILE_NEW, [this] { OnFileNew(); });
     map.On(ID_FILE_OPEN, [this] { OnFileOpen(); });
@@ -335,6 +347,13 @@ void CMainFrame::SetSelector(int kind) { m_nSelector = kind; }
 void CMainFrame::RepaintObjects(bool bShowTabOrder) {
     if (CLumidorView* v = GetActiveView()) v->RepaintObjects(bShowTabOrder);
 }
+
+// ---- Text style ------------------------------------------------------------------------------
+
+const TEXTSTYLE& CMainFrame::GetTextStyle() const { return m_pTextStyle->GetTextStyle(); }
+void CMainFrame::SetTextStyle(const TEXTSTYLE& style) { m_pTextStyle->SetTextStyle(style); }
+COLORREF CMainFrame::GetLineColor() const { return m_pTextStyle->GetLineColor(); }
+int CMainFrame::GetLineWidth() const { return m_pTextStyle->GetLineWidth(); }
 
 // ---- Options, grid ----------------------------------------------------------------------------
 
@@ -461,6 +480,7 @@ bool CMainFrame::IsHiddenInTray() const { return m_pTray && m_pTray->IsHidden();
 
 void CMainFrame::OnActiveViewChanged() {
     ShowActiveViewScale();
+    m_pTextStyle->ActiveViewChanged(GetActiveView());
     m_pCommands->RequestUpdate();
 }
 
@@ -548,6 +568,7 @@ void CMainFrame::CreateDocumentWindow(CLumidorDoc* doc) {
     auto* window = new CChildFrame(doc, m_pDocManager);
     CLumidorView* view = window->GetView();
     view->SetProgramModeSource([this] { return m_pModes->GetCurrentMode(); });
+    view->SetTextStyleLink(m_pTextStyle->MakeLink(view));
     view->SetClassCursor(m_pModes->CursorFor(m_pModes->GetCurrentMode()));
     view->SetGrid(m_options[OPT_SNAP_TO_GRID] != 0, int(m_options[OPT_GRID_X]), int(m_options[OPT_GRID_Y]));
     // Every view reports its zoom; the scale box listens to the active one only.
@@ -617,6 +638,7 @@ void CMainFrame::SaveState() {
     SaveWindowPlacement(*this);
     SaveBarState(*this);
     SaveFrameOptions(m_options);
+    m_pTextStyle->SaveSettings();
     Profile().WriteProfileString(kSectionSettings, QStringLiteral("DocumentsPath"), m_strDocumentsPath);
     Profile().WriteProfileString(kSectionSettings, QStringLiteral("ImagesPath"), m_strImagesPath);
     Profile().Sync();

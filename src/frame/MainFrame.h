@@ -29,6 +29,7 @@ class CPageCommands;
 class CProgramModes;
 class CScaleBox;
 class CStatusProgress;
+class CTextStyleBar;
 class CTrayIcon;
 
 class CMainFrame : public QMainWindow {
@@ -73,6 +74,15 @@ public:
     void SetSnapToGrid(bool on);
     int CurrentToTextunit(double value) const;
     double TextunitToCurrent(int value) const;
+
+    // ---- Text style ----------------------------------------------------------------------
+    CTextStyleBar* GetTextStyleBar() const { return m_pTextStyle; }
+    const TEXTSTYLE& GetTextStyle() const;
+    // Shows the style in the text style bar without sending it to the view.
+    void SetTextStyle(const TEXTSTYLE& style);
+    // What new lines and shapes get: the colour box's colour and the line width (text units).
+    COLORREF GetLineColor() const;
+    int GetLineWidth() const;
 
     // ---- Progress, names, folders --------------------------------------------------------
     bool DoProgress(int percent, bool cancellable);
@@ -122,6 +132,7 @@ private:
     CStatusProgress* m_pProgress = nullptr;
     CPageCommands* m_pPageCommands = nullptr;
     CTrayIcon* m_pTray = nullptr;
+    CTextStyleBar* m_pTextStyle = nullptr;
     CCommandMap m_commandMap;
     QList<QAction*> m_recentActions;
     FrameOptions m_options;

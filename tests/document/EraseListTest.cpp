@@ -41,6 +41,7 @@ bool Load(CEraseList& list, const QByteArray& bytes, QString* message = nullptr)
         return false;
     }
 }
+
 QByteArray Records(const std::vector<_ERASERECT>& list) {
     QByteArray b = Ints({std::int32_t(list.size())});
     for (const _ERASERECT& e : list)
