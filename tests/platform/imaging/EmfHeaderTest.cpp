@@ -4,6 +4,7 @@
 
 #include "ImagingTestUtil.h"
 
+#include "platform/imaging/Codecs.h"
 #include "platform/imaging/MyBitmap.h"
 
 #include <QtEndian>
@@ -114,6 +115,13 @@ TEST(EmfHeader, WrongPhysicalSizePlaysAsIfItWereRight) {
     ExpectSamePixels(right, wrong);
     // The picture frame fills the bitmap: the rectangle's red stands at its middle.
     EXPECT_EQ(right.GetPixelColor(200, 200), RGB(255, 0, 0));
+    // Coded as a page image is and read back, the page keeps both resolutions.
+    QByteArray png;
+    ASSERT_EQ(brellin::imaging::EncodePng(wrong, 6, png, {}), SUCCESS);
+    LBitmapBase back;
+    ASSERT_EQ(brellin::imaging::DecodePng(Bytes(png), std::size_t(png.size()), back, {}), SUCCESS);
+    EXPECT_EQ(back.GetXResolution(), 81);
+    EXPECT_EQ(back.GetYResolution(), 81);
 }
 
 TEST(EmfHeader, DrawingFarBeyondItsFrameIsShownWhole) {
