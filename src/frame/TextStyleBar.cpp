@@ -20,6 +20,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
+#include <algorithm>
 #include <climits>
 #include <cstring>
 
@@ -51,6 +52,22 @@ constexpr CharSetEntry kCharSets[] = {
     {"THAI", THAI_CHARSET},
 };
 
+// The change codes: which property of the style a delivery carries.
+enum : int {
+    CHANGE_CHARSET = 2,
+    CHANGE_FACE = 3,
+    CHANGE_WEIGHT = 4,
+    CHANGE_ITALIC = 5,
+    CHANGE_UNDERLINE = 6,
+    CHANGE_SIZE = 7,
+    CHANGE_TEXT_COLOR = 8,
+    CHANGE_PITCH = 9,
+    CHANGE_ALIGN = 11,
+    CHANGE_ROTATION = 12,
+    CHANGE_RULE_WIDTH = 14,
+    CHANGE_TEXT_AND_RULE_COLOR = 15,
+};
+
 // The entries of the line-width box, in points.
 constexpr double kLineWidths[] = {0, 0.5, 1, 1.5, 2, 3, 4, 6, 8};
 
@@ -60,8 +77,9 @@ bool IsKnownCharSet(BYTE charSet) {
     return false;
 }
 
-// Face names are kept in 31 bytes of the font's code page; families that do not fit in plain
-// ASCII could not be stored as they are named, so the list leaves them out.
+// A face name is kept in 31 bytes of its font's code page. Families that are longer, or not plain
+// ASCII (which every code page writes alike), could not be stored as they are named, so the list
+// leaves them out.
 bool FitsFaceName(const QString& family) {
     if (family.isEmpty() || family.size() >= LF_FACESIZE) return false;
     for (const QChar c : family)
@@ -131,10 +149,7 @@ CTextStyleBar::CTextStyleBar(Host host, QWidget* window)
     : QObject(window), m_host(std::move(host)), m_pWindow(window),
       m_style(LoadTextStyleBarSettings()) {
     m_nLineWidth = m_style.nRuleWidth;
-    const bool known = IsKnownCharSet(m_style.lf.lfCharSet);
-    m_bShownBold = known && m_style.lf.lfWeight > FW_NORMAL;
-    m_bShownItalic = known && m_style.lf.lfItalic;
-    m_bShownUnderline = known && m_style.lf.lfUnderline;
+    ShowFont();
 }
 
 int CTextStyleBar::Unit() const {
@@ -407,24 +422,24 @@ void CTextStyleBar::OnButtonBold() {
     LONG& weight = m_style.lf.lfWeight;
     weight = weight == FW_NORMAL ? FW_BOLD : FW_NORMAL;
     m_bShownBold = weight > FW_NORMAL;
-    Deliver(4);
+    Deliver(CHANGE_WEIGHT);
+    DEF_CATCH
+}
+
+void CTextStyleBar::ToggleFontFlag(BYTE& flag, bool& shown, int nCode) {
+    DEF_TRY
+    flag = flag ? 0 : 1;
+    shown = flag != 0;
+    Deliver(nCode);
     DEF_CATCH
 }
 
 void CTextStyleBar::OnButtonItalic() {
-    DEF_TRY
-    m_style.lf.lfItalic = m_style.lf.lfItalic ? 0 : 1;
-    m_bShownItalic = m_style.lf.lfItalic != 0;
-    Deliver(5);
-    DEF_CATCH
+    ToggleFontFlag(m_style.lf.lfItalic, m_bShownItalic, CHANGE_ITALIC);
 }
 
 void CTextStyleBar::OnButtonUnderline() {
-    DEF_TRY
-    m_style.lf.lfUnderline = m_style.lf.lfUnderline ? 0 : 1;
-    m_bShownUnderline = m_style.lf.lfUnderline != 0;
-    Deliver(6);
-    DEF_CATCH
+    ToggleFontFlag(m_style.lf.lfUnderline, m_bShownUnderline, CHANGE_UNDERLINE);
 }
 
 void CTextStyleBar::OnSelchangeComboFontName() {
@@ -443,9 +458,10 @@ void CTextStyleBar::OnSelchangeComboFontName() {
     lf.lfPitchAndFamily =
         QFontDatabase::isFixedPitch(family) ? BYTE(FIXED_PITCH | FF_MODERN) : BYTE(VARIABLE_PITCH);
     lf.lfWidth = 0;
-    lf.lfHeight = -10 * m_style.nSize;
+    // The size may come from a stored style of any value.
+    lf.lfHeight = ClampCoord(-10LL * m_style.nSize);
     m_style.lf = lf;
-    Deliver(3);
+    Deliver(CHANGE_FACE);
     DEF_CATCH
 }
 
@@ -453,7 +469,7 @@ void CTextStyleBar::OnSelchangeComboCharSet() {
     DEF_TRY
     if (!m_pCharSet || m_pCharSet->currentIndex() < 0) return;
     m_style.lf.lfCharSet = BYTE(m_pCharSet->currentData().toInt());
-    Deliver(2);
+    Deliver(CHANGE_CHARSET);
     DEF_CATCH
 }
 
@@ -463,7 +479,7 @@ void CTextStyleBar::OnSelchangeComboFontSize() {
     m_style.nSize = m_pFontSize->currentData().toInt();
     m_style.lf.lfWidth = 0;
     m_style.lf.lfHeight = -10 * m_style.nSize;
-    Deliver(7);
+    Deliver(CHANGE_SIZE);
     DEF_CATCH
 }
 
@@ -478,7 +494,7 @@ void CTextStyleBar::OnButtonPitch() {
     m_style.nPitch = pitch;
     m_style.bStepped = m_style.bStepped ? FALSE : TRUE;
     SetCharPitch(pitch);
-    Deliver(9);
+    Deliver(CHANGE_PITCH);
     DEF_CATCH
 }
 
@@ -488,7 +504,7 @@ void CTextStyleBar::OnChangeEditPitch() {
     if (!GetCharPitch(pitch)) return;
     m_style.nPitch = pitch;
     SetCharPitch(pitch);
-    Deliver(9);
+    Deliver(CHANGE_PITCH);
     DEF_CATCH
 }
 
@@ -498,7 +514,7 @@ void CTextStyleBar::OnDeltaposSpinPitch(int direction) {
     const long long pitch = m_style.nPitch + (direction < 0 ? -step : step);
     m_style.nPitch = LONG(std::clamp<long long>(pitch, 0, INT_MAX));
     SetCharPitch(m_style.nPitch);
-    Deliver(9);
+    Deliver(CHANGE_PITCH);
     DEF_CATCH
 }
 
@@ -506,7 +522,7 @@ void CTextStyleBar::OnStylebarAlignment() {
     DEF_TRY
     if (!m_pAlignment) return;
     m_style.nAlign = m_pAlignment->GetValue();
-    Deliver(11);
+    Deliver(CHANGE_ALIGN);
     DEF_CATCH
 }
 
@@ -520,7 +536,7 @@ void CTextStyleBar::OnStylebarOrientation() {
     }
     m_style.nRotation = m_pOrientation->GetValue();
     m_style.lf.lfEscapement = m_style.lf.lfOrientation = EscapementOf(m_style.nRotation);
-    Deliver(12);
+    Deliver(CHANGE_ROTATION);
     DEF_CATCH
 }
 
@@ -528,10 +544,10 @@ void CTextStyleBar::OnSelchangeComboFontColor() {
     DEF_TRY
     const COLORREF color = GetLineColor();
     m_style.crText = color;
-    Deliver(8);
+    Deliver(CHANGE_TEXT_COLOR);
     {
         // Text objects take it as text and rule colour, graphic objects as outline colour.
-        const CChangeCodeScope scope(m_nChangeCode, 15);
+        const CChangeCodeScope scope(m_nChangeCode, CHANGE_TEXT_AND_RULE_COLOR);
         if (CLumidorView* view = ActiveView()) view->SetLineColor(color);
     }
     FocusView();
@@ -544,7 +560,7 @@ void CTextStyleBar::OnSelchangeComboLineWidth() {
     const int width = m_pLineWidth->currentData().toInt();
     m_nLineWidth = width;
     {
-        const CChangeCodeScope scope(m_nChangeCode, 14);
+        const CChangeCodeScope scope(m_nChangeCode, CHANGE_RULE_WIDTH);
         if (CLumidorView* view = ActiveView()) view->SetLineWidth(width);
     }
     m_style.nRuleWidth = width;

@@ -99,6 +99,8 @@ protected:
 private:
     // Sets the change code, hands the style to the active view, sets the code back to 0.
     void Deliver(int nCode);
+    // Italic and underline: the flag flips and is delivered.
+    void ToggleFontFlag(BYTE& flag, bool& shown, int nCode);
     void TextStyleChanged();
     // The face, character set, bold, italic and underline of the current style.
     void ShowFont();

@@ -31,34 +31,35 @@ void CViewTextStyle::SetTextStyle(const TEXTSTYLE& style) {
     DEF_CATCH
 }
 
-void CViewTextStyle::SetLineWidth(int nWidth) {
-    DEF_TRY
+void CViewTextStyle::ApplyLine(const std::function<void(TEXTSTYLE&)>& toStyle,
+                               const std::function<void(CTranspGraphClass&)>& toGraphic) {
     if (!IsReady()) return;
     for (CTranspBaseClass* o : Targets()) {
         if (auto* text = dynamic_cast<CTranspText*>(o)) {
             TEXTSTYLE style = m_link.currentStyle();
-            style.nRuleWidth = nWidth;
+            toStyle(style);
             text->SetTextStyle(&style, TRUE);
         } else if (auto* graph = dynamic_cast<CTranspGraphClass*>(o)) {
-            graph->SetLineWidth(nWidth);
+            toGraphic(*graph);
         }
     }
+}
+
+void CViewTextStyle::SetLineWidth(int nWidth) {
+    DEF_TRY
+    ApplyLine([nWidth](TEXTSTYLE& s) { s.nRuleWidth = nWidth; },
+              [nWidth](CTranspGraphClass& g) { g.SetLineWidth(nWidth); });
     DEF_CATCH
 }
 
 void CViewTextStyle::SetLineColor(COLORREF color) {
     DEF_TRY
-    if (!IsReady()) return;
-    for (CTranspBaseClass* o : Targets()) {
-        if (auto* text = dynamic_cast<CTranspText*>(o)) {
-            TEXTSTYLE style = m_link.currentStyle();
-            style.crText = color;
-            style.crRule = color;
-            text->SetTextStyle(&style, TRUE);
-        } else if (auto* graph = dynamic_cast<CTranspGraphClass*>(o)) {
-            graph->SetColor(color);
-        }
-    }
+    ApplyLine(
+        [color](TEXTSTYLE& s) {
+            s.crText = color;
+            s.crRule = color;
+        },
+        [color](CTranspGraphClass& g) { g.SetColor(color); });
     DEF_CATCH
 }
 

@@ -14,6 +14,7 @@
 
 class CLumidorView;
 class CTranspBaseClass;
+class CTranspGraphClass;
 
 // What the view needs of the main frame's text style controls.
 struct TextStyleLink {
@@ -58,6 +59,10 @@ private:
     // The objects a change of the controls concerns: the selected objects of the active page
     // and the active object, each once.
     std::vector<CTranspBaseClass*> Targets() const;
+    // Text targets take the frame's current style as `toStyle` changes it, graphic ones
+    // `toGraphic`.
+    void ApplyLine(const std::function<void(TEXTSTYLE&)>& toStyle,
+                   const std::function<void(CTranspGraphClass&)>& toGraphic);
 
     CLumidorView& m_view;
     TextStyleLink m_link;

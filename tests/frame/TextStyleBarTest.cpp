@@ -3,23 +3,20 @@
 // filling keeps the orientation, and the bar shows an active object's style without touching
 // the font controls for a character set it does not know.
 
+#include "FrameFixture.h"
 #include "TestSupport.h"
 
 #include "app/CommandIds.h"
-#include "app/LumidorApp.h"
 #include "app/ProfileRecords.h"
 #include "app/Units.h"
-#include "document/DocManager.h"
 #include "document/LumidorDoc.h"
 #include "frame/ColorBox.h"
 #include "frame/CommandManager.h"
-#include "frame/MainFrame.h"
 #include "frame/StyleControls.h"
 #include "frame/TextStyleBar.h"
 #include "objects/ObjectTypes.h"
 #include "objects/TranspRectangle.h"
 #include "objects/TranspText.h"
-#include "platform/ResourceModule.h"
 #include "view/LumidorView.h"
 
 #include <QApplication>
@@ -32,17 +29,8 @@
 #include <gtest/gtest.h>
 
 namespace {
-class TextStyleBarTest : public ::testing::Test {
+class TextStyleBarTest : public FrameFixture {
 protected:
-    TextStyleBarTest() : app(argc, argv) {
-        app.SetDocumentManager(&manager);
-        frame.AttachDocumentManager(&manager);
-    }
-    static bool LoadModule() {
-        return IsResourceModuleLoaded() ||
-               LoadResourceModule(qEnvironmentVariable("BRELLIN_DATA_DIR") +
-                                  QStringLiteral("/Brellin.eng"));
-    }
     template <class T> T* Control(const char* name) {
         T* control = frame.findChild<T*>(QString::fromLatin1(name));
         EXPECT_NE(control, nullptr) << name;
@@ -50,8 +38,7 @@ protected:
     }
     // A new document whose view has one text of this style as its active object.
     CTranspText* ActiveText(const TEXTSTYLE& style) {
-        app.m_newDocSource = NewDocSource{};
-        CLumidorDoc* doc = manager.RunNewDocumentPath();
+        CLumidorDoc* doc = NewEmpty();
         view = doc ? frame.GetActiveView() : nullptr;
         if (!view) return nullptr;
         auto text = std::make_unique<CTranspText>(view, 10000, 20000, &style, "abc", 0, TRUE);
@@ -91,13 +78,6 @@ protected:
         frame.SetOptions(o);
     }
 
-    bool moduleLoaded = LoadModule();
-    int argc = 1;
-    char arg0[8] = "brellin";
-    char* argv[2] = {arg0, nullptr};
-    CLumidorApp app;
-    CDocManager manager;
-    CMainFrame frame;
     CTextStyleBar* bar = frame.GetTextStyleBar();
     CLumidorView* view = nullptr;
 };
