@@ -131,6 +131,12 @@
 #define IDS_WHATSAVE_WITHOUT_IMAGE 520
 #define IDS_BATCH_CANNOT_OPEN 521
 
+// Page commands and the pages bar: the add-pages dialog
+#define IDS_ADD_PAGES_PROMPT 350
+#define IDS_ADD_PAGES_ADD_FILES 351
+#define IDS_ADD_PAGES_REMOVE 352
+#define IDS_ADD_PAGES_UNREADABLE 353
+
 // Text style bar: tooltips of its controls, the colour box's button for any other colour
 #define IDS_TS_FONT_NAME 700
 #define IDS_TS_FONT_SIZE 701
