@@ -9,7 +9,9 @@
 #include "document/LumidorDoc.h"
 #include "frame/ChildFrame.h"
 #include "frame/CommandManager.h"
+#include "frame/DocumentsBar.h"
 #include "frame/FrameState.h"
+#include "frame/PageCommands.h"
 #include "frame/ProgramModes.h"
 #include "frame/ScaleBox.h"
 #include "frame/StatusProgress.h"
@@ -185,6 +187,8 @@ void CMainFrame::CreateBars() {
             return MakeEraserSizeBox(bar);
         if (QWidget* control = m_pTextStyle->CreateControl(name, bar))
             return control;
+        if (name == QStringLiteral("documents") && !m_pDocumentsBar)
+            return m_pDocumentsBar = new CDocumentsBar(this, bar);
         return nullptr;
     };
     const std::vector<int> scales = CLumidorView::GetScaleList();
@@ -312,25 +316,8 @@ void CMainFrame::RegisterCommands() {
         if (m_pTray) m_pTray->Restore();
     });
 
-    // Until the page bar's own commands arrive, previous and next page act on the active view.
-    map.On(
-        ID_MULTIPAGE_TOOLS_PREVIOUS,
-        [this] {
-            if (CLumidorView* v = GetActiveView()) v->SetActivePage(v->GetActivePage() - 1);
-        },
-        [this](CCmdUI& ui) {
-            CLumidorView* v = GetActiveView();
-            ui.Enable(v && v->GetActivePage() > 0);
-        });
-    map.On(
-        ID_MULTIPAGE_TOOLS_NEXT,
-        [this] {
-            if (CLumidorView* v = GetActiveView()) v->SetActivePage(v->GetActivePage() + 1);
-        },
-        [this](CCmdUI& ui) {
-            CLumidorView* v = GetActiveView();
-            ui.Enable(v && v->GetDocument() && v->GetActivePage() < v->GetDocument()->GetPageCount() - 1);
-        });
+    m_pPageCommands = new CPageCommands(this);
+    m_pPageCommands->RegisterCommands(map);
 }
 
 // ---- Modes ----------------------------------------------------------------------------------
@@ -347,6 +334,8 @@ void CMainFrame::SetSelector(int kind) { m_nSelector = kind; }
 void CMainFrame::RepaintObjects(bool bShowTabOrder) {
     if (CLumidorView* v = GetActiveView()) v->RepaintObjects(bShowTabOrder);
 }
+
+void CMainFrame::StylebarTabOrder(bool bToggle) { m_pModes->StylebarTabOrder(bToggle); }
 
 // ---- Text style ------------------------------------------------------------------------------
 
@@ -479,9 +468,30 @@ bool CMainFrame::IsHiddenInTray() const { return m_pTray && m_pTray->IsHidden();
 // ---- Documents and views --------------------------------------------------------------------
 
 void CMainFrame::OnActiveViewChanged() {
-    ShowActiveViewScale();
+    if (CLumidorDoc* doc = GetActiveDocument(); doc && m_pDocumentsBar)
+        DocumentActivated(doc);
+    else
+        ShowActiveViewScale();
     m_pTextStyle->ActiveViewChanged(GetActiveView());
     m_pCommands->RequestUpdate();
+}
+
+void CMainFrame::DocumentAdded(CLumidorDoc* doc) {
+    if (!doc) return;
+    connect(doc, &CLumidorDoc::titleChanged, this, [this, doc] { DocumentTitleChanged(doc); });
+    if (m_pDocumentsBar) m_pDocumentsBar->DocumentAdded(doc);
+}
+
+void CMainFrame::DocumentRemoved(CLumidorDoc* doc) {
+    if (m_pDocumentsBar) m_pDocumentsBar->DocumentRemoved(doc);
+}
+
+void CMainFrame::DocumentActivated(CLumidorDoc* doc) {
+    if (m_pDocumentsBar) m_pDocumentsBar->DocumentActivated(doc);
+}
+
+void CMainFrame::DocumentTitleChanged(CLumidorDoc* doc) {
+    if (m_pDocumentsBar) m_pDocumentsBar->DocumentTitleChanged(doc);
 }
 
 void CMainFrame::ShowActiveViewScale() {
@@ -561,11 +571,14 @@ std::vector<CLumidorView*> CMainFrame::GetAllViews() const {
 
 void CMainFrame::AttachDocumentManager(CDocManager* manager) {
     m_pDocManager = manager;
-    if (manager) manager->SetWindowFactory([this](CLumidorDoc* doc) { CreateDocumentWindow(doc); });
+    if (!manager) return;
+    connect(manager, &CDocManager::documentAdded, this, &CMainFrame::DocumentAdded);
+    connect(manager, &CDocManager::documentRemoved, this, &CMainFrame::DocumentRemoved);
+    manager->SetWindowFactory([this](CLumidorDoc* doc) { CreateDocumentWindow(doc); });
 }
 
 void CMainFrame::CreateDocumentWindow(CLumidorDoc* doc) {
-    auto* window = new CChildFrame(doc, m_pDocManager);
+    auto* window = new CChildFrame(doc, m_pDocManager, this);
     CLumidorView* view = window->GetView();
     view->SetProgramModeSource([this] { return m_pModes->GetCurrentMode(); });
     view->SetTextStyleLink(m_pTextStyle->MakeLink(view));

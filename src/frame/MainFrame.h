@@ -23,6 +23,7 @@ class QToolBar;
 class CChildFrame;
 class CCommandManager;
 class CDocManager;
+class CDocumentsBar;
 class CLumidorDoc;
 class CLumidorView;
 class CPageCommands;
@@ -67,6 +68,8 @@ public:
     void SetSelector(int kind);
     int GetSelector() const { return m_nSelector; }
     void RepaintObjects(bool bShowTabOrder);
+    // Tab order: leaves it when current (with bToggle), otherwise enters it and shows the marks.
+    void StylebarTabOrder(bool bToggle = true);
 
     // ---- Options and the grid ------------------------------------------------------------
     const FrameOptions& GetOptions() const { return m_options; }
@@ -103,6 +106,15 @@ public:
     void ViewBar(const QString& name);
     bool IsHiddenInTray() const;
 
+    // ---- Documents bar: documents come, go, become active and change their titles ----------
+    void DocumentAdded(CLumidorDoc* doc);
+    void DocumentRemoved(CLumidorDoc* doc);
+    void DocumentActivated(CLumidorDoc* doc);
+    void DocumentTitleChanged(CLumidorDoc* doc);
+    CDocumentsBar* GetDocumentsBar() const { return m_pDocumentsBar; }
+    // The scale box shows the active view's scale.
+    void ShowActiveViewScale();
+
 protected:
     // The documents are asked first; a document that must stay open keeps the frame open. With
     // option 16 the system's close hides the window to the tray instead.
@@ -117,7 +129,6 @@ private:
     void CreateDocumentWindow(CLumidorDoc* doc);
     // The scale box and the commands follow the active view.
     void OnActiveViewChanged();
-    void ShowActiveViewScale();
     void ApplyGridToViews();
     // The File menu's entries of the recent-file list, rebuilt from the application's list.
     void RefreshRecentFiles(QMenu* file);
@@ -131,6 +142,7 @@ private:
     CScaleBox* m_pScaleBox;
     CStatusProgress* m_pProgress = nullptr;
     CPageCommands* m_pPageCommands = nullptr;
+    CDocumentsBar* m_pDocumentsBar = nullptr;
     CTrayIcon* m_pTray = nullptr;
     CTextStyleBar* m_pTextStyle = nullptr;
     CCommandMap m_commandMap;

@@ -101,7 +101,7 @@ protected:
         return frame.GetDocumentWindow(doc)->findChild<CLumidorView*>();
     }
     void Activate(CLumidorView* view) {
-        frame.GetMdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(view->parentWidget()));
+        frame.GetMdiArea()->setActiveSubWindow(frame.GetDocumentWindow(view->GetDocument()));
         ASSERT_EQ(frame.GetActiveView(), view);
     }
     // The user picks the entry after the selected one.
