@@ -160,7 +160,11 @@ CMainFrame::CMainFrame()
     m_pTray = new CTrayIcon(this, m_pCommands->BuildPopup(kTrayMenu, 0, this));
     m_pTray->SetToolTip(QApplication::applicationDisplayName());
 
-    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::OnActiveViewChanged);
+    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
+        // A dialog or another program taking the keyboard leaves no document window active; the
+        // bars go on showing the one that was.
+        if (window || m_mdiArea->subWindowList().isEmpty()) OnActiveViewChanged();
+    });
     qApp->installEventFilter(this);
     OnActiveViewChanged();
 }
