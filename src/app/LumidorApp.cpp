@@ -130,7 +130,8 @@ void CLumidorApp::InitProfile() {
     Profile().SetRegistryKey(QStringLiteral("Quillmere"));
     Profile().SetProfileName(GetProfileNameForVersion(m_strVersion));
     SetMessageCaption(m_strDisplayName);
-    QApplication::setApplicationDisplayName(m_strDisplayName);
+    // No display name for Qt to append to every window title: the main window's title already
+    // names the program, and the document windows' titles follow it.
 }
 
 int CLumidorApp::RunBatch() {

@@ -41,6 +41,10 @@ static_assert(sizeof(LeadCaptureOptions) == 32);
 
 // Option fields the application and the utilities read.
 enum FrameOptionField : int {
+    OPT_WARN_OUTSIDE_PRINTABLE = 0, // a shape released outside the printable area is reported
+    OPT_SHOW_CLICKED_STYLE = 1,     // a text let go after a click shows its style in the bar
+    OPT_MAXIMIZED = 2,
+    OPT_UNIT = 3,
     OPT_TIFF_COMPRESSION = 4,
     OPT_JPEG_LEVEL = 6,
     OPT_OPEN_FILE = 7,
@@ -49,8 +53,15 @@ enum FrameOptionField : int {
     OPT_SNAP_TO_GRID = 11,
     OPT_EMPTY_DOC_AT_START = 12,
     OPT_TEMPLATES_AT_START = 13,
+    OPT_DATE_IN_NAMES = 15,
+    OPT_CLOSE_TO_TRAY = 16,
     OPT_ASK_BEFORE_CLOSE = 17,
     OPT_PAGE_FRAME = 18,
+    OPT_PRINT_AS_IMAGE = 19,
+    OPT_TRANSPARENT = 20,
+    OPT_TRANSPARENT_COLOR = 21,
+    OPT_VISUAL_STYLE = 22,
+    OPT_START_IN_FORM = 23,
 };
 enum CaptureOptionField : int { CAPOPT_MULTIPLE_AT_START = 8 };
 

@@ -7,13 +7,17 @@
 #include "app/Utils.h"
 #include "document/DocManager.h"
 #include "document/LumidorDoc.h"
+#include "document/Recovery.h"
 #include "frame/ChildFrame.h"
 #include "frame/CommandManager.h"
 #include "frame/DocumentsBar.h"
+#include "frame/DrawingBarPanel.h"
 #include "frame/FrameState.h"
+#include "frame/OptionsDialog.h"
 #include "frame/PageCommands.h"
 #include "frame/ProgramModes.h"
 #include "frame/ScaleBox.h"
+#include "frame/StateReport.h"
 #include "frame/StatusProgress.h"
 #include "frame/TextStyleBar.h"
 #include "frame/TrayIcon.h"
@@ -45,6 +49,7 @@
 #include <QMimeData>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QTimer>
 #include <QUrl>
 
 namespace {
@@ -60,6 +65,12 @@ void EmptyTempFolder() {
     QDir dir(GetTempDirPath());
     for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden))
         dir.remove(name);
+}
+
+// "Brellin 1.00": the program's name with its version.
+QString ProgramDisplayName() {
+    const CLumidorApp* app = CLumidorApp::Instance();
+    return app && !app->m_strDisplayName.isEmpty() ? app->m_strDisplayName : QStringLiteral("Brellin");
 }
 
 QString HelpTopicPath(const QString& topic) {
@@ -94,6 +105,9 @@ CMainFrame::CMainFrame()
     setCentralWidget(m_mdiArea);
     setAcceptDrops(true);
     setWindowIcon(QIcon(ResourceModulePath(QStringLiteral("icons/brellin.svg"))));
+    // Outside a desktop that names its icon theme, the standard icons come from Adwaita.
+    if (!QIcon::hasThemeIcon(QStringLiteral("document-open")))
+        QIcon::setThemeName(QStringLiteral("Adwaita"));
     EmptyTempFolder();
     RestoreWindowPlacement(*this);
 
@@ -109,6 +123,7 @@ CMainFrame::CMainFrame()
             WriteLog(QStringLiteral("CMainFrame::OnCreate - CreateDirectory Error %1").arg(errno));
     }
     m_options = LoadFrameOptions();
+    ApplyVisualStyle(int(m_options[OPT_VISUAL_STYLE]));
 
     CProgramModes::Host host;
     host.activeView = [this] { return GetActiveView(); };
@@ -158,13 +173,15 @@ CMainFrame::CMainFrame()
     SetProgramMode(m_options[23] ? MODE_FORM : m_pModes->GetCurrentMode(), true);
     SetSelector(1);
     m_pTray = new CTrayIcon(this, m_pCommands->BuildPopup(kTrayMenu, 0, this));
-    m_pTray->SetToolTip(QApplication::applicationDisplayName());
+    m_pTray->SetToolTip(ProgramDisplayName());
 
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
         // A dialog or another program taking the keyboard leaves no document window active; the
         // bars go on showing the one that was.
         if (window || m_mdiArea->subWindowList().isEmpty()) OnActiveViewChanged();
     });
+    if (qEnvironmentVariableIsSet("BRELLIN_STATE_FILE"))
+        connect(m_pCommands, &CCommandManager::updated, this, [this] { WriteStateReport(*this); });
     qApp->installEventFilter(this);
     OnActiveViewChanged();
 }
@@ -220,6 +237,10 @@ void CMainFrame::CreateBars() {
         if (std::all_of(items.begin(), items.end(), [](QAction* a) { return a->isSeparator(); }))
             bar->hide();
     }
+    // The drawing bar's side panel docks beside it.
+    m_pDrawingPanel = new CDrawingBarPanel(this);
+    addDockWidget(Qt::RightDockWidgetArea, m_pDrawingPanel);
+    m_pDrawingPanel->SetBar(GetBar(QStringLiteral("DrawingBar")));
     DEF_CATCH
 }
 
@@ -316,6 +337,7 @@ void CMainFrame::RegisterCommands() {
         map.On(t.id, [this, page] { OnHelp(page); });
     }
     map.On(ID_APP_ABOUT, [this] { OnAppAbout(); });
+    map.On(ID_OPTIONS, [this] { OnOptions(); });
     map.On(ID_TRAY_RESTORE, [this] {
         if (m_pTray) m_pTray->Restore();
     });
@@ -333,7 +355,10 @@ void CMainFrame::SetProgramMode(int mode, bool updateBars) { m_pModes->SetProgra
 
 void CMainFrame::SetSelectMode() { SetProgramMode(MODE_SELECT, true); }
 
-void CMainFrame::SetSelector(int kind) { m_nSelector = kind; }
+void CMainFrame::SetSelector(int kind) {
+    m_nSelector = kind;
+    if (m_pDrawingPanel) m_pDrawingPanel->SetSelector(kind);
+}
 
 void CMainFrame::RepaintObjects(bool bShowTabOrder) {
     if (CLumidorView* v = GetActiveView()) v->RepaintObjects(bShowTabOrder);
@@ -450,7 +475,7 @@ void CMainFrame::OnPasteAsNew() {
     DEF_CATCH
 }
 
-void CMainFrame::OnOptions() {}
+void CMainFrame::OnOptions() { RunOptionsDialog(*this); }
 
 void CMainFrame::OnHelp(const QString& topic) {
     DEF_TRY
@@ -464,7 +489,7 @@ void CMainFrame::OnHelp(const QString& topic) {
 }
 
 void CMainFrame::OnAppAbout() {
-    InformationBox(LoadResString(IDS_ABOUT_TEXT).arg(QApplication::applicationDisplayName()));
+    InformationBox(LoadResString(IDS_ABOUT_TEXT).arg(ProgramDisplayName()));
 }
 
 bool CMainFrame::IsHiddenInTray() const { return m_pTray && m_pTray->IsHidden(); }
@@ -579,6 +604,12 @@ void CMainFrame::AttachDocumentManager(CDocManager* manager) {
     connect(manager, &CDocManager::documentAdded, this, &CMainFrame::DocumentAdded);
     connect(manager, &CDocManager::documentRemoved, this, &CMainFrame::DocumentRemoved);
     manager->SetWindowFactory([this](CLumidorDoc* doc) { CreateDocumentWindow(doc); });
+    manager->SetNextDocNameProvider([this] { return GetNextDocName(); });
+    m_pRecovery = new CRecoveryManager(manager, -1, this);
+    // What a crash left is offered once the window is up.
+    QTimer::singleShot(0, this, [this] {
+        if (m_pRecovery) m_pRecovery->OfferRecovery();
+    });
 }
 
 void CMainFrame::CreateDocumentWindow(CLumidorDoc* doc) {
@@ -635,6 +666,12 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     }
     case QEvent::MouseButtonRelease:
         m_pCommands->RequestUpdate();
+        break;
+    case QEvent::Move:
+    case QEvent::Resize:
+        // The window's place is part of what the state report tells.
+        if (watched == this)
+            m_pCommands->RequestUpdate();
         break;
     default:
         break;

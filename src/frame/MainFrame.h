@@ -24,10 +24,12 @@ class CChildFrame;
 class CCommandManager;
 class CDocManager;
 class CDocumentsBar;
+class CDrawingBarPanel;
 class CLumidorDoc;
 class CLumidorView;
 class CPageCommands;
 class CProgramModes;
+class CRecoveryManager;
 class CScaleBox;
 class CStatusProgress;
 class CTextStyleBar;
@@ -93,6 +95,7 @@ public:
     QString GetNextDocName();
     static QString GetTempDirPath();
     const QString& GetDocumentsPath() const { return m_strDocumentsPath; }
+    void SetDocumentsPath(const QString& path) { m_strDocumentsPath = path; }
     const QString& GetImagesPath() const { return m_strImagesPath; }
 
     // ---- Commands of the frame -----------------------------------------------------------
@@ -143,8 +146,10 @@ private:
     CStatusProgress* m_pProgress = nullptr;
     CPageCommands* m_pPageCommands = nullptr;
     CDocumentsBar* m_pDocumentsBar = nullptr;
+    CDrawingBarPanel* m_pDrawingPanel = nullptr;
     CTrayIcon* m_pTray = nullptr;
     CTextStyleBar* m_pTextStyle = nullptr;
+    QPointer<CRecoveryManager> m_pRecovery;
     CCommandMap m_commandMap;
     QList<QAction*> m_recentActions;
     FrameOptions m_options;

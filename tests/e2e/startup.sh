@@ -43,13 +43,13 @@ single-copy)
   "$BRELLIN" &
   first=$!
   PIDS+=($first)
-  wait_for 20 xdotool search --onlyvisible --name '^Brellin 1\.00$' >/dev/null ||
+  wait_for 20 xdotool search --onlyvisible --name '^Brellin 1\.00( - \[.*\])?$' >/dev/null ||
     fail "the first window did not appear"
   # The second copy asks the first to raise its window, and ends.
   timeout 20 "$BRELLIN" || fail "the second copy did not end cleanly"
   # One copy left: the first one.
   kill -0 "$first" 2>/dev/null || fail "the first copy is gone"
-  xdotool search --onlyvisible --name '^Brellin 1\.00$' >/dev/null || fail "the window is gone"
+  xdotool search --onlyvisible --name '^Brellin 1\.00( - \[.*\])?$' >/dev/null || fail "the window is gone"
   ;;
 
 second-copy-with-file)
