@@ -209,7 +209,13 @@ int CRecoveryManager::OfferRecovery() {
             continue;
         }
         auto doc = std::make_unique<CLumidorDoc>();
-        if (!QFileInfo(copy).isFile() || !doc->OnOpenDocument(copy)) {
+        bool opened = false;
+        if (QFileInfo(copy).isFile()) {
+            // A damaged copy is reported once, as lost, not with the reader's own message.
+            const CMessagesHeldBack quiet;
+            opened = doc->OnOpenDocument(copy) != FALSE;
+        }
+        if (!opened) {
             ErrorBox(LoadResString(IDS_RECOVER_LOST).arg(title));
         } else {
             const QString original = meta.value(QStringLiteral("path")).toString();

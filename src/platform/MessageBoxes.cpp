@@ -35,6 +35,12 @@ int CRecordingMessageSink::Show(const MessageRequest& request) {
     return a;
 }
 
+CMessagesHeldBack::CMessagesHeldBack() : m_previous(SinkSlot()) {
+    SinkSlot() = std::make_shared<CRecordingMessageSink>();
+}
+
+CMessagesHeldBack::~CMessagesHeldBack() { SinkSlot() = m_previous; }
+
 void SetMessageSink(std::shared_ptr<IMessageSink> sink) {
     SinkSlot() = sink ? std::move(sink) : std::make_shared<CStderrMessageSink>();
 }

@@ -41,6 +41,18 @@ public:
 };
 
 void SetMessageSink(std::shared_ptr<IMessageSink> sink);
+
+// Holds back every message while it lives: the caller tells the outcome in its own words.
+class CMessagesHeldBack {
+public:
+    CMessagesHeldBack();
+    ~CMessagesHeldBack();
+    CMessagesHeldBack(const CMessagesHeldBack&) = delete;
+    CMessagesHeldBack& operator=(const CMessagesHeldBack&) = delete;
+
+private:
+    std::shared_ptr<IMessageSink> m_previous;
+};
 IMessageSink& GetMessageSink();
 int ShowMessage(const MessageRequest& request);
 

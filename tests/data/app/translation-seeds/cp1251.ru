@@ -1,0 +1,5 @@
+STRINGS
+300	Δΰιλ
+
+MENU 0x80
+POPUP Τΰιλ

@@ -1,0 +1,11 @@
+DLG
+CAPTION x
+1 y
+
+MENU
+POPUP z
+
+STRINGS
+99999999999999999999 big
+-1	minus
+0x	empty hex
