@@ -39,6 +39,7 @@
 #include <QSaveFile>
 #include <QVariant>
 #include <climits>
+#include <functional>
 #include <memory>
 #include <unistd.h>
 
@@ -376,12 +377,26 @@ std::vector<CDocFileSnapshot::Page> PageEntries(const CLumidorDoc& doc) {
     return pages;
 }
 
+// The status bar's progress through the pages of a long document (a few pages need none). The
+// user's Escape ends the load or save as a refusal that needs no further word.
+std::function<void(int percent)> PageProgress(int nPages) {
+    if (nPages < 4)
+        return {};
+    return [](int percent) {
+        LMyBitmap reporter;
+        reporter.EnableCallBack(true);
+        if (reporter.StatusCallBack(percent) != SUCCESS)
+            throw CDocRefusal();
+    };
+}
+
 // The payload of the page-image record (its L first), the PNG files from `encoder`. On a device
 // that can go back, each page is written while it is still being encoded and the lengths are
 // filled in afterwards; otherwise every page is encoded before anything is written, so that the
 // lengths are known first.
 void WriteImageRecord(const std::vector<CDocFileSnapshot::Page>& pages, CArchive& ar,
-                      CPageEncoder& encoder, const CRecordDpi& dpi) {
+                      CPageEncoder& encoder, const CRecordDpi& dpi,
+                      const std::function<void(int percent)>& progress = {}) {
     const int nPages = int(pages.size());
     const bool bFillIn = !ar.GetDevice()->isSequential();
     const auto fail = [](int rc) {
@@ -409,6 +424,8 @@ void WriteImageRecord(const std::vector<CDocFileSnapshot::Page>& pages, CArchive
     h.nPageCount = LONG(nPages);
     WriteImageHeader(ar, h);
     for (int i = 0; i < nPages; ++i) {
+        if (progress)
+            progress(i * 100 / std::max(nPages, 1));
         const CDocFileSnapshot::Page& page = pages[std::size_t(i)];
         ar << dpi.StoreX(page.pos.x) << dpi.StoreY(page.pos.y);
         ar << page.cx << page.cy;
@@ -443,6 +460,8 @@ void WriteImageRecord(const std::vector<CDocFileSnapshot::Page>& pages, CArchive
         ar << LONG(nEnd - nPayloadAt);
         ar.Seek(nEnd);
     }
+    if (progress)
+        progress(100);
 }
 
 
@@ -524,7 +543,7 @@ void CLumidorDoc::StoringSerialize(CArchive& ar) {
 
     if (bImages) {
         ar << DOCKIND_IMAGES;
-        WriteImageRecord(PageEntries(*this), ar, *pEncoder, CRecordDpi());
+        WriteImageRecord(PageEntries(*this), ar, *pEncoder, CRecordDpi(), PageProgress(m_nPageCount));
         for (const auto& page : m_PagesList)
             page->m_bImageModified = FALSE;
     }
@@ -778,6 +797,7 @@ void CLumidorDoc::SerializeImage(CArchive& ar) {
         std::make_unique<CPageDecoder>(h.nStorageVersion > IMAGE_STORAGE_LINKED ? nPages : 0);
     std::int64_t nImageBytes = 0;
     const std::int64_t nMaxImageBytes = MaxDocumentImageBytes();
+    const std::function<void(int)> progress = PageProgress(nPages);
     for (int i = 0; i < nPages; ++i) {
         PageEntry& e = entries[std::size_t(i)];
         LONG x = 0, y = 0;
@@ -798,8 +818,12 @@ void CLumidorDoc::SerializeImage(CArchive& ar) {
                            .arg(i + 1)
                            .arg(ReasonForMessage(GetImagingErrorText(ERROR_IMAGE_TOO_LARGE))));
             pDecoder->Add(i, std::move(bytes));
+            if (progress)
+                progress(i * 100 / std::max(nPages, 1));
         }
     }
+    if (progress)
+        progress(100);
     QByteArray linkedPath;
     if (h.nStorageVersion == IMAGE_STORAGE_LINKED)
         ReadString(ar, linkedPath);
