@@ -199,16 +199,10 @@ std::int64_t DecodedImageBytes(const FILEINFO& info) {
     return line * h;
 }
 
-// All page images of one document together: half the machine's memory, and never more than
-// sixteen of the largest bitmaps the imaging layer makes.
-std::int64_t MaxDocumentImageBytes() {
-    const long pages = sysconf(_SC_PHYS_PAGES);
-    const long pageSize = sysconf(_SC_PAGESIZE);
-    const std::int64_t limit = 16 * GetMaxBitmapBytes();
-    if (pages <= 0 || pageSize <= 0)
-        return limit;
-    return std::min(limit, std::int64_t(pages) * pageSize / 2);
-}
+// All page images of one document together: the imaging layer's budget for the pages of one
+// file (half the machine's memory and of what a process limit leaves, never more than sixteen of
+// the largest bitmaps).
+std::int64_t MaxDocumentImageBytes() { return GetMaxTotalBitmapBytes(); }
 
 // The page images of a file being decoded on the workers while the load reads on: the image
 // record hands its decoder over, and the pages take their images once the stream has ended (or

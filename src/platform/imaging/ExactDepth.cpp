@@ -185,7 +185,7 @@ int ReduceToLeastDepth(LBitmapBase& bitmap) {
         return ERROR_NO_MEMORY;
     const int xres = bitmap.GetXResolution(), yres = bitmap.GetYResolution();
     LBitmapBase reduced;
-    const int rc = reduced.SetImage(out, depth);
+    const int rc = reduced.SetImage(std::move(out), depth);
     if (rc != SUCCESS)
         return rc;
     bitmap.TakePixels(reduced);
