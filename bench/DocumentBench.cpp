@@ -26,6 +26,7 @@
 //   cmake --build build --target brellin_bench_document
 //   QT_QPA_PLATFORM=offscreen build/bench/brellin_bench_document
 
+#include "BenchErase.h"
 #include "BenchMain.h"
 #include "BenchPages.h"
 #include "app/ProfileRecords.h"
@@ -300,16 +301,6 @@ std::vector<_ERASERECT> EraserStroke(int count) {
     return records;
 }
 
-QByteArray EraseRecords(const std::vector<_ERASERECT>& records) {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    CArchive ar(&buffer, CArchive::store);
-    ar << std::int32_t(records.size());
-    for (const _ERASERECT& r : records)
-        ar << r.left << r.top << r.right << r.bottom << r.nRestore;
-    ar.Flush();
-    return buffer.data();
-}
 
 bool ReadEraseList(QByteArray& bytes, CEraseList& list) {
     QBuffer buffer(&bytes);

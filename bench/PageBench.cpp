@@ -2,6 +2,7 @@
 // eraser stroke and a hostile checkerboard) and a whole page drawn for output.
 //   QT_QPA_PLATFORM=offscreen build/bench/brellin_bench_page
 
+#include "BenchErase.h"
 #include "BenchMain.h"
 #include "document/EraseList.h"
 #include "document/LumidorDoc.h"
@@ -15,17 +16,6 @@
 #include <cstdio>
 
 namespace {
-// The records of an erase list, after L and the page index, as the file holds them.
-QByteArray EraseRecords(const std::vector<_ERASERECT>& records) {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    CArchive ar(&buffer, CArchive::store);
-    ar << std::int32_t(records.size());
-    for (const _ERASERECT& r : records)
-        ar << r.left << r.top << r.right << r.bottom << r.nRestore;
-    ar.Flush();
-    return buffer.data();
-}
 
 void ReplayErase(benchmark::State& state, const std::vector<_ERASERECT>& records) {
     QByteArray bytes = EraseRecords(records);

@@ -2,6 +2,7 @@
 // whichever side goes first; the main bar's scale box following the active window and the
 // image-moving mode reaching every view.
 
+#include "FrameFixture.h"
 #include "TestSupport.h"
 
 #include "app/LumidorApp.h"
@@ -26,31 +27,9 @@
 #include <gtest/gtest.h>
 
 namespace {
-class MainFrameDocuments : public ::testing::Test {
+class MainFrameDocuments : public FrameFixture {
 protected:
-    MainFrameDocuments() : app(argc, argv) {
-        app.SetDocumentManager(&manager);
-        frame.AttachDocumentManager(&manager);
-    }
-    // The window's text and the frame's menus and scale box are resource strings.
-    static bool LoadModule() {
-        return IsResourceModuleLoaded() ||
-               LoadResourceModule(qEnvironmentVariable("BRELLIN_DATA_DIR") +
-                                  QStringLiteral("/Brellin.eng"));
-    }
-    CLumidorDoc* NewEmpty() {
-        app.m_newDocSource = NewDocSource{};
-        return manager.RunNewDocumentPath();
-    }
     void Settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
-
-    bool moduleLoaded = LoadModule();
-    int argc = 1;
-    char arg0[8] = "brellin";
-    char* argv[2] = {arg0, nullptr};
-    CLumidorApp app;
-    CDocManager manager;
-    CMainFrame frame;
 };
 } // namespace
 
