@@ -230,6 +230,33 @@ assert (pages[0]["image"]["width"], pages[0]["image"]["height"]) == (h, w), page
 PY
   ;;
 
+menus-open)
+  # Every menu opens from its key and closes with Escape; the program stays up and the commands
+  # that cannot act now are disabled (page commands of a one-page document, revert without an
+  # image file).
+  start_x
+  quiet_settings
+  cp "$SAMPLES/sample-v5.png" "$E2E_ROOT/scan.png"
+  start "$E2E_ROOT/scan.png"
+  expect_state 'len(s["documents"]) == 1' "document open"
+  for m in f e v t p i w h; do
+    key "alt+$m"
+    sleep 0.3
+    import -window root "$E2E_ROOT/menu-$m.png"
+    key Escape
+    key Escape
+    kill -0 "$BRELLIN_PID" || fail "the program ended at menu $m"
+  done
+  expect_state '"ID_MULTIPAGE_TOOLS_DEL" not in s["enabled"] and "ID_MULTIPAGE_TOOLS_NEXT" not in s["enabled"]' "one-page commands"
+  expect_state '"ID_IMAGE_UNDO" not in s["enabled"] and "ID_IMAGE_ROTATE_CW" in s["enabled"]' "image commands"
+  expect_state 'all(m["items"] for m in s["menus"])' "menus with items"
+  # An image operation enables its undo, which brings the image back.
+  key alt+i
+  sleep 0.3
+  key r
+  expect_state '"ID_IMAGE_UNDO" in s["enabled"] and s["documents"][0]["modified"]' "undo after rotate"
+  ;;
+
 *) fail "unknown case $case_name" ;;
 esac
 echo "ok: $case_name"
