@@ -1,3 +1,4 @@
+#include "app/DialogButtons.h"
 #include "app/AddPagesDlg.h"
 
 #include "app/Resource.h"
@@ -53,8 +54,7 @@ int CAddPagesDlg::RunWidget(QWidget* parent) {
     row->addWidget(remove);
     row->addStretch();
     layout->addLayout(row);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    layout->addWidget(buttons);
+    QDialogButtonBox* buttons = AddOkCancel(dlg, layout);
     QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
     ok->setDefault(true);
 
@@ -74,8 +74,6 @@ int CAddPagesDlg::RunWidget(QWidget* parent) {
         qDeleteAll(files->selectedItems());
         refresh();
     });
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
     refresh();
     if (dlg.exec() != QDialog::Accepted)
         return IDCANCEL;

@@ -1,3 +1,4 @@
+#include "app/DialogButtons.h"
 #include "app/ChoiceDialog.h"
 
 #include "platform/Guard.h"
@@ -27,10 +28,7 @@ int RunChoiceDialog(QWidget* parent, const QString& caption, const QString& prom
     }
     if (QAbstractButton* b = group->button(nChoice >= 0 && size_t(nChoice) < choices.size() ? nChoice : 0))
         b->setChecked(true);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
-    layout->addWidget(buttons);
+    AddOkCancel(dlg, layout);
     if (dlg.exec() != QDialog::Accepted)
         return IDCANCEL;
     nChoice = group->checkedId() >= 0 ? group->checkedId() : 0;

@@ -1,3 +1,4 @@
+#include "app/DialogButtons.h"
 #include "app/ImageFormatDialogs.h"
 
 #include "app/Resource.h"
@@ -20,14 +21,6 @@ namespace {
 constexpr int kDepths[] = {1, 4, 8, 24};
 constexpr UINT kDepthTexts[] = {IDS_BITDEPTH_1, IDS_BITDEPTH_4, IDS_BITDEPTH_8, IDS_BITDEPTH_24};
 constexpr int kDepthCount = 4;
-
-QDialogButtonBox* AddOkCancel(QDialog& dlg, QVBoxLayout* layout) {
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
-    layout->addWidget(buttons);
-    return buttons;
-}
 
 // One radio button per colour depth, in a group titled `title`; object names "depth1" ... "depth24".
 QButtonGroup* AddDepthChoices(QDialog& dlg, QVBoxLayout* layout, const QString& title, int choice) {

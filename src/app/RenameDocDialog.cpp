@@ -1,3 +1,4 @@
+#include "app/DialogButtons.h"
 #include "app/RenameDocDialog.h"
 
 #include "app/Resource.h"
@@ -23,10 +24,7 @@ int CRenameDocDialog::RunWidget(QWidget* parent) {
     label->setBuddy(edit);
     layout->addWidget(label);
     layout->addWidget(edit);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
-    layout->addWidget(buttons);
+    AddOkCancel(dlg, layout);
     if (dlg.exec() != QDialog::Accepted)
         return IDCANCEL;
     m_strName = edit->text();
