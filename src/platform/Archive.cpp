@@ -4,17 +4,12 @@
 #include <cerrno>
 #include <cstring>
 
-namespace {
-// What the device says went wrong. A file device that fails a buffered write leaves its own text
-// at "Unknown error" while the system's error is still in errno ("No space left on device"),
-// so that one is taken instead.
 QString DeviceErrorText(const QIODevice* device, int savedErrno) {
     const QString text = device->errorString();
     if (savedErrno != 0 && (text.isEmpty() || text == QStringLiteral("Unknown error")))
         return qt_error_string(savedErrno);
     return text;
 }
-} // namespace
 
 QString CArchiveException::Describe() const {
     if (!m_strText.isEmpty())

@@ -33,6 +33,11 @@ public:
 
 [[noreturn]] void AfxThrowArchiveException(int cause, const QString& text = {});
 
+// What a device says went wrong. A file device that fails a buffered write leaves its own text
+// at "Unknown error" while the system's error is still in errno ("No space left on device"), so
+// that one (savedErrno, taken right after the failure) is given instead.
+QString DeviceErrorText(const QIODevice* device, int savedErrno);
+
 class CArchive {
 public:
     enum Mode { load = 1, store = 0 };

@@ -1,5 +1,6 @@
 #include "platform/imaging/ImageFile.h"
 
+#include "platform/Archive.h"
 #include "platform/Guard.h"
 #include "platform/imaging/Codecs.h"
 #include "platform/imaging/EmfFormat.h"
@@ -188,12 +189,8 @@ int WriteFileSafely(const QString& path, const QByteArray& bytes, QString* error
     DEF_TRY
     SetLastIoError({});
     QSaveFile file(path);
-    // The save file says only "Unknown error" when a write came short (a disk that filled up in
-    // the middle of a block) while the system's cause is still in errno.
     auto fail = [&](int savedErrno) {
-        QString cause = file.errorString();
-        if (savedErrno != 0 && (cause.isEmpty() || cause == QStringLiteral("Unknown error")))
-            cause = qt_error_string(savedErrno);
+        const QString cause = DeviceErrorText(&file, savedErrno);
         SetLastIoError(cause);
         if (errorText)
             *errorText = cause;
