@@ -105,7 +105,6 @@ void CRecoveryManager::Track(CLumidorDoc* doc) {
             return;
         Entry& e = m_entries[doc];
         RemoveFiles(e.base);
-        e.bWritten = false;
         e.nSavedChange = 0;
     });
     DEF_CATCH
@@ -164,7 +163,6 @@ void CRecoveryManager::SnapshotNow() {
             done->store(true);
         });
         m_writers.push_back(Writer{std::move(thread), base, done});
-        e.bWritten = true;
     }
     CollectWriters(false);
     DEF_CATCH

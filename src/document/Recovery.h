@@ -48,7 +48,6 @@ private:
         QPointer<CLumidorDoc> doc;
         QString base; // path without extension: base + ".brf" and base + ".info"
         unsigned long long nSavedChange = 0;
-        bool bWritten = false;
     };
     void Track(CLumidorDoc* doc);
     void Forget(CLumidorDoc* doc);

@@ -43,8 +43,9 @@ QString Unescaped(QString text) {
 QIcon CommandIcon(const QString& name) {
     if (name.isEmpty())
         return {};
-    const QIcon own(ResourceModulePath(QStringLiteral("icons/%1.svg").arg(name)));
-    return QIcon::hasThemeIcon(name) ? QIcon::fromTheme(name) : own;
+    if (QIcon::hasThemeIcon(name))
+        return QIcon::fromTheme(name);
+    return QIcon(ResourceModulePath(QStringLiteral("icons/%1.svg").arg(name)));
 }
 
 } // namespace
