@@ -48,6 +48,7 @@ enum FrameOptionField : int {
     OPT_TIFF_COMPRESSION = 4,
     OPT_JPEG_LEVEL = 6,
     OPT_OPEN_FILE = 7,
+    OPT_IMAGES_FORMAT = 14,         // 0 tif, 1 bmp, 2 pcx, 3 jpg, 4 png, 5 emf
     OPT_GRID_X = 9,
     OPT_GRID_Y = 10,
     OPT_SNAP_TO_GRID = 11,

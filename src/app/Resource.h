@@ -202,3 +202,7 @@
 #define IDS_PANEL_CELL_CENTRE 847
 #define IDS_PANEL_CELL_RIGHT 848
 #define IDS_PANEL_CELL_DOWN 849
+
+// The mouse tools of the view.
+#define IDS_OUTSIDE_PRINTABLE 61488
+#define IDS_DRAG_OUT_FAILED 850

@@ -28,6 +28,7 @@
 #include "platform/ResourceModule.h"
 #include "platform/ScreenDpi.h"
 #include "platform/SettingsStore.h"
+#include "platform/imaging/PointCorrection.h"
 #include "platform/imaging/ImageFile.h"
 
 #include <QGuiApplication>
@@ -717,12 +718,20 @@ template <typename Op> BOOL CLumidorDoc::RunImageOperation(int nPage, Op op) {
     if (!p)
         return FALSE;
     CWaitCursor wait;
+    // A failed operation leaves the image and the undo step as they were; the copies share
+    // their pixels, so keeping them costs nothing.
+    const LMyBitmap before = p->m_Bitmap;
+    const LMyBitmap undoBefore = p->m_UndoBitmap;
+    const POINT undoPosBefore = p->m_ptUndoImagePos;
     if (p->m_Bitmap.IsAllocated())
         SavePageAsUndo(nPage);
     p->m_Bitmap.EnableCallBack(true);
     const int rc = op(p->m_Bitmap);
     p->m_Bitmap.EnableCallBack(false);
     if (rc != SUCCESS) {
+        p->m_Bitmap = before;
+        p->m_UndoBitmap = undoBefore;
+        p->m_ptUndoImagePos = undoPosBefore;
         ReportImagingError(rc);
         return FALSE;
     }
@@ -793,13 +802,15 @@ BOOL CLumidorDoc::DoCropPage(int nPage, const RECT& rect) {
     CWaitCursor wait;
     LMyBitmap out;
     int rc = GetPageAsBitmap(*this, nPage, out);
-    SavePageAsUndo(nPage);
+    // Nothing is saved for undo until the crop has succeeded: a failed one leaves the undo step
+    // as it was.
     if (rc == SUCCESS)
         rc = out.Trim(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
     if (rc != SUCCESS) {
         ErrorBox(IDS_CROP_FAILED);
         return FALSE;
     }
+    SavePageAsUndo(nPage);
     if (p->m_Bitmap.IsAllocated()) {
         p->m_Bitmap.TakePixels(out);
         p->m_bImageModified = TRUE;
@@ -807,6 +818,14 @@ BOOL CLumidorDoc::DoCropPage(int nPage, const RECT& rect) {
     SetModifiedFlag();
     Q_EMIT pagesChanged();
     return TRUE;
+    DEF_CATCH
+    return FALSE;
+}
+
+BOOL CLumidorDoc::TrimPageImage(int nPage, int left, int top, int width, int height) {
+    DEF_TRY
+    if (!IsImageAvailable(nPage)) return FALSE;
+    return RunImageOperation(nPage, [=](LMyBitmap& b) { return b.Trim(left, top, width, height); });
     DEF_CATCH
     return FALSE;
 }
@@ -860,8 +879,15 @@ BOOL CLumidorDoc::CopyToClipboard(int nPage) {
     return FALSE;
 }
 
-int CLumidorDoc::DoImageColCorrection(int /*nPage*/, const RECT& /*rect*/, int /*nBlack*/) {
-    // No correction is offered: the view keeps its rectangle and nothing changes.
+int CLumidorDoc::DoImageColCorrection(int nPage, const RECT& rect, int nBlack) {
+    DEF_TRY
+    if (!IsImageAvailable(nPage) || rect.IsRectEmpty()) return 0;
+    const QRect area(QPoint(int(rect.left), int(rect.top)),
+                     QPoint(int(rect.right) - 1, int(rect.bottom) - 1));
+    return RunImageOperation(nPage, [&area, nBlack](LMyBitmap& b) {
+        return CorrectToPoint(b, area, nBlack != 0);
+    }) ? 1 : 0;
+    DEF_CATCH
     return 0;
 }
 

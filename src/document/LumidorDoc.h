@@ -170,13 +170,16 @@ public:
     BOOL FlipImage(int nPage);
     BOOL ReverseImage(int nPage);
     BOOL InvertImage(int nPage);
+    // Keeps the part (left, top, width, height) of the page image, as an image operation.
+    BOOL TrimPageImage(int nPage, int left, int top, int width, int height);
     BOOL SavePageAsUndo(int nPage);
     BOOL UndoPage(int nPage);
     BOOL IsPageUndo(int nPage) const;
     static BOOL IsImageFormatSupported(const QString& path);
     BOOL CopyToClipboard(int nPage);
-    // Colour correction of an area (nBlack 0: white point, 1: black point): changes nothing and
-    // answers 0.
+    // Colour correction of an area in image pixels (nBlack 0: white point, 1: black point): the
+    // area's mean colour becomes white or black, as an image operation with its undo step; 1 when
+    // the image changed, 0 when nothing did.
     int DoImageColCorrection(int nPage, const RECT& rect, int nBlack);
     void OnFileLoadImage();
     void OnFileDeleteImage();

@@ -616,6 +616,11 @@ void CMainFrame::CreateDocumentWindow(CLumidorDoc* doc) {
     auto* window = new CChildFrame(doc, m_pDocManager, this);
     CLumidorView* view = window->GetView();
     view->SetProgramModeSource([this] { return m_pModes->GetCurrentMode(); });
+    view->SetProgramModeSink([this](int mode) { SetProgramMode(mode, true); });
+    view->SetEraserSizeSource([this] {
+        const auto* box = findChild<QComboBox*>(QStringLiteral("EraserSize"));
+        return box ? std::max(1, box->currentData().toInt()) : 1;
+    });
     view->SetTextStyleLink(m_pTextStyle->MakeLink(view));
     view->SetClassCursor(m_pModes->CursorFor(m_pModes->GetCurrentMode()));
     view->SetGrid(m_options[OPT_SNAP_TO_GRID] != 0, int(m_options[OPT_GRID_X]), int(m_options[OPT_GRID_Y]));

@@ -3,14 +3,10 @@
 #include "app/CommandIds.h"
 #include "objects/ObjectTypes.h"
 #include "platform/Guard.h"
-#include "platform/ResourceModule.h"
 #include "view/LumidorView.h"
+#include "view/ToolCursors.h"
 
-#include <QFile>
 #include <QKeyEvent>
-#include <QPainter>
-#include <QPixmap>
-#include <QSvgRenderer>
 
 namespace {
 
@@ -54,20 +50,6 @@ Qt::CursorShape FallbackShape(int mode) {
     }
 }
 
-// The hot spots of the module's cursors ("name<TAB>x<TAB>y" in cursors/cursors.txt).
-QHash<QString, QPoint> HotSpots() {
-    QHash<QString, QPoint> spots;
-    QFile f(ResourceModulePath(QStringLiteral("cursors/cursors.txt")));
-    if (!f.open(QIODevice::ReadOnly))
-        return spots;
-    for (const QByteArray& line : f.readAll().split('\n')) {
-        const QList<QByteArray> parts = line.trimmed().split('\t');
-        if (parts.size() >= 3 && !parts[0].startsWith('#'))
-            spots.insert(QString::fromUtf8(parts[0]), QPoint(parts[1].toInt(), parts[2].toInt()));
-    }
-    return spots;
-}
-
 bool IsShapeMode(int mode) {
     return mode == MODE_RECTANGLE || mode == MODE_CIRCLE || mode == MODE_ELLIPSE ||
            mode == MODE_POLYGON || mode == MODE_FREEHAND;
@@ -79,32 +61,12 @@ QString CProgramModes::CursorNameFor(int mode) { return CursorName(mode); }
 
 CProgramModes::CProgramModes(Host host, QObject* parent) : QObject(parent), m_host(std::move(host)) {}
 
-QCursor CProgramModes::LoadCursor(const QString& name, Qt::CursorShape fallback) const {
-    if (const auto it = m_cursors.constFind(name); it != m_cursors.constEnd())
-        return *it;
-    QCursor cursor(fallback);
-    QSvgRenderer svg(ResourceModulePath(QStringLiteral("cursors/%1.svg").arg(name)));
-    if (svg.isValid()) {
-        static const QHash<QString, QPoint> spots = HotSpots();
-        QPixmap pixmap(32, 32);
-        pixmap.fill(Qt::transparent);
-        {
-            QPainter p(&pixmap);
-            svg.render(&p, QRectF(0, 0, 32, 32));
-        }
-        const QPoint hot = spots.value(name, QPoint(16, 16));
-        cursor = QCursor(pixmap, hot.x(), hot.y());
-    }
-    m_cursors.insert(name, cursor);
-    return cursor;
-}
-
 QCursor CProgramModes::CursorFor(int mode) const {
     DEF_TRY
     const QString name = CursorName(mode);
     if (name.isEmpty())
         return QCursor(Qt::ArrowCursor);
-    return LoadCursor(name, FallbackShape(mode));
+    return LoadToolCursor(name, FallbackShape(mode));
     DEF_CATCH
     return QCursor(Qt::ArrowCursor);
 }

@@ -7,7 +7,6 @@
 #include "app/CommandTarget.h"
 
 #include <QCursor>
-#include <QHash>
 #include <QObject>
 #include <functional>
 #include <vector>
@@ -60,11 +59,8 @@ private:
     // A shape command: plain clears the active view's callout flag, "with annotation" sets it.
     void ShapeCommand(int mode, int annotation);
     void CheckShape(CCmdUI& ui, int mode, int annotation) const;
-    // The module's cursor of that name, the system's `fallback` when the module has none.
-    QCursor LoadCursor(const QString& name, Qt::CursorShape fallback) const;
 
     Host m_host;
     int m_nCurrent = 8; // MODE_RECTANGLE
     int m_nPrevious = 0;
-    mutable QHash<QString, QCursor> m_cursors;
 };

@@ -67,6 +67,16 @@ void WriteStateReport(const CMainFrame& frame) {
                  shown.shape() == Qt::BitmapCursor ? QStringLiteral("bitmap:%1").arg(shown.pixmap().cacheKey())
                                                    : QStringLiteral("shape:%1").arg(int(shown.shape())));
         o.insert(QStringLiteral("activePage"), view->GetActivePage());
+        // Where the page lies on the screen, so that a test can press on a page point.
+        const QPoint origin = view->viewport()->mapToGlobal(QPoint(0, 0));
+        const POINT scroll = view->GetGeometry().GetScrollPosition();
+        o.insert(QStringLiteral("view"),
+                 QJsonObject{{QStringLiteral("origin"), QJsonArray{origin.x(), origin.y()}},
+                             {QStringLiteral("scale"), view->GetViewScale()},
+                             {QStringLiteral("scroll"), QJsonArray{int(scroll.x), int(scroll.y)}},
+                             {QStringLiteral("size"), QJsonArray{view->viewport()->width(),
+                                                                view->viewport()->height()}},
+                             {QStringLiteral("activeObject"), view->GetActiveObject() != nullptr}});
     }
     QJsonArray docs;
     for (CLumidorView* view : frame.GetAllViews()) {

@@ -25,6 +25,12 @@ public:
     void GetRepaintRect(RECT* pRect) const override;
     void Draw(CDC* pDC, BOOL bPrinting, const POINT* pDpi) override;
 
+    // Set on the line of a callout made with its shape, with the side it leaves the shape by
+    // (0 right above it, 1 up, 2 left, 3 right, 4 down). Not stored: a callout is known by the
+    // order of its three objects.
+    BOOL m_bCalloutLine = FALSE;
+    int m_nCalloutDirection = 0;
+
 protected:
     LONG GetClipKind() const override { return CLIPKIND_LINE; }
 };

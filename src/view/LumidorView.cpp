@@ -10,6 +10,7 @@
 #include "platform/Guard.h"
 #include "platform/ScreenDpi.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -33,6 +34,7 @@ CLumidorView::CLumidorView(CLumidorDoc* doc, QWidget* parent)
     // Both grid steps default to 14 points.
     m_nGridX = m_nGridY = unitConvertToTextunit(14.0, UNIT_POINT);
     RegisterViewCommands(*this, m_commands);
+    m_imageCommands.Register(m_commands);
     if (m_pDoc) m_pDoc->AddView(this);
 }
 
@@ -262,6 +264,7 @@ void CLumidorView::OnSelchangeComboScale(int index) {
 void CLumidorView::SetActivePage(int nPage) {
     DEF_TRY
     if (!m_pDoc || nPage < 0 || nPage >= m_pDoc->GetPageCount()) return;
+    m_mouse.CancelGestures();
     ReleaseActiveObject();
     m_nActivePage = nPage;
     UpdatePrinterSettings();
@@ -285,6 +288,23 @@ void CLumidorView::UpdatePrinterSettings() {
 
 void CLumidorView::OnUpdate() {
     UpdatePrinterSettings();
+}
+
+void CLumidorView::ProgramModeChanged() {
+    DEF_TRY
+    m_mouse.ProgramModeChanged();
+    const int mode = GetProgramMode();
+    const bool imageOrZoom = (mode >= MODE_ZOOM_IN && mode <= MODE_BASEPOINT) ||
+                             mode == MODE_COLCORRECTION_WHITE || mode == MODE_COLCORRECTION_BLACK ||
+                             mode == MODE_FORM;
+    if (imageOrZoom || mode == MODE_SELECT) ReleaseActiveObject();
+    if (mode != MODE_SELECT) m_selection.DeselectObjects();
+    DEF_CATCH
+}
+
+bool CLumidorView::IsInViewRect(POINT pt) const {
+    const POINT scroll = m_geometry.GetScrollPosition();
+    return PtInRect(m_rcView, POINT{pt.x + scroll.x, pt.y + scroll.y});
 }
 
 RECT CLumidorView::GetPageRect() const {
@@ -419,6 +439,39 @@ void CLumidorView::keyPressEvent(QKeyEvent* event) {
         ReleaseActiveObject();
         return;
     }
+    // Typing goes to the active text object: characters as code points, editing keys as theirs.
+    if (auto* text = dynamic_cast<CTranspText*>(m_pActiveObject)) {
+        UINT flags = 0;
+        if (event->modifiers() & Qt::ShiftModifier) flags |= MK_SHIFT;
+        if (event->modifiers() & Qt::ControlModifier) flags |= MK_CONTROL;
+        UINT virtualKey = 0, ch = 0;
+        switch (event->key()) {
+        case Qt::Key_Backspace: ch = VK_BACK; break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter: ch = VK_RETURN; break;
+        case Qt::Key_Delete: virtualKey = VK_DELETE; break;
+        case Qt::Key_End: virtualKey = VK_END; break;
+        case Qt::Key_Home: virtualKey = VK_HOME; break;
+        case Qt::Key_Left: virtualKey = VK_LEFT; break;
+        case Qt::Key_Up: virtualKey = VK_UP; break;
+        case Qt::Key_Right: virtualKey = VK_RIGHT; break;
+        case Qt::Key_Down: virtualKey = VK_DOWN; break;
+        default: break;
+        }
+        if (virtualKey) {
+            text->OnChar(virtualKey, 1, flags | CHAR_VIRTUALKEY);
+            return;
+        }
+        if (ch) {
+            text->OnChar(ch, 1, flags);
+            return;
+        }
+        if (!event->text().isEmpty() && !(event->modifiers() & Qt::ControlModifier)) {
+            for (const char32_t c : event->text().toUcs4())
+                text->OnChar(UINT(c), 1, flags);
+            return;
+        }
+    }
     if (GetProgramMode() == MODE_PAW && event->modifiers() == Qt::NoModifier) {
         switch (event->key()) {
         case Qt::Key_Left:
@@ -441,24 +494,64 @@ void CLumidorView::keyPressEvent(QKeyEvent* event) {
     QAbstractScrollArea::keyPressEvent(event);
 }
 
+namespace {
+UINT MouseFlags(const QMouseEvent* event) {
+    UINT flags = 0;
+    if (event->buttons() & Qt::LeftButton) flags |= MK_LBUTTON;
+    if (event->buttons() & Qt::RightButton) flags |= MK_RBUTTON;
+    if (event->buttons() & Qt::MiddleButton) flags |= MK_MBUTTON;
+    if (event->modifiers() & Qt::ShiftModifier) flags |= MK_SHIFT;
+    if (event->modifiers() & Qt::ControlModifier) flags |= MK_CONTROL;
+    return flags;
+}
+
+POINT MousePoint(const QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    return POINT{p.x(), p.y()};
+}
+} // namespace
+
+void CLumidorView::mousePressEvent(QMouseEvent* event) {
+    DEF_TRY
+    setFocus(Qt::MouseFocusReason);
+    if (event->button() == Qt::LeftButton) OnLButtonDown(MouseFlags(event), MousePoint(event));
+    else if (event->button() == Qt::RightButton) OnRButtonDown(MouseFlags(event), MousePoint(event));
+    DEF_CATCH
+}
+
 void CLumidorView::mouseMoveEvent(QMouseEvent* event) {
     DEF_TRY
-    const QPoint pos = event->position().toPoint();
-    switch (GetCanvasEdgeCaptureType(POINT{pos.x(), pos.y()})) {
-    case 14:
-        viewport()->setCursor(Qt::SizeHorCursor);
-        break;
-    case 15:
-        viewport()->setCursor(Qt::SizeVerCursor);
-        break;
-    case 18:
-        viewport()->setCursor(Qt::SizeFDiagCursor);
-        break;
-    default:
-        viewport()->setCursor(m_classCursor);
-        break;
-    }
+    // A release that went elsewhere (a window that took the mouse away) ends the gesture here.
+    if (m_mouse.IsButtonDown() && !(event->buttons() & Qt::LeftButton)) m_mouse.CancelGestures(true);
+    OnMouseMove(MouseFlags(event), MousePoint(event));
     DEF_CATCH
+}
+
+void CLumidorView::mouseReleaseEvent(QMouseEvent* event) {
+    DEF_TRY
+    if (event->button() == Qt::LeftButton) OnLButtonUp(MouseFlags(event), MousePoint(event));
+    DEF_CATCH
+}
+
+void CLumidorView::mouseDoubleClickEvent(QMouseEvent* event) {
+    DEF_TRY
+    // The second press of a double click is the double click: it closes a polygon or goes to the
+    // active object, and starts nothing new.
+    if (event->button() == Qt::LeftButton) OnLButtonDblClk(MouseFlags(event), MousePoint(event));
+    else if (event->button() == Qt::RightButton) OnRButtonDown(MouseFlags(event), MousePoint(event));
+    DEF_CATCH
+}
+
+void CLumidorView::leaveEvent(QEvent* event) {
+    m_mouse.OnMouseLeave();
+    QAbstractScrollArea::leaveEvent(event);
+}
+
+void CLumidorView::focusOutEvent(QFocusEvent* event) {
+    // A window that takes the keyboard while a button is held takes the gesture along.
+    if (m_mouse.IsButtonDown() && QApplication::mouseButtons() == Qt::NoButton)
+        m_mouse.CancelGestures(true);
+    QAbstractScrollArea::focusOutEvent(event);
 }
 
 void CLumidorView::SetClassCursor(const QCursor& cursor) {
@@ -503,20 +596,40 @@ const QImage* CLumidorView::PaintableImage() {
 }
 
 void CLumidorView::DrawScreen(CDC* pDC, const RECT& rcUpdate) {
+    DrawScreen(pDC, rcUpdate, nullptr);
+}
+
+void CLumidorView::DrawScreen(CDC* pDC, const QRegion& region) {
     DEF_TRY
-    if (!pDC || !pDC->IsValid()) return;
-    DrawPage(pDC, rcUpdate);
-    // The cross lines span the whole client area, the workspace beside the canvas included.
-    if (m_marks.GetCrossLinePos() != CViewMarks::kNoCrossLines) {
-        const int saved = pDC->SaveDC();
-        pDC->IntersectClipRect(rcUpdate);
-        m_marks.DrawCrossLines(pDC);
-        pDC->RestoreDC(saved);
+    std::vector<RECT> objectRects;
+    if (const CObjectList* list = m_pDoc ? m_pDoc->GetObjectsList(m_nActivePage) : nullptr) {
+        objectRects.reserve(list->size());
+        for (const auto& o : *list) {
+            RECT rc{};
+            o->GetRepaintRect(&rc);
+            objectRects.push_back(rc);
+        }
     }
+    for (const QRect& r : region)
+        DrawScreen(pDC, RECT{r.left(), r.top(), r.right() + 1, r.bottom() + 1}, &objectRects);
     DEF_CATCH
 }
 
-void CLumidorView::DrawPage(CDC* pDC, const RECT& rcUpdate) {
+void CLumidorView::DrawScreen(CDC* pDC, const RECT& rcUpdate, const std::vector<RECT>* objectRects) {
+    DEF_TRY
+    if (!pDC || !pDC->IsValid()) return;
+    DrawPage(pDC, rcUpdate, objectRects);
+    // The cross lines span the whole client area, the workspace beside the canvas included; the
+    // running gesture's feedback goes over everything.
+    const int saved = pDC->SaveDC();
+    pDC->IntersectClipRect(rcUpdate);
+    if (m_marks.GetCrossLinePos() != CViewMarks::kNoCrossLines) m_marks.DrawCrossLines(pDC);
+    m_mouse.Paint(pDC);
+    pDC->RestoreDC(saved);
+    DEF_CATCH
+}
+
+void CLumidorView::DrawPage(CDC* pDC, const RECT& rcUpdate, const std::vector<RECT>* objectRects) {
     DEF_TRY
     const int saved = pDC->SaveDC();
     const double s = m_geometry.GetScale();
@@ -573,7 +686,9 @@ void CLumidorView::DrawPage(CDC* pDC, const RECT& rcUpdate) {
         if (!rcImage.IsRectEmpty()) {
             dc->SetStretchBltMode(COLORONCOLOR);
             auto toSource = [s](LONG v) { return s > 0 ? LONG(v / s) : LONG(v * std::fabs(s)); };
-            if (!m_bFormView) {
+            if (!m_bFormView && image->format() == QImage::Format_RGB32) {
+                PaintImageRows(buffer, rcWork, rcImage, rcFull, *image);
+            } else if (!m_bFormView) {
                 // One destination row at a time, each from its own source row over the full width.
                 const LONG strip = std::max<LONG>(1, LONG(s > 0 ? s : 1));
                 for (LONG y = rcImage.top; y < rcImage.bottom; ++y) {
@@ -644,9 +759,12 @@ void CLumidorView::DrawPage(CDC* pDC, const RECT& rcUpdate) {
     dc->SelectClipRgn(nullptr);
     dc->IntersectClipRect(rcWork); // already within the page region
     if (p) {
-        for (const auto& o : p->m_ObjectsList) {
+        const bool known = objectRects && objectRects->size() == p->m_ObjectsList.size();
+        for (std::size_t i = 0; i < p->m_ObjectsList.size(); ++i) {
+            const auto& o = p->m_ObjectsList[i];
             RECT rc{};
-            o->GetRepaintRect(&rc);
+            if (known) rc = (*objectRects)[i];
+            else o->GetRepaintRect(&rc);
             RECT meet;
             if (IntersectRect(meet, rc, rcPaint)) o->DrawScreen(dc, FALSE, nullptr);
         }
@@ -684,6 +802,27 @@ void CLumidorView::DrawPage(CDC* pDC, const RECT& rcUpdate) {
     DEF_CATCH
 }
 
+void CLumidorView::PaintImageRows(QImage& buffer, const RECT& rcWork, const RECT& rcImage,
+                                  const RECT& rcFull, const QImage& image) const {
+    // Each view pixel takes the source pixel its row and column fall on, the same rule for both
+    // axes: v / s truncated when magnifying, v * |s| truncated when reducing.
+    const double s = m_geometry.GetScale();
+    const auto toSource = [s](LONG v) { return s > 0 ? LONG(v / s) : LONG(v * std::fabs(s)); };
+    const int x0 = int(rcImage.left), x1 = int(rcImage.right);
+    std::vector<int> columns(std::size_t(std::max(0, x1 - x0)));
+    for (int x = x0; x < x1; ++x)
+        columns[std::size_t(x - x0)] =
+            std::clamp<int>(int(toSource(x - rcFull.left)), 0, image.width() - 1);
+    for (LONG y = rcImage.top; y < rcImage.bottom; ++y) {
+        const LONG row = toSource(y - rcFull.top);
+        if (row < 0 || row >= image.height()) continue;
+        const auto* src = reinterpret_cast<const QRgb*>(image.constScanLine(int(row)));
+        auto* dst = reinterpret_cast<QRgb*>(buffer.scanLine(int(y - rcWork.top))) + (x0 - rcWork.left);
+        for (std::size_t i = 0; i < columns.size(); ++i)
+            dst[i] = src[columns[i]];
+    }
+}
+
 void CLumidorView::RepaintObjects(bool bTabOrder) {
     DEF_TRY
     CObjectList* list = m_pDoc ? m_pDoc->GetObjectsList(m_nActivePage) : nullptr;
@@ -703,7 +842,7 @@ void CLumidorView::paintEvent(QPaintEvent* event) {
     // Outside the canvas the workspace colour shows; the canvas itself is painted whole by
     // DrawScreen, so it is not filled first.
     const RECT page = GetPageRect();
-    QRegion workspace(event->rect());
+    QRegion workspace(event->region());
     if (!page.IsRectEmpty())
         workspace -= QRect(QPoint(int(page.left), int(page.top)),
                            QPoint(int(page.right) - 1, int(page.bottom) - 1));
@@ -711,8 +850,9 @@ void CLumidorView::paintEvent(QPaintEvent* event) {
         painter.fillRect(r, palette().color(QPalette::Dark));
     CDC dc(&painter);
     dc.SetLogPixelsOverride(m_ptScreenRes.x, m_ptScreenRes.y);
-    const QRect r = event->rect();
-    DrawScreen(&dc, RECT{r.left(), r.top(), r.right() + 1, r.bottom() + 1});
+    // A gesture's step repaints thin strips; painting each of them, rather than the rectangle
+    // round them all, is what keeps a drag fast.
+    DrawScreen(&dc, event->region());
     DEF_CATCH
 }
 

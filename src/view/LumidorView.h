@@ -8,14 +8,19 @@
 #include "document/DocumentView.h"
 #include "document/LumidorDoc.h"
 #include "objects/ObjectHost.h"
+#include "view/ImageCommands.h"
+#include "view/ViewCreation.h"
 #include "view/ViewGeometry.h"
 #include "view/ViewMarks.h"
+#include "view/ViewMouse.h"
+#include "view/ViewSelection.h"
 #include "view/ViewTextStyle.h"
 
 #include <QAbstractScrollArea>
 #include <QCursor>
 #include <QImage>
 #include <QPointer>
+#include <QRegion>
 #include <functional>
 #include <vector>
 
@@ -87,6 +92,14 @@ public:
 
     // Where the view learns the main frame's program mode; without a source the mode is 0.
     void SetProgramModeSource(std::function<int()> source) { m_programMode = std::move(source); }
+    // Where the view asks the main frame for another program mode (after an image operation).
+    void SetProgramModeSink(std::function<void(int)> sink) { m_setProgramMode = std::move(sink); }
+    void RequestProgramMode(int mode) {
+        if (m_setProgramMode) m_setProgramMode(mode);
+    }
+    // Where the view reads the image bar's eraser size (page pixels); 1 without a source.
+    void SetEraserSizeSource(std::function<int()> source) { m_eraserSize = std::move(source); }
+    int GetEraserSize() const { return m_eraserSize ? m_eraserSize() : 1; }
     // Where the view reads the frame's text style controls and shows objects' styles in them.
     void SetTextStyleLink(TextStyleLink link) { m_textStyle.SetLink(std::move(link)); }
     // A change of the style controls, for the objects it concerns (view/ViewTextStyle.h).
@@ -95,6 +108,7 @@ public:
     void SetLineColor(COLORREF color) { m_textStyle.SetLineColor(color); }
     // The style controls show the active object's style and tab-order number.
     void SetToolbarsState() { m_textStyle.SetToolbarsState(); }
+    const CViewTextStyle& GetTextStyleControls() const { return m_textStyle; }
     QString GetTabOrderIndex() const { return m_textStyle.GetTabOrderIndex(); }
     // The cursor of the program mode, shown wherever nothing under the mouse shows its own.
     void SetClassCursor(const QCursor& cursor);
@@ -116,6 +130,20 @@ public:
     // Reference points, crop and cut rectangles and cross lines left by the page tools.
     CViewMarks& GetMarks() { return m_marks; }
     const CViewMarks& GetMarks() const { return m_marks; }
+    // The collaborators of the mouse: hit tests and the active object, the objects the tools
+    // make, the tools and their dispatch by program mode, the image commands they feed.
+    CViewSelection& GetSelection() { return m_selection; }
+    CViewCreation& GetCreation() { return m_creation; }
+    CViewMouse& GetMouse() { return m_mouse; }
+    CViewImageCommands& GetImageCommands() { return m_imageCommands; }
+    // The window handlers of the mouse, client pixels; flags are MK_ values.
+    void OnLButtonDown(UINT flags, POINT point) { m_mouse.OnLButtonDown(flags, point); }
+    void OnMouseMove(UINT flags, POINT point) { m_mouse.OnMouseMove(flags, point); }
+    void OnLButtonUp(UINT flags, POINT point) { m_mouse.OnLButtonUp(flags, point); }
+    void OnLButtonDblClk(UINT flags, POINT point) { m_mouse.OnLButtonDblClk(flags, point); }
+    void OnRButtonDown(UINT flags, POINT point) { m_mouse.OnRButtonDown(flags, point); }
+    // Whether a client point lies on the page's view rectangle (the canvas and its edge strips).
+    bool IsInViewRect(POINT ptClient) const;
 
     // Grid settings of the main frame: the snap flag and the steps in text units.
     void SetGrid(bool snap, int gx, int gy);
@@ -133,11 +161,14 @@ public:
 
     // Paints the client rectangle rcUpdate of the active page into pDC (client pixels).
     void DrawScreen(CDC* pDC, const RECT& rcUpdate);
+    // Paints each rectangle of a client region; the objects' repaint rectangles are found once.
+    void DrawScreen(CDC* pDC, const QRegion& region);
 
     // IDocumentView
     int GetCurrentPage() const override { return m_nActivePage; }
     void UpdatePrinterSettings() override;
     void OnUpdate() override;
+    void ProgramModeChanged() override;
 
     // IObjectHost
     void UnitToPage(POINT& pt) const override;
@@ -177,7 +208,12 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool event(QEvent* event) override;
 
@@ -189,7 +225,12 @@ private:
     // The page image converted once for painting rows, rebuilt when the image changes.
     const QImage* PaintableImage();
     // The page layers of DrawScreen, clipped to the canvas; the cross lines go over them.
-    void DrawPage(CDC* pDC, const RECT& rcUpdate);
+    // `objectRects` holds every object's repaint rectangle when the caller found them already.
+    void DrawPage(CDC* pDC, const RECT& rcUpdate, const std::vector<RECT>* objectRects = nullptr);
+    void DrawScreen(CDC* pDC, const RECT& rcUpdate, const std::vector<RECT>* objectRects);
+    // The page image's rows for the visible part, sampled straight into the off-screen buffer.
+    void PaintImageRows(QImage& buffer, const RECT& rcWork, const RECT& rcImage,
+                        const RECT& rcFull, const QImage& image) const;
     void MoveImageInPawMode(int dx, int dy);
 
     QPointer<CLumidorDoc> m_pDoc;
@@ -210,12 +251,18 @@ private:
     POINT m_ptScreenRes{96, 96};
     POINT m_ptPrinterRes{96, 96};
     std::function<int()> m_programMode;
+    std::function<void(int)> m_setProgramMode;
+    std::function<int()> m_eraserSize;
     QCursor m_classCursor{Qt::ArrowCursor};
     bool m_bCreateWithAnnotation = true;
     CCommandMap m_commands;
     CTranspBaseClass* m_pActiveObject = nullptr;
     CViewMarks m_marks{m_geometry, *this};
     CViewTextStyle m_textStyle{*this};
+    CViewSelection m_selection{*this};
+    CViewCreation m_creation{*this};
+    CViewMouse m_mouse{*this};
+    CViewImageCommands m_imageCommands{*this};
     QImage m_paintImage;
     qint64 m_paintImageKey = 0;
 };

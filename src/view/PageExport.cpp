@@ -5,10 +5,13 @@
 #include "document/DocumentBatch.h"
 #include "document/LumidorDoc.h"
 #include "document/PageOutput.h"
+#include "objects/ObjectTypes.h"
 #include "platform/CodePage.h"
 #include "platform/Guard.h"
 #include "platform/MessageBoxes.h"
+#include "platform/DC.h"
 #include "platform/imaging/BitmapBase.h"
+#include "platform/imaging/EmfPaintDevice.h"
 #include "platform/imaging/ImageFile.h"
 #include "platform/imaging/ImagingTypes.h"
 
@@ -57,6 +60,41 @@ int WriteCurrentPageToBitmap(const CLumidorDoc& doc, int nPage, const QString& p
     int depth = bitmap.GetBitsPerPixel(), format = 0, quality = 2;
     if (!GetImageFormatParams(path, depth, format, quality, false)) return ERROR_FILE_FORMAT;
     return bitmap.Save(path, format, depth, quality);
+    DEF_CATCH
+    return ERROR_INTERNAL;
+}
+
+int WriteCuttedPageToBitmap(const CLumidorDoc& doc, int nPage, const QString& path, RECT rect) {
+    DEF_TRY
+    LBitmapBase bitmap;
+    int rc = GetPageAsBitmap(doc, nPage, bitmap);
+    if (rc != SUCCESS) return rc;
+    NormalizeRect(rect);
+    RECT inside;
+    if (!IntersectRect(inside, rect, RECT{0, 0, bitmap.GetWidth(), bitmap.GetHeight()}))
+        return ERROR_INV_PARAMETER;
+    rc = bitmap.Trim(int(inside.left), int(inside.top), int(inside.right - inside.left),
+                     int(inside.bottom - inside.top));
+    if (rc != SUCCESS) return rc;
+    int depth = bitmap.GetBitsPerPixel(), format = 0, quality = 2;
+    if (!GetImageFormatParams(path, depth, format, quality, false)) return ERROR_FILE_FORMAT;
+    return bitmap.Save(path, format, depth, quality);
+    DEF_CATCH
+    return ERROR_INTERNAL;
+}
+
+int WriteCurrentPageToEmf(const CLumidorDoc& doc, int nPage, const QString& path) {
+    DEF_TRY
+    const SIZE canvas = doc.GetCanvasSize(nPage);
+    const POINT dpi = doc.GetPageResolution(nPage);
+    if (canvas.cx <= 0 || canvas.cy <= 0) return ERROR_INV_PARAMETER;
+    CEmfPaintDevice emf(QSize(int(canvas.cx), int(canvas.cy)), int(dpi.x), int(dpi.y));
+    {
+        CDC dc(&emf);
+        if (!dc.IsValid()) return ERROR_INTERNAL;
+        DrawOnImagePage(&dc, doc, nPage);
+    }
+    return emf.SaveAs(path);
     DEF_CATCH
     return ERROR_INTERNAL;
 }

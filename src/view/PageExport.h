@@ -3,6 +3,8 @@
 // multi-page TIFF or to one file per page named with the page-name suffix; and the batch command
 // --export that runs it without dialogs.
 
+#include "platform/WinTypes.h"
+
 #include <QString>
 #include <vector>
 
@@ -23,6 +25,12 @@ QString PageFileName(const CLumidorDoc& doc, int nPage, const QString& path);
 // Page nPage as drawn for output, saved by the path's extension with the format parameters of
 // the settings (dialogs off); an imaging result code.
 int WriteCurrentPageToBitmap(const CLumidorDoc& doc, int nPage, const QString& path);
+
+// The part `rect` (page pixels) of page nPage as drawn for output, saved like
+// WriteCurrentPageToBitmap; an imaging result code.
+int WriteCuttedPageToBitmap(const CLumidorDoc& doc, int nPage, const QString& path, RECT rect);
+// Page nPage recorded as an enhanced metafile of its canvas size and resolution.
+int WriteCurrentPageToEmf(const CLumidorDoc& doc, int nPage, const QString& path);
 
 // Every page: one multi-page file for tif and tiff, else one file per page by PageFileName.
 int WriteAllPagesToBitmaps(const CLumidorDoc& doc, const QString& path);

@@ -52,13 +52,4 @@ void RegisterViewCommands(CLumidorView& view, CCommandMap& map) {
                    [](CLumidorDoc& d, int p) { return d.InvertImage(p); });
     ImageOperation(view, map, ID_IMAGE_RESOLUTION,
                    [](CLumidorDoc& d, int p) { return d.OnImageResolution(p); });
-    map.On(
-        ID_IMAGE_UNDO,
-        [&view] {
-            if (CLumidorDoc* doc = view.GetDocument()) doc->UndoPage(view.GetActivePage());
-        },
-        [&view](CCmdUI& ui) {
-            CLumidorDoc* doc = view.GetDocument();
-            ui.Enable(doc && doc->IsPageUndo(view.GetActivePage()));
-        });
 }

@@ -1,5 +1,6 @@
 #include "view/ViewTextStyle.h"
 
+#include "app/ProfileRecords.h"
 #include "document/LumidorDoc.h"
 #include "objects/TranspGraphClass.h"
 #include "objects/TranspText.h"
@@ -83,4 +84,8 @@ QString CViewTextStyle::GetTabOrderIndex() const {
     if (it != list->end()) return QString::asprintf("%d", int(it - list->begin()));
     DEF_CATCH
     return {};
+}
+
+TEXTSTYLE CViewTextStyle::GetCurrentStyle() const {
+    return m_link.currentStyle ? m_link.currentStyle() : DefaultTextStyle();
 }

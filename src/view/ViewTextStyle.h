@@ -39,6 +39,15 @@ public:
     // The controls are there: a frame has installed its link.
     bool IsReady() const { return bool(m_link.currentStyle); }
     int GetChangeCode() const { return m_link.changeCode ? m_link.changeCode() : 0; }
+    // What new objects get: the frame's current text style, line colour and line width (text
+    // units); without a frame the default style, black and 0.
+    TEXTSTYLE GetCurrentStyle() const;
+    COLORREF GetLineColor() const { return m_link.lineColor ? m_link.lineColor() : 0; }
+    int GetLineWidth() const { return m_link.lineWidth ? m_link.lineWidth() : 0; }
+    // Shows a text object's style in the controls without delivering it back.
+    void ShowStyle(const TEXTSTYLE& style) const {
+        if (m_link.showStyle) m_link.showStyle(style);
+    }
 
     // Every text object concerned takes the style, as far as the change code says.
     void SetTextStyle(const TEXTSTYLE& style);

@@ -158,7 +158,7 @@ TEST(PageImageCrop, CropKeepsTheRectangleAsDrawnAndCanBeUndone) {
     EXPECT_FALSE(doc.DoCropPage(0, RECT{150, 50, 260, 90}));
     ASSERT_EQ(TestMessages().shown.size(), 1u);
     EXPECT_EQ(TestMessages().shown[0].text, LoadResString(IDS_CROP_FAILED));
-    EXPECT_TRUE(doc.IsPageUndo(0)) << "the undo image holds the state before the crop";
+    EXPECT_FALSE(doc.IsPageUndo(0)) << "a crop that fails leaves the undo step as it was";
     EXPECT_EQ(doc.GetPageSize(0), (SIZE{200, 100}));
 }
 
@@ -281,5 +281,20 @@ TEST(PageImageCommands, LoadDraftImageReplacesTheCurrentPagesImage) {
     EXPECT_TRUE(doc.IsModified());
     EXPECT_GE(doc.GetCanvasSize(1).cx, 300);
     EXPECT_EQ(doc.GetPageSize(0), (SIZE{10, 10}));
-    EXPECT_EQ(doc.DoImageColCorrection(1, RECT{0, 0, 5, 5}, 0), 0);
+}
+
+// The white point makes a picked grey white and stretches the rest; black the other way; each
+// is one step of page undo, and an area off the image changes nothing, not even the undo step.
+TEST(PageImageCommands, ColourCorrectionMovesThePickedColourAndCanBeUndone) {
+    CLumidorDoc doc;
+    LoadPage(doc, SolidBitmap(20, 10, 24, RGB(200, 100, 50)));
+    EXPECT_EQ(doc.DoImageColCorrection(0, RECT{0, 0, 5, 5}, 0), 1);
+    EXPECT_EQ(doc.GetPageInfo(0)->m_Bitmap.GetPixelColor(10, 5), RGB(255, 255, 255));
+    EXPECT_TRUE(doc.IsPageUndo(0));
+    EXPECT_EQ(doc.DoImageColCorrection(0, RECT{100, 100, 105, 105}, 1), 0);
+    EXPECT_EQ(TestMessages().shown.size(), 1u) << "the failure says why";
+    ASSERT_TRUE(doc.UndoPage(0));
+    EXPECT_EQ(doc.GetPageInfo(0)->m_Bitmap.GetPixelColor(10, 5), RGB(200, 100, 50));
+    EXPECT_EQ(doc.DoImageColCorrection(0, RECT{0, 0, 5, 5}, 1), 1);
+    EXPECT_EQ(doc.GetPageInfo(0)->m_Bitmap.GetPixelColor(3, 3), RGB(0, 0, 0));
 }

@@ -14,7 +14,7 @@ cleanup() {
   local i
   for ((i = ${#PIDS[@]} - 1; i >= 0; i--)); do kill "${PIDS[$i]}" 2>/dev/null || true; done
   wait 2>/dev/null || true
-  rm -rf "$E2E_ROOT"
+  [ -n "${KEEP_E2E:-}" ] || rm -rf "$E2E_ROOT"
 }
 trap cleanup EXIT
 

@@ -8,39 +8,7 @@ case_name="$1"; shift
 SAMPLES="$2"
 source "$(dirname "$0")/lib.sh" "$1"
 export BRELLIN_SCREEN_DPI=96
-STATE="$E2E_ROOT/state.json"
-export BRELLIN_STATE_FILE="$STATE"
-
-# state EXPRESSION: evaluates a Python expression over the report `s`; true when it holds.
-state() {
-  [ -s "$STATE" ] || return 1
-  python3 - "$STATE" "$1" <<'PY'
-import json, sys
-try:
-    s = json.load(open(sys.argv[1]))
-except ValueError:
-    sys.exit(1)
-sys.exit(0 if eval(sys.argv[2]) else 1)
-PY
-}
-expect_state() { wait_for 10 state "$1" || fail "$2: $(cat "$STATE" 2>/dev/null | head -c 1500)"; }
-
-# start ARGS...: the program under the private X server, its window focused for keys.
-start() {
-  rm -f "$STATE"
-  "$BRELLIN" "$@" >"$E2E_ROOT/out" 2>"$E2E_ROOT/err" &
-  BRELLIN_PID=$!
-  PIDS+=($BRELLIN_PID)
-  wait_for 20 xdotool search --onlyvisible --name '^Brellin' >/dev/null || fail "no main window"
-  WINDOW="$(xdotool search --onlyvisible --name '^Brellin' | head -n1)"
-  xdotool windowfocus --sync "$WINDOW" 2>/dev/null || true
-  wait_for 10 test -s "$STATE" || fail "no state report"
-}
-key() { xdotool key --clearmodifiers "$@"; }
-quit() {
-  key ctrl+q
-  wait_for 20 bash -c "! kill -0 $BRELLIN_PID 2>/dev/null" || fail "the program did not end"
-}
+source "$(dirname "$0")/window-lib.sh"
 
 case "$case_name" in
 first-start)

@@ -188,8 +188,10 @@ TEST_F(TextStyleBarTest, FormFillingKeepsTheOrientationAndPutsTheBarBack) {
     EXPECT_EQ(Style().nRotation, 0);
     EXPECT_EQ(selector->GetValue(), 0);
     EXPECT_EQ(text->m_style.nRotation, 0);
+    EXPECT_EQ(view->GetActiveObject(), nullptr) << "filling in a form lets the edited text go";
 
     frame.SetProgramMode(MODE_TEXT);
+    view->SetActiveObject(text);
     ClickCell(selector, 2);
     EXPECT_EQ(Style().nRotation, 2);
     EXPECT_EQ(Style().lf.lfOrientation, -900);

@@ -1,0 +1,80 @@
+# The main window under test: it writes what it shows to BRELLIN_STATE_FILE after each update;
+# these helpers start it, read that report and drive it with keys. Sourced after lib.sh.
+STATE="$E2E_ROOT/state.json"
+export BRELLIN_STATE_FILE="$STATE"
+
+# state EXPRESSION: evaluates a Python expression over the report `s`; true when it holds.
+state() {
+  [ -s "$STATE" ] || return 1
+  python3 - "$STATE" "$1" <<'PY'
+import json, sys
+try:
+    s = json.load(open(sys.argv[1]))
+except ValueError:
+    sys.exit(1)
+sys.exit(0 if eval(sys.argv[2]) else 1)
+PY
+}
+expect_state() { wait_for 10 state "$1" || fail "$2: $(cat "$STATE" 2>/dev/null | head -c 1500)"; }
+
+# start ARGS...: the program under the private X server, its window focused for keys.
+start() {
+  rm -f "$STATE"
+  "$BRELLIN" "$@" >"$E2E_ROOT/out" 2>"$E2E_ROOT/err" &
+  BRELLIN_PID=$!
+  PIDS+=($BRELLIN_PID)
+  wait_for 20 xdotool search --onlyvisible --name '^Brellin' >/dev/null || fail "no main window"
+  WINDOW="$(xdotool search --onlyvisible --name '^Brellin' | head -n1)"
+  xdotool windowfocus --sync "$WINDOW" 2>/dev/null || true
+  wait_for 10 test -s "$STATE" || fail "no state report"
+}
+key() { xdotool key --clearmodifiers "$@"; }
+quit() {
+  key ctrl+q
+  wait_for 20 bash -c "! kill -0 $BRELLIN_PID 2>/dev/null" || fail "the program did not end"
+}
+
+
+# at PX PY: the screen point of a page point (page pixels) in the active view, from the report.
+at() {
+  python3 - "$STATE" "$1" "$2" <<'PY'
+import json, sys
+v = json.load(open(sys.argv[1]))["view"]
+s = v["scale"]
+def to_view(p):
+    return int(p * s + 0.5) if s > 0 else int(p / abs(s) + 0.5)
+x = v["origin"][0] + to_view(float(sys.argv[2])) - v["scroll"][0]
+y = v["origin"][1] + to_view(float(sys.argv[3])) - v["scroll"][1]
+print(x, y)
+PY
+}
+# drag PX1 PY1 PX2 PY2: presses on the first page point, moves in steps to the second, releases.
+drag() {
+  local from to
+  read -r -a from <<<"$(at "$1" "$2")"
+  read -r -a to <<<"$(at "$3" "$4")"
+  xdotool mousemove --sync "${from[0]}" "${from[1]}" mousedown 1
+  local i
+  for i in 1 2 3 4; do
+    xdotool mousemove --sync $((from[0] + (to[0] - from[0]) * i / 4)) $((from[1] + (to[1] - from[1]) * i / 4))
+  done
+  xdotool mouseup 1
+}
+# click_at PX PY [COUNT]: clicks on a page point.
+click_at() {
+  local p
+  read -r -a p <<<"$(at "$1" "$2")"
+  xdotool mousemove --sync "${p[0]}" "${p[1]}" click --repeat "${3:-1}" --delay 60 1
+}
+# info_holds FILE EXPRESSION: the --info report `d` of a saved file satisfies the expression.
+info_holds() {
+  "$BRELLIN" --info "$1" >"$E2E_ROOT/info.json" 2>/dev/null || return 1
+  python3 - "$E2E_ROOT/info.json" "$2" <<'PY'
+import json, sys
+d = json.load(open(sys.argv[1]))
+px = lambda u: u * 96 / 100000.0
+near = lambda units, page: abs(px(units) - page) <= 1.01
+sys.exit(0 if eval(sys.argv[2]) else 1)
+PY
+}
+expect_info() { info_holds "$1" "$2" || fail "$3: $(head -c 3000 "$E2E_ROOT/info.json")"; }
