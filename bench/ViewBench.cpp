@@ -1,10 +1,15 @@
 // The page view's repaint (run by hand): a 1920 x 1080 client area showing an A4 page scanned at
 // 300 dpi (1 bit) with 500 rectangles, fully repainted at every scale of the list and at a
-// fractional fit scale, and one line step of scrolling with its repaint.
+// fractional fit scale, and one line step of scrolling with its repaint. Then one step of each
+// mouse gesture at 25 %, 100 % and 400 %, with the repaint of what the step changed: the rubber
+// bands of a rectangle, an ellipse and a freehand stroke of 2000 points so far, a crop rectangle
+// dragged, the eraser moved with its button down.
 //   QT_QPA_PLATFORM=offscreen build/bench/brellin_bench_view
 
 #include "BenchMain.h"
+#include "document/EraseList.h"
 #include "document/LumidorDoc.h"
+#include "objects/ObjectTypes.h"
 #include "objects/TranspRectangle.h"
 #include "platform/DC.h"
 #include "platform/imaging/BitmapBase.h"
@@ -39,6 +44,8 @@ struct Fixture {
         view->resize(1920, 1080);
         view->show();
         view->OnInitialUpdate();
+        view->SetProgramModeSource([this] { return mode; });
+        view->SetEraserSizeSource([] { return 16; });
     }
     void Repaint() {
         QImage target(view->viewport()->size(), QImage::Format_RGB32);
@@ -48,6 +55,7 @@ struct Fixture {
     }
     CLumidorDoc doc;
     std::unique_ptr<CLumidorView> view;
+    int mode = MODE_RECTANGLE;
 };
 
 // Made by the first benchmark that needs it and destroyed by main while the application still
@@ -92,6 +100,62 @@ void BM_ScrollLineStep(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ScrollLineStep)->Unit(benchmark::kMillisecond);
+
+// One step of a gesture in `mode` at the scale of list index range(0): the mouse moves one page
+// pixel back or forth with its button down, and the repaint that follows paints what changed. The
+// gesture spans 360 x 650 client pixels; `lead` mouse moves come first (the freehand stroke's
+// points so far).
+void GestureStep(benchmark::State& state, int mode, int lead) {
+    Fixture& f = Shared();
+    f.view->SetViewScale(CLumidorView::IndexToScale(int(state.range(0))));
+    f.view->horizontalScrollBar()->setValue(0);
+    f.view->verticalScrollBar()->setValue(0);
+    QApplication::processEvents();
+    f.mode = mode;
+    f.view->ProgramModeChanged();
+    // Inside the page at every scale: at 25 % it covers 620 x 877 pixels of the client area.
+    const POINT from{200, 150};
+    f.view->OnMouseMove(0, from);
+    f.view->OnLButtonDown(MK_LBUTTON, from);
+    for (int i = 0; i < lead; ++i)
+        f.view->OnMouseMove(MK_LBUTTON, POINT{from.x + (i * 7) % 360, from.y + (i * 13) % 650});
+    const POINT to{560, 800};
+    f.view->OnMouseMove(MK_LBUTTON, to);
+    QApplication::processEvents();
+    // A step of one page pixel: at 400 % four client pixels.
+    const LONG d = std::max<LONG>(1, LONG(f.view->GetViewScale()));
+    int step = 0;
+    for (auto _ : state) {
+        step ^= 1;
+        f.view->OnMouseMove(MK_LBUTTON, POINT{to.x + step * d, to.y + step * d});
+        QApplication::processEvents();
+    }
+    f.view->OnLButtonUp(0, to);
+    // Whatever the gesture made goes, so that every run starts from the same page.
+    f.view->GetMarks().SetCropRect(RECT{});
+    CObjectList* list = f.doc.GetObjectsList(0);
+    f.view->ReleaseActiveObject();
+    while (list->size() > 500)
+        list->pop_back();
+    f.doc.GetErasedList(0)->RemoveAll();
+    state.SetLabel(QString::number(f.view->GetViewScale()).toStdString());
+}
+
+// 25 %, 100 % and 400 %.
+void Scales(benchmark::internal::Benchmark* b) {
+    b->Arg(6)->Arg(3)->Arg(0)->Unit(benchmark::kMillisecond);
+}
+
+void BM_RubberBandRectangle(benchmark::State& s) { GestureStep(s, MODE_RECTANGLE, 0); }
+void BM_RubberBandEllipse(benchmark::State& s) { GestureStep(s, MODE_ELLIPSE, 0); }
+void BM_RubberBandFreehand2000(benchmark::State& s) { GestureStep(s, MODE_FREEHAND, 2000); }
+void BM_CropRectangleDrag(benchmark::State& s) { GestureStep(s, MODE_CROP, 0); }
+void BM_EraserStep(benchmark::State& s) { GestureStep(s, MODE_ERASER, 0); }
+BENCHMARK(BM_RubberBandRectangle)->Apply(Scales);
+BENCHMARK(BM_RubberBandEllipse)->Apply(Scales);
+BENCHMARK(BM_RubberBandFreehand2000)->Apply(Scales);
+BENCHMARK(BM_CropRectangleDrag)->Apply(Scales);
+BENCHMARK(BM_EraserStep)->Apply(Scales);
 } // namespace
 
 int main(int argc, char** argv) {

@@ -10,8 +10,11 @@
 
 namespace {
 // The longest piece of an outline one strip covers: short enough that a diagonal's strips stay
-// thin, long enough that a long edge needs few of them.
+// thin, long enough that a long edge needs few of them. A curve bends away from its chord only
+// a little over a longer piece, and every strip costs a repaint of the objects it meets, so an
+// ellipse takes longer ones.
 constexpr LONG kStripLength = 24;
+constexpr LONG kCurveStripLength = 64;
 
 RECT Around(POINT a, POINT b, int penWidth) {
     const LONG m = std::max(1, penWidth / 2 + 2);
@@ -55,7 +58,9 @@ void AddEllipse(std::vector<RECT>& out, const RECT& r, int penWidth) {
     const double cx = (rc.left + rc.right) / 2.0, cy = (rc.top + rc.bottom) / 2.0;
     const double rx = (rc.right - rc.left) / 2.0, ry = (rc.bottom - rc.top) / 2.0;
     const double perimeter = 2 * M_PI * std::max(rx, ry);
-    const int pieces = int(std::clamp(perimeter / kStripLength, 8.0, 4096.0));
+    // Whole quarters: within a quarter the curve runs one way on both axes, so the box of a
+    // piece's ends holds all of it.
+    const int pieces = 4 * int(std::clamp(perimeter / kCurveStripLength / 4, 2.0, 1024.0));
     POINT from{LONG(std::lround(cx + rx)), LONG(std::lround(cy))};
     for (int i = 1; i <= pieces; ++i) {
         const double t = 2 * M_PI * i / pieces;

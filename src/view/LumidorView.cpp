@@ -601,6 +601,7 @@ void CLumidorView::DrawScreen(CDC* pDC, const RECT& rcUpdate) {
 
 void CLumidorView::DrawScreen(CDC* pDC, const QRegion& region) {
     DEF_TRY
+    if (!pDC || !pDC->IsValid()) return;
     std::vector<RECT> objectRects;
     if (const CObjectList* list = m_pDoc ? m_pDoc->GetObjectsList(m_nActivePage) : nullptr) {
         objectRects.reserve(list->size());
@@ -611,7 +612,13 @@ void CLumidorView::DrawScreen(CDC* pDC, const QRegion& region) {
         }
     }
     for (const QRect& r : region)
-        DrawScreen(pDC, RECT{r.left(), r.top(), r.right() + 1, r.bottom() + 1}, &objectRects);
+        DrawPage(pDC, RECT{r.left(), r.top(), r.right() + 1, r.bottom() + 1}, &objectRects);
+    // What goes over the page is drawn once for the whole region: an outline clipped to each
+    // rectangle in turn would be traced once per rectangle.
+    const int saved = pDC->SaveDC();
+    pDC->SelectClipRgn(&region);
+    DrawOverlays(pDC);
+    pDC->RestoreDC(saved);
     DEF_CATCH
 }
 
@@ -619,14 +626,18 @@ void CLumidorView::DrawScreen(CDC* pDC, const RECT& rcUpdate, const std::vector<
     DEF_TRY
     if (!pDC || !pDC->IsValid()) return;
     DrawPage(pDC, rcUpdate, objectRects);
-    // The cross lines span the whole client area, the workspace beside the canvas included; the
-    // running gesture's feedback goes over everything.
     const int saved = pDC->SaveDC();
     pDC->IntersectClipRect(rcUpdate);
-    if (m_marks.GetCrossLinePos() != CViewMarks::kNoCrossLines) m_marks.DrawCrossLines(pDC);
-    m_mouse.Paint(pDC);
+    DrawOverlays(pDC);
     pDC->RestoreDC(saved);
     DEF_CATCH
+}
+
+void CLumidorView::DrawOverlays(CDC* pDC) {
+    // The cross lines span the whole client area, the workspace beside the canvas included; the
+    // running gesture's feedback goes over everything.
+    if (m_marks.GetCrossLinePos() != CViewMarks::kNoCrossLines) m_marks.DrawCrossLines(pDC);
+    m_mouse.Paint(pDC);
 }
 
 void CLumidorView::DrawPage(CDC* pDC, const RECT& rcUpdate, const std::vector<RECT>* objectRects) {

@@ -228,6 +228,8 @@ private:
     // `objectRects` holds every object's repaint rectangle when the caller found them already.
     void DrawPage(CDC* pDC, const RECT& rcUpdate, const std::vector<RECT>* objectRects = nullptr);
     void DrawScreen(CDC* pDC, const RECT& rcUpdate, const std::vector<RECT>* objectRects);
+    // The cross lines and the running gesture's feedback, over the page and the workspace.
+    void DrawOverlays(CDC* pDC);
     // The page image's rows for the visible part, sampled straight into the off-screen buffer.
     void PaintImageRows(QImage& buffer, const RECT& rcWork, const RECT& rcImage,
                         const RECT& rcFull, const QImage& image) const;

@@ -21,6 +21,8 @@
 namespace {
 // A callout's line leaves its shape by three eighths of an inch.
 constexpr double kCalloutInches = 0.375;
+// The room (page pixels) a callout's text box needs beyond its line: one line of text.
+constexpr LONG kCalloutTextRoom = 24;
 
 enum CalloutDirection { DIR_NEAR = 0, DIR_UP = 1, DIR_LEFT = 2, DIR_RIGHT = 3, DIR_DOWN = 4 };
 } // namespace
@@ -229,9 +231,14 @@ int CViewCreation::CalloutDirection(const RECT& rc, int orientation, bool nearOp
     case ORIENT_DOWN: return DIR_DOWN;
     default: break;
     }
-    // The centre cell: the side with the most room between the shape and the image's edge,
-    // up before down before left when they tie.
+    // The centre cell: above the shape when the image leaves room there for the line and a line
+    // of text, else below, else left; with room nowhere, the side with the most. Left comes last
+    // because a text box left of its line grows towards the line as it is typed into.
     const LONG up = rc.top - image.top, down = image.bottom - rc.bottom, left = rc.left - image.left;
+    const LONG need = CalloutLength() + kCalloutTextRoom;
+    if (up >= need) return DIR_UP;
+    if (down >= need) return DIR_DOWN;
+    if (left >= need) return DIR_LEFT;
     if (up >= down && up >= left) return DIR_UP;
     return down >= left ? DIR_DOWN : DIR_LEFT;
 }

@@ -14,6 +14,7 @@ cleanup() {
   local i
   for ((i = ${#PIDS[@]} - 1; i >= 0; i--)); do kill "${PIDS[$i]}" 2>/dev/null || true; done
   wait 2>/dev/null || true
+  # KEEP_E2E=1 keeps the folder (settings, saved files, reports) for a look after a failure.
   [ -n "${KEEP_E2E:-}" ] || rm -rf "$E2E_ROOT"
 }
 trap cleanup EXIT
@@ -52,8 +53,10 @@ quiet_settings() {
 start_x() {
   command -v Xvfb >/dev/null || fail "Xvfb is not installed"
   local fifo="$E2E_ROOT/displayfd"
-  # Xvfb picks a free display itself and writes its number once it accepts connections.
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  # Xvfb picks a free display itself and writes its number once it accepts connections. Without
+  # -noreset it resets when its last client leaves, and refuses a client that connects meanwhile
+  # (the window started right after a batch command ended).
+  Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >"$E2E_ROOT/xvfb.log" 2>&1 &
   PIDS+=($!)
   wait_for 10 test -s "$fifo" || fail "Xvfb did not start"
   export DISPLAY=":$(head -n1 "$fifo")" QT_QPA_PLATFORM=xcb

@@ -23,7 +23,7 @@ start() {
   "$BRELLIN" "$@" >"$E2E_ROOT/out" 2>"$E2E_ROOT/err" &
   BRELLIN_PID=$!
   PIDS+=($BRELLIN_PID)
-  wait_for 20 xdotool search --onlyvisible --name '^Brellin' >/dev/null || fail "no main window"
+  wait_for 20 xdotool search --onlyvisible --name '^Brellin' >/dev/null || fail "no main window: $(tail -c 2000 "$E2E_ROOT/err") $(tail -c 500 "$E2E_ROOT/xvfb.log")"
   WINDOW="$(xdotool search --onlyvisible --name '^Brellin' | head -n1)"
   xdotool windowfocus --sync "$WINDOW" 2>/dev/null || true
   wait_for 10 test -s "$STATE" || fail "no state report"
