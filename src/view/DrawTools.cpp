@@ -165,9 +165,16 @@ void CDrawEllipse::DrawShape(CDC* pDC, POINT a, POINT b) const {
     pDC->Ellipse(rc);
 }
 
-int CDrawCircle::CalcRadius(POINT pt) const {
-    const double dx = double(pt.x) - m_ptStart.x, dy = double(pt.y) - m_ptStart.y;
+namespace {
+// The distance between two points, rounded half up.
+int Distance(POINT a, POINT b) {
+    const double dx = double(b.x) - a.x, dy = double(b.y) - a.y;
     return int(std::min<double>(std::floor(std::sqrt(dx * dx + dy * dy) + 0.5), INT_MAX / 4));
+}
+} // namespace
+
+int CDrawCircle::CalcRadius(POINT pt) const {
+    return Distance(m_ptStart, pt);
 }
 
 RECT CDrawCircle::CalcRect(POINT c, int r) {
@@ -175,15 +182,11 @@ RECT CDrawCircle::CalcRect(POINT c, int r) {
 }
 
 void CDrawCircle::ShapeStrips(std::vector<RECT>& out, POINT a, POINT b) const {
-    const double dx = double(b.x) - a.x, dy = double(b.y) - a.y;
-    const int r = int(std::floor(std::sqrt(dx * dx + dy * dy) + 0.5));
-    ToolStrips::AddEllipse(out, CalcRect(a, r), m_nPenWidth);
+    ToolStrips::AddEllipse(out, CalcRect(a, Distance(a, b)), m_nPenWidth);
 }
 
 void CDrawCircle::DrawShape(CDC* pDC, POINT a, POINT b) const {
-    const double dx = double(b.x) - a.x, dy = double(b.y) - a.y;
-    const int r = int(std::floor(std::sqrt(dx * dx + dy * dy) + 0.5));
-    pDC->Ellipse(CalcRect(a, r));
+    pDC->Ellipse(CalcRect(a, Distance(a, b)));
 }
 
 void CDrawLine::ShapeStrips(std::vector<RECT>& out, POINT a, POINT b) const {

@@ -71,32 +71,29 @@ protected:
     bool m_bActive = false;
 };
 
-class CDrawRect : public CDrawTool {
+// The tools whose shape spans the gesture's start and end: a step replaces the old shape by the
+// new one, the end takes it away.
+class CDrawSpanTool : public CDrawTool {
 public:
     void DrawBegin(POINT) override {}
     void DrawTo(POINT point) override { MoveShape(point); }
     void DrawEnd() override { RemoveShape(); }
+};
 
+class CDrawRect : public CDrawSpanTool {
 protected:
     void ShapeStrips(std::vector<RECT>& out, POINT a, POINT b) const override;
     void DrawShape(CDC* pDC, POINT a, POINT b) const override;
 };
 
-class CDrawEllipse : public CDrawTool {
-public:
-    void DrawBegin(POINT) override {}
-    void DrawTo(POINT point) override { MoveShape(point); }
-    void DrawEnd() override { RemoveShape(); }
+class CDrawEllipse : public CDrawSpanTool {
 protected:
     void ShapeStrips(std::vector<RECT>& out, POINT a, POINT b) const override;
     void DrawShape(CDC* pDC, POINT a, POINT b) const override;
 };
 
-class CDrawCircle : public CDrawTool {
+class CDrawCircle : public CDrawSpanTool {
 public:
-    void DrawBegin(POINT) override {}
-    void DrawTo(POINT point) override { MoveShape(point); }
-    void DrawEnd() override { RemoveShape(); }
     // The distance from the start to pt, rounded half up.
     int CalcRadius(POINT pt) const;
     // The square around centre c with radius r.
@@ -107,11 +104,7 @@ protected:
     void DrawShape(CDC* pDC, POINT a, POINT b) const override;
 };
 
-class CDrawLine : public CDrawTool {
-public:
-    void DrawBegin(POINT) override {}
-    void DrawTo(POINT point) override { MoveShape(point); }
-    void DrawEnd() override { RemoveShape(); }
+class CDrawLine : public CDrawSpanTool {
 protected:
     void ShapeStrips(std::vector<RECT>& out, POINT a, POINT b) const override;
     void DrawShape(CDC* pDC, POINT a, POINT b) const override;

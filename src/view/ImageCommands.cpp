@@ -29,6 +29,12 @@ void CViewImageCommands::Register(CCommandMap& map) {
         [this](CCmdUI& ui) { ui.Enable(CanResetBasePoint()); });
 }
 
+void CViewImageCommands::Refresh() {
+    // The image may have changed its size, and the canvas with it.
+    m_view.UpdatePrinterSettings();
+    m_view.InvalidateRect(m_view.GetClientRect());
+}
+
 double CViewImageCommands::StraightenAngle(POINT a, POINT b) {
     if (b.x < a.x) std::swap(a, b);
     const double dx = double(b.x) - a.x, dy = double(b.y) - a.y;
@@ -83,8 +89,7 @@ bool CViewImageCommands::DoImageCrop() {
     POINT pos{rc.left, rc.top};
     m_view.PageToUnit(pos);
     doc->SetPageImagePos(page, pos.x, pos.y);
-    m_view.UpdatePrinterSettings();
-    m_view.InvalidateRect(m_view.GetClientRect());
+    Refresh();
     return true;
     DEF_CATCH
     return false;
@@ -102,8 +107,7 @@ bool CViewImageCommands::DoImageStraighten() {
     QApplication::restoreOverrideCursor();
     if (!ok) return false;
     m_view.GetMarks().DeleteRefPoints();
-    m_view.UpdatePrinterSettings();
-    m_view.InvalidateRect(m_view.GetClientRect());
+    Refresh();
     return true;
     DEF_CATCH
     return false;
@@ -122,7 +126,7 @@ bool CViewImageCommands::DoImageColCorrection(bool black) {
     OffsetRect(rc, -pos.x, -pos.y);
     if (!doc->DoImageColCorrection(page, rc, black ? 1 : 0)) return false;
     m_view.GetMarks().SetCropRect(RECT{});
-    m_view.InvalidateRect(m_view.GetClientRect());
+    Refresh();
     return true;
     DEF_CATCH
     return false;
@@ -133,8 +137,7 @@ void CViewImageCommands::OnImageUndo() {
     CLumidorDoc* doc = m_view.GetDocument();
     if (!doc || !doc->IsPageUndo(m_view.GetActivePage())) return;
     if (doc->UndoPage(m_view.GetActivePage())) {
-        m_view.UpdatePrinterSettings();
-        m_view.InvalidateRect(m_view.GetClientRect());
+        Refresh();
     }
     DEF_CATCH
 }
@@ -161,8 +164,7 @@ void CViewImageCommands::OnImageTrim() {
     if (width <= 0 || height <= 0) return;
     if (!doc->TrimPageImage(page, left, top, width, height)) return;
     doc->SetPageImagePos(page, 0, 0);
-    m_view.UpdatePrinterSettings();
-    m_view.InvalidateRect(m_view.GetClientRect());
+    Refresh();
     DEF_CATCH
 }
 
@@ -178,7 +180,6 @@ void CViewImageCommands::OnImageResetBasePoint() {
     CLumidorDoc* doc = m_view.GetDocument();
     doc->SetPageImagePos(m_view.GetActivePage(), 0, 0);
     doc->SetModifiedFlag(TRUE);
-    m_view.UpdatePrinterSettings();
-    m_view.InvalidateRect(m_view.GetClientRect());
+    Refresh();
     DEF_CATCH
 }

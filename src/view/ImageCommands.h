@@ -33,5 +33,8 @@ public:
     void OnImageResetBasePoint();
 
 private:
+    // Shows the page again after its image changed.
+    void Refresh();
+
     CLumidorView& m_view;
 };

@@ -434,7 +434,12 @@ bool CLumidorView::event(QEvent* event) {
 
 void CLumidorView::keyPressEvent(QKeyEvent* event) {
     DEF_TRY
-    // Escape ends the editing of the active object and lets it go; it never deletes it.
+    // Escape first drops a gesture half made (a rubber band, a polygon), then ends the editing
+    // of the active object and lets it go; it never deletes it.
+    if (event->key() == Qt::Key_Escape && m_mouse.IsGestureRunning()) {
+        m_mouse.CancelGestures();
+        return;
+    }
     if (event->key() == Qt::Key_Escape && m_pActiveObject) {
         ReleaseActiveObject();
         return;

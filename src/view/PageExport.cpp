@@ -52,14 +52,20 @@ QString PageFileName(const CLumidorDoc& doc, int nPage, const QString& path) {
     return path.left(dot) + QLatin1Char('_') + name + path.mid(dot);
 }
 
-int WriteCurrentPageToBitmap(const CLumidorDoc& doc, int nPage, const QString& path) {
-    DEF_TRY
-    LBitmapBase bitmap;
-    int rc = GetPageAsBitmap(doc, nPage, bitmap);
-    if (rc != SUCCESS) return rc;
+namespace {
+// Saves by the path's extension with the format parameters of the settings, without dialogs.
+int SaveWithSettings(LBitmapBase& bitmap, const QString& path) {
     int depth = bitmap.GetBitsPerPixel(), format = 0, quality = 2;
     if (!GetImageFormatParams(path, depth, format, quality, false)) return ERROR_FILE_FORMAT;
     return bitmap.Save(path, format, depth, quality);
+}
+} // namespace
+
+int WriteCurrentPageToBitmap(const CLumidorDoc& doc, int nPage, const QString& path) {
+    DEF_TRY
+    LBitmapBase bitmap;
+    const int rc = GetPageAsBitmap(doc, nPage, bitmap);
+    return rc == SUCCESS ? SaveWithSettings(bitmap, path) : rc;
     DEF_CATCH
     return ERROR_INTERNAL;
 }
@@ -75,10 +81,7 @@ int WriteCuttedPageToBitmap(const CLumidorDoc& doc, int nPage, const QString& pa
         return ERROR_INV_PARAMETER;
     rc = bitmap.Trim(int(inside.left), int(inside.top), int(inside.right - inside.left),
                      int(inside.bottom - inside.top));
-    if (rc != SUCCESS) return rc;
-    int depth = bitmap.GetBitsPerPixel(), format = 0, quality = 2;
-    if (!GetImageFormatParams(path, depth, format, quality, false)) return ERROR_FILE_FORMAT;
-    return bitmap.Save(path, format, depth, quality);
+    return rc == SUCCESS ? SaveWithSettings(bitmap, path) : rc;
     DEF_CATCH
     return ERROR_INTERNAL;
 }

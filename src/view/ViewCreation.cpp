@@ -86,24 +86,34 @@ CTranspBaseClass* CViewCreation::CreateCheckMark(POINT point, bool activate) {
     return nullptr;
 }
 
-CTranspBaseClass* CViewCreation::CreateRectangle(RECT rect, bool activate) {
+template <typename Shape> CTranspBaseClass* CViewCreation::MakeRectShape(RECT rect, bool activate) {
     DEF_TRY
     const CViewTextStyle& s = m_view.GetTextStyleControls();
-    return Append(std::make_unique<CTranspRectangle>(&m_view, ClientToUnit(rect), s.GetLineColor(),
-                                                     s.GetLineWidth(), m_view.GetActivePage()),
+    return Append(std::make_unique<Shape>(&m_view, ClientToUnit(rect), s.GetLineColor(),
+                                          s.GetLineWidth(), m_view.GetActivePage()),
                   activate);
     DEF_CATCH
     return nullptr;
 }
 
-CTranspBaseClass* CViewCreation::CreateEllipse(RECT rect, bool activate) {
+template <typename Shape>
+CTranspBaseClass* CViewCreation::MakeLineEnds(POINT from, POINT to, bool activate) {
     DEF_TRY
+    const POINT a = ClientToUnit(from), b = ClientToUnit(to);
     const CViewTextStyle& s = m_view.GetTextStyleControls();
-    return Append(std::make_unique<CTranspEllipse>(&m_view, ClientToUnit(rect), s.GetLineColor(),
-                                                   s.GetLineWidth(), m_view.GetActivePage()),
+    return Append(std::make_unique<Shape>(&m_view, a.x, a.y, b.x, b.y, s.GetLineColor(),
+                                          s.GetLineWidth(), m_view.GetActivePage()),
                   activate);
     DEF_CATCH
     return nullptr;
+}
+
+CTranspBaseClass* CViewCreation::CreateRectangle(RECT rect, bool activate) {
+    return MakeRectShape<CTranspRectangle>(rect, activate);
+}
+
+CTranspBaseClass* CViewCreation::CreateEllipse(RECT rect, bool activate) {
+    return MakeRectShape<CTranspEllipse>(rect, activate);
 }
 
 CTranspBaseClass* CViewCreation::CreateCircle(POINT centre, int radius, bool activate) {
@@ -124,25 +134,11 @@ CTranspBaseClass* CViewCreation::CreateCircle(POINT centre, int radius, bool act
 }
 
 CTranspBaseClass* CViewCreation::CreateLine(POINT from, POINT to, bool activate) {
-    DEF_TRY
-    const POINT a = ClientToUnit(from), b = ClientToUnit(to);
-    const CViewTextStyle& s = m_view.GetTextStyleControls();
-    return Append(std::make_unique<CTranspLine>(&m_view, a.x, a.y, b.x, b.y, s.GetLineColor(),
-                                                s.GetLineWidth(), m_view.GetActivePage()),
-                  activate);
-    DEF_CATCH
-    return nullptr;
+    return MakeLineEnds<CTranspLine>(from, to, activate);
 }
 
 CTranspBaseClass* CViewCreation::CreateArrow(POINT from, POINT to, bool activate) {
-    DEF_TRY
-    const POINT a = ClientToUnit(from), b = ClientToUnit(to);
-    const CViewTextStyle& s = m_view.GetTextStyleControls();
-    return Append(std::make_unique<CTranspArrow>(&m_view, a.x, a.y, b.x, b.y, s.GetLineColor(),
-                                                 s.GetLineWidth(), m_view.GetActivePage()),
-                  activate);
-    DEF_CATCH
-    return nullptr;
+    return MakeLineEnds<CTranspArrow>(from, to, activate);
 }
 
 CTranspBaseClass* CViewCreation::CreateSizeArrow(RECT rect, bool horizontal, bool activate) {
@@ -173,12 +169,9 @@ CTranspBaseClass* CViewCreation::CreateBracket(RECT rect, int orientation, bool 
     return nullptr;
 }
 
-CTranspBaseClass* CViewCreation::CreateFreehand(const std::vector<POINT>& points, bool activate) {
+CTranspBaseClass* CViewCreation::MakeStroke(std::vector<POINT> units, bool activate) {
     DEF_TRY
-    if (points.size() < 2) return nullptr;
-    std::vector<POINT> units(points.size());
-    std::transform(points.begin(), points.end(), units.begin(),
-                   [this](POINT p) { return ClientToUnit(p); });
+    if (units.size() < 2) return nullptr;
     const CViewTextStyle& s = m_view.GetTextStyleControls();
     return Append(std::make_unique<CTranspFreehand>(&m_view, units.data(), int(units.size()),
                                                     s.GetLineColor(), s.GetLineWidth(),
@@ -188,21 +181,20 @@ CTranspBaseClass* CViewCreation::CreateFreehand(const std::vector<POINT>& points
     return nullptr;
 }
 
+CTranspBaseClass* CViewCreation::CreateFreehand(const std::vector<POINT>& points, bool activate) {
+    std::vector<POINT> units(points.size());
+    std::transform(points.begin(), points.end(), units.begin(),
+                   [this](POINT p) { return ClientToUnit(p); });
+    return MakeStroke(std::move(units), activate);
+}
+
 CTranspBaseClass* CViewCreation::CreatePolygon(const std::vector<POINT>& points, bool activate) {
-    DEF_TRY
-    if (points.size() < 2) return nullptr;
     std::vector<POINT> units(points.size());
     std::transform(points.begin(), points.end(), units.begin(),
                    [this](POINT p) { return PageToUnit(p); });
     // A polygon is a stroke that ends where it began.
-    if (units.back() != units.front()) units.push_back(units.front());
-    const CViewTextStyle& s = m_view.GetTextStyleControls();
-    return Append(std::make_unique<CTranspFreehand>(&m_view, units.data(), int(units.size()),
-                                                    s.GetLineColor(), s.GetLineWidth(),
-                                                    m_view.GetActivePage()),
-                  activate);
-    DEF_CATCH
-    return nullptr;
+    if (units.size() >= 2 && units.back() != units.front()) units.push_back(units.front());
+    return MakeStroke(std::move(units), activate);
 }
 
 int CViewCreation::CalloutLength() const {

@@ -47,6 +47,10 @@ private:
     // not focused; the object, or null when the page refused it.
     CTranspBaseClass* Append(std::unique_ptr<CTranspBaseClass> object, bool activate);
     CTranspBaseClass* MakeLine(POINT fromPage, POINT toPage);
+    // The kinds made alike: from a client rectangle, from two client points, from text units.
+    template <typename Shape> CTranspBaseClass* MakeRectShape(RECT rect, bool activate);
+    template <typename Shape> CTranspBaseClass* MakeLineEnds(POINT from, POINT to, bool activate);
+    CTranspBaseClass* MakeStroke(std::vector<POINT> units, bool activate);
 
     CLumidorView& m_view;
     int m_nCalloutTextHeight = 0;

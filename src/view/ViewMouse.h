@@ -49,6 +49,10 @@ public:
     const CDrawPolygon& GetPolygon() const { return m_polygon; }
     CConstRectTool& GetEraser() { return m_eraser; }
     bool IsButtonDown() const { return m_bButtonDown; }
+    // A gesture is under way: a button held on the page, or a polygon being drawn.
+    bool IsGestureRunning() const {
+        return m_bButtonDown || m_bHandDrag || m_bCanvasDrag || m_polygon.IsStarted();
+    }
     CTranspBaseClass* GetCapturedObject() const { return m_pCaptured; }
     // Forgets the captured object (it is being deleted).
     void ReleaseCapturedObject() { m_pCaptured = nullptr; }

@@ -34,6 +34,18 @@ save() {
   fail "not saved: $(head -c 1500 "$STATE")"
 }
 
+# drag_out PX PY: presses on a page point and lets go far outside the page, in the screen's
+# corner, where nothing takes the drop.
+drag_out() {
+  local p
+  read -r -a p <<<"$(at "$1" "$2")"
+  xdotool mousemove --sync "${p[0]}" "${p[1]}" mousedown 1
+  sleep 0.3
+  xdotool mousemove 20 20
+  sleep 0.3
+  xdotool mousemove 10 10 mouseup 1
+}
+
 # tool KEY: the tool of a key, the view ready for the mouse.
 tool() {
   key Escape
@@ -180,6 +192,16 @@ image-tools)
   drag $((canvas_w)) $((canvas_h / 2)) $((canvas_w + 60)) $((canvas_h / 2))
   save
   expect_info "$DOC" "abs(d['pages'][0]['canvas'][0] - ($canvas_w + 60)) <= 2" "canvas edge dragged"
+  # The uneraser brings part of the stroke back; the hand moves the image by the drag.
+  tool shift+x
+  drag 180 100 200 100
+  save
+  expect_info "$DOC" 'any(e["restore"] for e in d["pages"][0]["erase"])' "unerased"
+  pos_x=$("$BRELLIN" --info "$DOC" | python3 -c 'import json,sys; print(json.load(sys.stdin)["pages"][0]["imagePos"][0])')
+  tool h
+  drag 300 200 340 230
+  save
+  expect_info "$DOC" "abs(px(d['pages'][0]['imagePos'][0] - $pos_x) - 40) <= 1" "image moved by the hand"
   quit
   ;;
 
@@ -187,14 +209,17 @@ drag-page-out)
   open_page
   key alt+t; key d
   expect_state 's["mode"] == 20' "drag page mode"
-  p=($(at 300 200))
-  xdotool mousemove --sync "${p[0]}" "${p[1]}" mousedown 1
-  sleep 0.3
-  xdotool mousemove 20 20
-  sleep 0.3
-  xdotool mousemove 10 10 mouseup 1
+  drag_out 300 200
   wait_for 10 test -s "$TMPDIR/brf_temp/page.png" || fail "no file for the drag"
   "$BRELLIN" --info "$TMPDIR/brf_temp/page.png" >/dev/null || fail "the dragged file does not open"
+  # A cut-out: its rectangle first, then a press inside it drags that part out.
+  rm -f "$TMPDIR/brf_temp/page.png"
+  key alt+t; key c
+  expect_state 's["mode"] == 22' "cut mode"
+  drag 50 50 150 120
+  drag_out 100 80
+  wait_for 10 test -s "$TMPDIR/brf_temp/page.png" || fail "no file for the cut-out"
+  expect_info "$TMPDIR/brf_temp/page.png" 'd["pages"][0]["image"]["width"] == 101 and d["pages"][0]["image"]["height"] == 71' "the cut-out's size"
   quit
   ;;
 
