@@ -396,7 +396,8 @@ int CLocalResources::DialogResourceId(const QString& dialogName) {
         {QStringLiteral("CWhatSaveDialog"), 113},  {QStringLiteral("CImageResolution"), 114},
         {QStringLiteral("CRenameDocDialog"), 115}, {QStringLiteral("CSelectDocOrPage"), 116},
         {QStringLiteral("CAddPagesDlg"), 117},     {QStringLiteral("COptionsDialog"), 130},
-        {QStringLiteral("CColorDialog"), 140},
+        {QStringLiteral("CColorDialog"), 140},     {QStringLiteral("CSpellingDialog"), 150},
+        {QStringLiteral("CSpellingLanguageDialog"), 151},
     };
     return ids.value(dialogName, -1);
 }

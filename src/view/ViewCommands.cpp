@@ -3,6 +3,7 @@
 #include "app/CommandIds.h"
 #include "document/LumidorDoc.h"
 #include "view/LumidorView.h"
+#include "view/SpellCheck.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -31,6 +32,7 @@ void ImageOperation(CLumidorView& view, CCommandMap& map, UINT id,
 } // namespace
 
 void RegisterViewCommands(CLumidorView& view, CCommandMap& map) {
+    RegisterSpellingCommands(view, map);
     map.On(ID_VIEW_ZOOM_IN, [&view] { view.IncViewScale(); });
     map.On(ID_VIEW_ZOOM_OUT, [&view] { view.DecViewScale(); });
     map.On(ID_VIEW_FIT_WINDOW, [&view] { view.FitPageToWindow(); });

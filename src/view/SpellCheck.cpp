@@ -1,0 +1,3 @@
+#include "view/SpellCheck.h"
+
+void RegisterSpellingCommands(CLumidorView&, CCommandMap&) {}
