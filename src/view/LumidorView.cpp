@@ -35,6 +35,7 @@ CLumidorView::CLumidorView(CLumidorDoc* doc, QWidget* parent)
     m_nGridX = m_nGridY = unitConvertToTextunit(14.0, UNIT_POINT);
     RegisterViewCommands(*this, m_commands);
     m_imageCommands.Register(m_commands);
+    m_arrange.Register(m_commands);
     if (m_pDoc) m_pDoc->AddView(this);
 }
 
@@ -428,75 +429,26 @@ bool CLumidorView::event(QEvent* event) {
             return true;
         }
     }
+    // Tab walks the page's fields instead of the window's controls.
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) && m_keys.OnKeyDown(*key)) {
+            event->accept();
+            return true;
+        }
+    }
     DEF_CATCH
     return QAbstractScrollArea::event(event);
 }
 
 void CLumidorView::keyPressEvent(QKeyEvent* event) {
-    DEF_TRY
-    // Escape first drops a gesture half made (a rubber band, a polygon), then ends the editing
-    // of the active object and lets it go; it never deletes it.
-    if (event->key() == Qt::Key_Escape && m_mouse.IsGestureRunning()) {
-        m_mouse.CancelGestures();
-        return;
-    }
-    if (event->key() == Qt::Key_Escape && m_pActiveObject) {
-        ReleaseActiveObject();
-        return;
-    }
-    // Typing goes to the active text object: characters as code points, editing keys as theirs.
-    if (auto* text = dynamic_cast<CTranspText*>(m_pActiveObject)) {
-        UINT flags = 0;
-        if (event->modifiers() & Qt::ShiftModifier) flags |= MK_SHIFT;
-        if (event->modifiers() & Qt::ControlModifier) flags |= MK_CONTROL;
-        UINT virtualKey = 0, ch = 0;
-        switch (event->key()) {
-        case Qt::Key_Backspace: ch = VK_BACK; break;
-        case Qt::Key_Return:
-        case Qt::Key_Enter: ch = VK_RETURN; break;
-        case Qt::Key_Delete: virtualKey = VK_DELETE; break;
-        case Qt::Key_End: virtualKey = VK_END; break;
-        case Qt::Key_Home: virtualKey = VK_HOME; break;
-        case Qt::Key_Left: virtualKey = VK_LEFT; break;
-        case Qt::Key_Up: virtualKey = VK_UP; break;
-        case Qt::Key_Right: virtualKey = VK_RIGHT; break;
-        case Qt::Key_Down: virtualKey = VK_DOWN; break;
-        default: break;
-        }
-        if (virtualKey) {
-            text->OnChar(virtualKey, 1, flags | CHAR_VIRTUALKEY);
-            return;
-        }
-        if (ch) {
-            text->OnChar(ch, 1, flags);
-            return;
-        }
-        if (!event->text().isEmpty() && !(event->modifiers() & Qt::ControlModifier)) {
-            for (const char32_t c : event->text().toUcs4())
-                text->OnChar(UINT(c), 1, flags);
-            return;
-        }
-    }
-    if (GetProgramMode() == MODE_PAW && event->modifiers() == Qt::NoModifier) {
-        switch (event->key()) {
-        case Qt::Key_Left:
-            OnImageLeft();
-            return;
-        case Qt::Key_Up:
-            OnImageUp();
-            return;
-        case Qt::Key_Down:
-            OnImageDown();
-            return;
-        case Qt::Key_Right:
-            OnImageRight();
-            return;
-        default:
-            break;
-        }
-    }
-    DEF_CATCH
+    if (m_keys.OnKeyDown(*event)) return;
     QAbstractScrollArea::keyPressEvent(event);
+}
+
+void CLumidorView::keyReleaseEvent(QKeyEvent* event) {
+    if (m_keys.OnKeyUp(*event)) return;
+    QAbstractScrollArea::keyReleaseEvent(event);
 }
 
 namespace {

@@ -9,11 +9,14 @@
 #include "document/LumidorDoc.h"
 #include "objects/ObjectHost.h"
 #include "view/ImageCommands.h"
+#include "view/ViewArrange.h"
 #include "view/ViewCreation.h"
 #include "view/ViewGeometry.h"
 #include "view/ViewMarks.h"
 #include "view/ViewMouse.h"
+#include "view/ViewKeys.h"
 #include "view/ViewSelection.h"
+#include "view/ViewTabOrder.h"
 #include "view/ViewTextStyle.h"
 
 #include <QAbstractScrollArea>
@@ -136,6 +139,8 @@ public:
     CViewCreation& GetCreation() { return m_creation; }
     CViewMouse& GetMouse() { return m_mouse; }
     CViewImageCommands& GetImageCommands() { return m_imageCommands; }
+    CViewArrange& GetArrange() { return m_arrange; }
+    CViewTabOrder& GetTabOrder() { return m_tabOrder; }
     // The window handlers of the mouse, client pixels; flags are MK_ values.
     void OnLButtonDown(UINT flags, POINT point) { m_mouse.OnLButtonDown(flags, point); }
     void OnMouseMove(UINT flags, POINT point) { m_mouse.OnMouseMove(flags, point); }
@@ -215,6 +220,7 @@ protected:
     void leaveEvent(QEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
     bool event(QEvent* event) override;
 
 private:
@@ -265,6 +271,9 @@ private:
     CViewCreation m_creation{*this};
     CViewMouse m_mouse{*this};
     CViewImageCommands m_imageCommands{*this};
+    CViewArrange m_arrange{*this};
+    CViewTabOrder m_tabOrder{*this};
+    CViewKeys m_keys{*this};
     QImage m_paintImage;
     qint64 m_paintImageKey = 0;
 };

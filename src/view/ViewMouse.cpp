@@ -204,21 +204,9 @@ void CViewMouse::OnLButtonDown(UINT flags, POINT point) {
         }
         break;
     }
-    case MODE_SELECT: {
-        // Selecting: a press on an object makes it the selected, active one and hands it the
-        // press; elsewhere the selection goes.
-        CViewSelection& sel = m_view.GetSelection();
-        CTranspBaseClass* hit = sel.PtInObject(point);
-        sel.DeselectObjects();
-        if (!hit) {
-            sel.DeactivateActiveObject();
-            break;
-        }
-        hit->SetSelected(TRUE);
-        if (hit != m_view.GetActiveObject()) sel.ActivateObject(hit);
-        m_pCaptured = hit->OnLButtonDown(flags, point) ? hit : nullptr;
+    case MODE_SELECT:
+        OnLButtonDownSelect(flags, point);
         break;
-    }
     case MODE_ERASER:
     case MODE_UNERASER:
         EraseUnder(mode == MODE_ERASER);
@@ -238,6 +226,81 @@ void CViewMouse::OnLButtonDown(UINT flags, POINT point) {
         break;
     }
     DEF_CATCH
+}
+
+// ---- Select mode ------------------------------------------------------------------------------
+
+void CViewMouse::OnLButtonDownSelect(UINT flags, POINT point) {
+    DEF_TRY
+    CViewSelection& sel = m_view.GetSelection();
+    CTranspBaseClass* hit = sel.PtInObject(point);
+    if (!hit) {
+        sel.DeselectObjects();
+        sel.DeactivateActiveObject();
+        m_selectTool.MouseDown(&m_view, Quantise(point));
+        return;
+    }
+    if (flags & MK_CONTROL) {
+        hit->SetSelected(hit->m_bSelected ? FALSE : TRUE);
+        return;
+    }
+    if (!hit->m_bSelected) {
+        sel.DeselectObjects();
+        hit->SetSelected(TRUE);
+        if (hit != m_view.GetActiveObject()) sel.ActivateObject(hit);
+        m_view.SetToolbarsState();
+    }
+    // A press on a selected object moves the whole selection.
+    m_bGroupMove = true;
+    m_ptGroupLast = ToView(point);
+    m_view.GetArrange().BeginGroupMove();
+    DEF_CATCH
+}
+
+void CViewMouse::OnMouseMoveSelect(UINT flags, POINT point) {
+    DEF_TRY
+    if (m_selectTool.IsActive()) {
+        m_selectTool.MouseMove(POINT{point.x + 1, point.y + 1});
+        return;
+    }
+    if (m_bGroupMove) {
+        const POINT now = ToView(point);
+        const int dx = int(now.x - m_ptGroupLast.x), dy = int(now.y - m_ptGroupLast.y);
+        if (!m_view.GetArrange().MoveGroupBy(flags, dx, dy, point)) {
+            m_bGroupMove = false;
+            return;
+        }
+        // Only the part of the movement that made whole page pixels is spent.
+        POINT d{dx, dy};
+        m_view.ViewToPage(d);
+        m_view.PageToView(d);
+        m_ptGroupLast.x += d.x;
+        m_ptGroupLast.y += d.y;
+        return;
+    }
+    if (m_bButtonDown) return;
+    CTranspBaseClass* hit = m_view.GetSelection().PtInObject(point);
+    SetCursor(hit && hit->m_bSelected ? m_view.GetMoveCursor() : m_view.GetClassCursor());
+    DEF_CATCH
+}
+
+void CViewMouse::OnLButtonUpSelect(UINT, POINT) {
+    DEF_TRY
+    CViewSelection& sel = m_view.GetSelection();
+    if (m_selectTool.IsActive()) {
+        RECT rc;
+        m_selectTool.MouseUp(rc);
+        NormalizeRect(rc);
+        sel.SelectObjects(rc);
+    }
+    m_bGroupMove = false;
+    sel.SelectAnnotations();
+    DEF_CATCH
+}
+
+POINT CViewMouse::ToView(POINT pt) const {
+    const POINT scroll = m_view.GetGeometry().GetScrollPosition();
+    return POINT{pt.x + scroll.x, pt.y + scroll.y};
 }
 
 void CViewMouse::OnLButtonDownObject(UINT flags, POINT point) {
@@ -392,7 +455,7 @@ void CViewMouse::OnMouseMove(UINT flags, POINT point) {
         else OnMouseMoveObject(flags, point);
         break;
     case MODE_SELECT:
-        if (m_pCaptured && !m_pCaptured->OnMouseMove(flags, point)) m_pCaptured = nullptr;
+        OnMouseMoveSelect(flags, point);
         break;
     case MODE_ERASER:
     case MODE_UNERASER:
@@ -503,8 +566,7 @@ void CViewMouse::OnLButtonUp(UINT flags, POINT point) {
             m_refPointTool.StopMove();
             break;
         case MODE_SELECT:
-            if (m_pCaptured) m_pCaptured->OnLButtonUp(flags, point);
-            m_pCaptured = nullptr;
+            OnLButtonUpSelect(flags, point);
             break;
         case MODE_CUT:
             m_cutTool.MouseUp();
@@ -672,7 +734,7 @@ void CViewMouse::CancelGestures(bool keepPolygon) {
     RECT ignored;
     for (CDrawTool* tool : std::initializer_list<CDrawTool*>{&m_rectTool, &m_ellipseTool, &m_circleTool,
                                                      &m_lineTool, &m_freehandTool, &m_canvasTool,
-                                                     &m_zoomTool})
+                                                     &m_zoomTool, &m_selectTool})
         if (tool->IsActive()) tool->MouseUp(ignored);
     m_freehandTool.RemovePoints();
     m_cropTool.Cancel();
@@ -686,7 +748,10 @@ void CViewMouse::CancelGestures(bool keepPolygon) {
         m_pCaptured->OnLButtonUp(0, POINT{-1, -1});
         m_pCaptured = nullptr;
     }
-    m_bHandDrag = m_bCanvasDrag = false;
+    if (m_bGroupMove)
+        for (CTranspBaseClass* o : m_view.GetSelection().GetSelected())
+            o->RestorePosition();
+    m_bHandDrag = m_bCanvasDrag = m_bGroupMove = false;
     m_bButtonDown = false;
     DEF_CATCH
 }
@@ -702,7 +767,7 @@ void CViewMouse::Paint(CDC* pDC) const {
     DEF_TRY
     for (const CDrawTool* tool : std::initializer_list<const CDrawTool*>{
              &m_rectTool, &m_ellipseTool, &m_circleTool, &m_lineTool, &m_freehandTool,
-             &m_canvasTool, &m_zoomTool})
+             &m_canvasTool, &m_zoomTool, &m_selectTool})
         tool->Paint(pDC);
     m_cropTool.Paint(pDC);
     m_cutTool.Paint(pDC);

@@ -36,6 +36,11 @@ public:
     void OnLButtonDownObject(UINT flags, POINT point);
     void OnMouseMoveObject(UINT flags, POINT point);
     void OnLButtonUpObject(UINT flags, POINT point);
+    // Select mode: a click selects, Ctrl+click flips one object, a drag on nothing selects by a
+    // rubber band, a drag on a selected object moves the selection.
+    void OnLButtonDownSelect(UINT flags, POINT point);
+    void OnMouseMoveSelect(UINT flags, POINT point);
+    void OnLButtonUpSelect(UINT flags, POINT point);
 
     // The feedback of the running gesture and of the tools that follow the mouse, drawn last in
     // every repaint (client pixels).
@@ -51,7 +56,7 @@ public:
     bool IsButtonDown() const { return m_bButtonDown; }
     // A gesture is under way: a button held on the page, or a polygon being drawn.
     bool IsGestureRunning() const {
-        return m_bButtonDown || m_bHandDrag || m_bCanvasDrag || m_polygon.IsStarted();
+        return m_bButtonDown || m_bHandDrag || m_bCanvasDrag || m_bGroupMove || m_polygon.IsStarted();
     }
     CTranspBaseClass* GetCapturedObject() const { return m_pCaptured; }
     // Forgets the captured object (it is being deleted).
@@ -66,6 +71,8 @@ private:
     int EraserSide() const;
     void SetCursor(const QCursor& cursor) const;
     void ReleaseMouse();
+    // A client point in view pixels (plus the scroll position).
+    POINT ToView(POINT point) const;
     // The warning of a release outside the printable area, when the settings ask for it.
     void WarnOutsidePrintable(POINT point) const;
 
@@ -77,6 +84,7 @@ private:
     CDrawFreehand m_freehandTool;
     CDrawCanvasRect m_canvasTool;
     CDrawRect m_zoomTool;
+    CDrawRect m_selectTool;
     CRefPointTool m_refPointTool;
     CCropTool m_cropTool;
     CCutTool m_cutTool;
@@ -93,4 +101,6 @@ private:
     POINT m_ptCanvasPress{}; // page pixels
     POINT m_ptCanvasDelta{};
     bool m_bEraserCaptured = false;
+    bool m_bGroupMove = false;
+    POINT m_ptGroupLast{}; // view pixels
 };

@@ -9,6 +9,8 @@
 #include "platform/Guard.h"
 #include "view/LumidorView.h"
 
+#include <algorithm>
+
 namespace {
 int ShapeKind(const CTranspBaseClass* p) {
     if (dynamic_cast<const CTranspRectangle*>(p)) return 1;
@@ -52,6 +54,98 @@ void CViewSelection::DeselectObjects() {
     DEF_CATCH
 }
 
+void CViewSelection::SelectObjects(RECT rc) {
+    DEF_TRY
+    NormalizeRect(rc);
+    if (rc.bottom == rc.top) rc.bottom = rc.top + 1;
+    else if (rc.right == rc.left) rc.right = rc.left + 1;
+    CLumidorDoc* doc = m_view.GetDocument();
+    CObjectList* list = doc ? doc->GetObjectsList(m_view.GetActivePage()) : nullptr;
+    if (!list) return;
+    for (auto& o : *list) {
+        if (o->m_bDisabled) continue;
+        RECT r;
+        o->GetAlignRect(&r);
+        m_view.UnitToPage(r);
+        m_view.PageToClient(r);
+        NormalizeRect(r);
+        // A straight line's rectangle has no height or width of its own.
+        if (r.bottom == r.top) r.bottom = r.top + 1;
+        if (r.right == r.left) r.right = r.left + 1;
+        RECT meet;
+        if (IntersectRect(meet, r, rc)) o->SetSelected(TRUE);
+    }
+    DEF_CATCH
+}
+
+void CViewSelection::SelectAnnotations() {
+    DEF_TRY
+    CLumidorDoc* doc = m_view.GetDocument();
+    CObjectList* list = doc ? doc->GetObjectsList(m_view.GetActivePage()) : nullptr;
+    if (!list) return;
+    for (CTranspBaseClass* o : GetSelected()) {
+        const auto [first, last] = CalloutRange(o);
+        for (int i = first; i <= last && i >= 0; ++i)
+            if (!(*list)[std::size_t(i)]->m_bSelected) (*list)[std::size_t(i)]->SetSelected(TRUE);
+    }
+    DEF_CATCH
+}
+
+bool CViewSelection::CanSelectAll() const {
+    CLumidorDoc* doc = m_view.GetDocument();
+    CObjectList* list = doc ? doc->GetObjectsList(m_view.GetActivePage()) : nullptr;
+    return list && !list->empty();
+}
+
+void CViewSelection::OnEditSelectAll() {
+    DEF_TRY
+    if (!CanSelectAll()) return;
+    m_view.RequestProgramMode(MODE_SELECT);
+    for (auto& o : *m_view.GetDocument()->GetObjectsList(m_view.GetActivePage()))
+        if (!o->m_bSelected) o->SetSelected(TRUE);
+    DEF_CATCH
+}
+
+std::vector<CTranspBaseClass*> CViewSelection::GetSelected() const {
+    std::vector<CTranspBaseClass*> out;
+    CLumidorDoc* doc = m_view.GetDocument();
+    if (CObjectList* list = doc ? doc->GetObjectsList(m_view.GetActivePage()) : nullptr)
+        for (const auto& o : *list)
+            if (o->m_bSelected) out.push_back(o.get());
+    return out;
+}
+
+RECT CViewSelection::GetGroupFrameRect() const {
+    RECT frame{};
+    bool first = true;
+    for (CTranspBaseClass* o : GetSelected()) {
+        RECT r;
+        o->GetAlignRect(&r);
+        NormalizeRect(r);
+        if (first) frame = r;
+        frame = RECT{std::min(frame.left, r.left), std::min(frame.top, r.top),
+                     std::max(frame.right, r.right), std::max(frame.bottom, r.bottom)};
+        first = false;
+    }
+    return frame;
+}
+
+int CViewSelection::IndexOf(const CTranspBaseClass* pObject) const {
+    CLumidorDoc* doc = m_view.GetDocument();
+    CObjectList* list = doc ? doc->GetObjectsList(m_view.GetActivePage()) : nullptr;
+    if (!list || !pObject) return -1;
+    for (std::size_t i = 0; i < list->size(); ++i)
+        if ((*list)[i].get() == pObject) return int(i);
+    return -1;
+}
+
+std::pair<int, int> CViewSelection::CalloutRange(const CTranspBaseClass* pObject) const {
+    const CalloutPart part = CheckAnnotationObject(pObject);
+    if (part.nPart) return {part.nShapeIndex, part.nShapeIndex + 2};
+    const int i = IndexOf(pObject);
+    return {i, i};
+}
+
 int CViewSelection::GetSelectedCount() const {
     CLumidorDoc* doc = m_view.GetDocument();
     CObjectList* list = doc ? doc->GetObjectsList(m_view.GetActivePage()) : nullptr;
@@ -68,9 +162,7 @@ CalloutPart CViewSelection::CheckAnnotationObject(const CTranspBaseClass* pObjec
     CObjectList* list = doc ? doc->GetObjectsList(m_view.GetActivePage()) : nullptr;
     if (!list || list->size() < 3 || !pObject) return {};
     const int n = int(list->size());
-    int index = -1;
-    for (int i = 0; i < n && index < 0; ++i)
-        if ((*list)[std::size_t(i)].get() == pObject) index = i;
+    const int index = IndexOf(pObject);
     if (index < 0) return {};
     // The object may be the shape, the line or the text box of a callout starting at `shape`.
     for (int part = 1; part <= 3; ++part) {

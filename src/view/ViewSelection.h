@@ -4,6 +4,8 @@
 
 #include "platform/WinTypes.h"
 
+#include <vector>
+
 class CLumidorView;
 class CTranspBaseClass;
 
@@ -25,10 +27,28 @@ public:
     void ActivateObject(CTranspBaseClass* pObject);
     void DeactivateObject(CTranspBaseClass* pObject);
     void DeactivateActiveObject();
+
+    // Every enabled object whose rectangle meets rcClient becomes selected; a rectangle of no
+    // height (else of no width) is one pixel high (wide), so that straight lines are caught.
+    void SelectObjects(RECT rcClient);
     void DeselectObjects();
-    // How many objects of the page are selected.
+    // The other parts of every selected callout part become selected too.
+    void SelectAnnotations();
+    // Select mode with every object of the page selected.
+    void OnEditSelectAll();
+    bool CanSelectAll() const;
+    // How many objects of the page are selected, and they themselves in list order.
     int GetSelectedCount() const;
+    std::vector<CTranspBaseClass*> GetSelected() const;
+    bool IsGroup() const { return GetSelectedCount() > 1; }
+    // The union of the selected objects' rectangles, text units.
+    RECT GetGroupFrameRect() const;
+
     CalloutPart CheckAnnotationObject(const CTranspBaseClass* pObject) const;
+    // The list positions [first, last] the object stands for: its callout's three, or its own.
+    std::pair<int, int> CalloutRange(const CTranspBaseClass* pObject) const;
+    // The object's position in the page's object list, -1 when it is not there.
+    int IndexOf(const CTranspBaseClass* pObject) const;
 
 private:
     CLumidorView& m_view;
