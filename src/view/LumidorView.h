@@ -14,6 +14,7 @@
 #include "view/ViewGeometry.h"
 #include "view/ViewMarks.h"
 #include "view/ViewMouse.h"
+#include "view/ViewPainter.h"
 #include "view/ViewKeys.h"
 #include "view/ViewSelection.h"
 #include "view/ViewTabOrder.h"
@@ -32,6 +33,9 @@ class CTranspBaseClass;
 
 class CLumidorView : public QAbstractScrollArea, public IObjectHost, public IDocumentView {
     Q_OBJECT
+    // The painter composes repaints from the view's page state.
+    friend class CViewPainter;
+
 public:
     explicit CLumidorView(CLumidorDoc* doc, QWidget* parent = nullptr);
     ~CLumidorView() override;
@@ -228,17 +232,6 @@ private:
     void ApplyResolution();
     void UpdateScrollBars();
     void SyncScrollPosition();
-    // The page image converted once for painting rows, rebuilt when the image changes.
-    const QImage* PaintableImage();
-    // The page layers of DrawScreen, clipped to the canvas; the cross lines go over them.
-    // `objectRects` holds every object's repaint rectangle when the caller found them already.
-    void DrawPage(CDC* pDC, const RECT& rcUpdate, const std::vector<RECT>* objectRects = nullptr);
-    void DrawScreen(CDC* pDC, const RECT& rcUpdate, const std::vector<RECT>* objectRects);
-    // The cross lines and the running gesture's feedback, over the page and the workspace.
-    void DrawOverlays(CDC* pDC);
-    // The page image's rows for the visible part, sampled straight into the off-screen buffer.
-    void PaintImageRows(QImage& buffer, const RECT& rcWork, const RECT& rcImage,
-                        const RECT& rcFull, const QImage& image) const;
     void MoveImageInPawMode(int dx, int dy);
 
     QPointer<CLumidorDoc> m_pDoc;
@@ -274,6 +267,5 @@ private:
     CViewArrange m_arrange{*this};
     CViewTabOrder m_tabOrder{*this};
     CViewKeys m_keys{*this};
-    QImage m_paintImage;
-    qint64 m_paintImageKey = 0;
+    CViewPainter m_painter{*this};
 };
