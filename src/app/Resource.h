@@ -228,3 +228,15 @@
 // The tab order of a page's objects.
 #define IDS_TAB_ORDER_NO_OBJECT 880
 #define IDS_TAB_ORDER_BAD_INDEX 881
+
+// The document's undo history: the Edit menu's texts and the names of steps no command named.
+#define IDS_UNDO_ITEM 890
+#define IDS_REDO_ITEM 891
+#define IDS_UNDO_NOTHING 892
+#define IDS_REDO_NOTHING 893
+#define IDS_UNDO_CREATE 894
+#define IDS_UNDO_DELETE 895
+#define IDS_UNDO_MOVE 896
+#define IDS_UNDO_CHANGE 897
+#define IDS_UNDO_TYPING 898
+#define IDS_UNDO_TAB_ORDER 899

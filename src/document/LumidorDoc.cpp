@@ -9,6 +9,7 @@
 #include "document/DocCommands.h"
 #include "document/DocumentView.h"
 #include "document/PageOutput.h"
+#include "document/UndoHistory.h"
 #include "objects/TranspArrow.h"
 #include "objects/TranspBaseClass.h"
 #include "objects/TranspBrace.h"
@@ -130,7 +131,7 @@ void TakeListImages(std::vector<std::unique_ptr<_PAGEINFO>>& pages, LBitmapList&
 _PAGEINFO::_PAGEINFO() = default;
 _PAGEINFO::~_PAGEINFO() = default;
 
-CLumidorDoc::CLumidorDoc() {
+CLumidorDoc::CLumidorDoc() : m_pUndoHistory(std::make_unique<CUndoHistory>()) {
     const QPoint dpi = GetScreenDpi();
     m_ptScreenRes = POINT{dpi.x() > 0 ? dpi.x() : 96, dpi.y() > 0 ? dpi.y() : 96};
     m_nFrameMargin = 5760000 / m_ptScreenRes.x;
@@ -144,6 +145,7 @@ CLumidorDoc::~CLumidorDoc() = default;
 
 void CLumidorDoc::DeleteContents() {
     DEF_TRY
+    m_pUndoHistory->Clear();
     m_PagesList.clear();
     m_PagesList.push_back(std::make_unique<_PAGEINFO>());
     m_nPageCount = 1;
@@ -288,6 +290,7 @@ BOOL CLumidorDoc::DeletePage(int nPage) {
     DEF_TRY
     if (nPage < 0 || nPage >= m_nPageCount || m_nPageCount <= 1)
         return FALSE;
+    m_pUndoHistory->ForgetPage(m_PagesList[size_t(nPage)].get());
     m_PagesList.erase(m_PagesList.begin() + nPage);
     m_nPageCount = LONG(m_PagesList.size());
     // Every later page moved: all of them are written anew on the next save.

@@ -24,6 +24,7 @@
 class CArchive;
 class CArchiveException;
 class CTranspBaseClass;
+class CUndoHistory;
 class IDocumentView;
 class LBitmapList;
 struct _DOCFILEHEADER;
@@ -158,6 +159,8 @@ public:
     int GetCurrentPage() const;
     // The commands the document carries out, offered after its view's.
     const CCommandMap& GetCommandMap() const { return m_commands; }
+    // What the user did to the pages' objects, to undo and redo (document/UndoHistory.h).
+    CUndoHistory& GetUndoHistory() const { return *m_pUndoHistory; }
 
     // ---- Page images -----------------------------------------------------------------------
     // Every page of a (multi-page) image file becomes a page of the document.
@@ -258,4 +261,5 @@ private:
     unsigned long long m_nChangeCount = 0;
     std::vector<IDocumentView*> m_views;
     CCommandMap m_commands;
+    std::unique_ptr<CUndoHistory> m_pUndoHistory;
 };

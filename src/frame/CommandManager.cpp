@@ -256,7 +256,19 @@ QToolBar* CCommandManager::BuildToolBar(const QString& name, const WidgetFactory
 
 bool CCommandManager::Execute(UINT id) {
     DEF_TRY
+    std::function<void()> after;
+    if (m_observer) {
+        QString text;
+        if (QAction* a = m_actions.value(id)) {
+            text = a->text();
+            text.remove(QLatin1Char('&'));
+            if (text.endsWith(QStringLiteral("..."))) text.chop(3);
+            text = text.trimmed();
+        }
+        after = m_observer(id, text);
+    }
     const bool done = m_route && RouteCommand(m_route(), id);
+    if (after) after();
     RequestUpdate();
     return done;
     DEF_CATCH

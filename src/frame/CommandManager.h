@@ -52,6 +52,10 @@ public:
     // the module has no command list.
     bool Load();
     void SetRouteSource(RouteSource route) { m_route = std::move(route); }
+    // Told before a command runs and after it ran (with the command's menu text, mnemonic marks
+    // and ellipsis taken out): the view records what the command changed as one undo step.
+    using ExecuteObserver = std::function<std::function<void()>(UINT id, const QString& text)>;
+    void SetExecuteObserver(ExecuteObserver observer) { m_observer = std::move(observer); }
 
     QAction* Action(UINT id) const { return m_actions.value(id); }
     const QHash<UINT, QAction*>& Actions() const { return m_actions; }
@@ -94,6 +98,7 @@ private:
 
     QMainWindow* m_pWindow;
     RouteSource m_route;
+    ExecuteObserver m_observer;
     QHash<UINT, CCommandInfo> m_info;
     QHash<UINT, QAction*> m_actions;
     // Each menu's description lines, by menu identifier.

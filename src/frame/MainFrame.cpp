@@ -145,9 +145,29 @@ CMainFrame::CMainFrame()
     style.unit = [this] { return int(m_options[3]); };
     style.requestUpdate = [this] { m_pCommands->RequestUpdate(); };
     m_pTextStyle = new CTextStyleBar(std::move(style), this);
+    // Enter in the tab-order box moves the active object to the number entered.
+    connect(m_pTextStyle, &CTextStyleBar::tabOrderEntered, this, [this] {
+        if (CLumidorView* view = GetActiveView()) {
+            {
+                CUndoAction action(view->GetUndo(), LoadResString(IDS_UNDO_TAB_ORDER));
+                view->GetTabOrder().OnSetTabOrder(m_pTextStyle->GetTabOrderText());
+            }
+            view->SetToolbarsState();
+            view->setFocus();
+        }
+    });
 
     m_pCommands->Load();
     m_pCommands->SetRouteSource([this] { return Route(); });
+    // A command's changes to the page are one undo step, named by the command.
+    m_pCommands->SetExecuteObserver([this](UINT, const QString& text) -> std::function<void()> {
+        QPointer<CLumidorView> view = GetActiveView();
+        if (!view) return {};
+        view->GetUndo().BeginAction();
+        return [view, text] {
+            if (view) view->GetUndo().EndAction(text);
+        };
+    });
     RegisterCommands();
     m_pCommands->BuildMenuBar(menuBar(), kMainMenu);
     connect(m_pCommands, &CCommandManager::menuAboutToShow, this, [this](QMenu* menu) {
@@ -181,7 +201,14 @@ CMainFrame::CMainFrame()
         if (window || m_mdiArea->subWindowList().isEmpty()) OnActiveViewChanged();
     });
     if (qEnvironmentVariableIsSet("BRELLIN_STATE_FILE"))
+    {
         connect(m_pCommands, &CCommandManager::updated, this, [this] { WriteStateReport(*this); });
+        // A message or dialog runs its own loop, in which no command updates come: the report
+        // is also written as often as a test looks.
+        auto* timer = new QTimer(this);
+        connect(timer, &QTimer::timeout, this, [this] { WriteStateReport(*this); });
+        timer->start(250);
+    }
     qApp->installEventFilter(this);
     OnActiveViewChanged();
 }

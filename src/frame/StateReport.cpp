@@ -4,15 +4,18 @@
 #include "frame/CommandManager.h"
 #include "frame/MainFrame.h"
 #include "frame/ProgramModes.h"
+#include "objects/TranspBaseClass.h"
 #include "platform/Guard.h"
 #include "view/LumidorView.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QSaveFile>
 #include <QTabBar>
 #include <QToolBar>
@@ -49,6 +52,15 @@ void WriteStateReport(const CMainFrame& frame) {
     for (QToolBar* bar : frame.findChildren<QToolBar*>(QString(), Qt::FindDirectChildrenOnly))
         bars.insert(bar->objectName(), bar->isVisible());
     o.insert(QStringLiteral("bars"), bars);
+    // Where the bars' named controls lie on the screen, so that a test can click into one.
+    QJsonObject widgets;
+    for (QToolBar* bar : frame.findChildren<QToolBar*>())
+        for (QWidget* w : bar->findChildren<QWidget*>())
+            if (!w->objectName().isEmpty() && w->isVisible() && !w->objectName().startsWith(QLatin1String("qt_"))) {
+                const QPoint at = w->mapToGlobal(QPoint(0, 0));
+                widgets.insert(w->objectName(), QJsonArray{at.x(), at.y(), w->width(), w->height()});
+            }
+    o.insert(QStringLiteral("widgets"), widgets);
     QJsonArray checked, enabled;
     const QHash<UINT, QAction*>& actions = frame.GetCommands()->Actions();
     for (auto it = actions.constBegin(); it != actions.constEnd(); ++it) {
@@ -77,6 +89,30 @@ void WriteStateReport(const CMainFrame& frame) {
                              {QStringLiteral("size"), QJsonArray{view->viewport()->width(),
                                                                 view->viewport()->height()}},
                              {QStringLiteral("activeObject"), view->GetActiveObject() != nullptr}});
+        // The page's objects by their list position: which one is active, which are selected.
+        QJsonArray selected;
+        int active = -1, count = 0;
+        if (const CLumidorDoc* doc = view->GetDocument())
+            if (const CObjectList* list = doc->GetObjectsList(view->GetActivePage())) {
+                for (const auto& obj : *list) {
+                    if (obj.get() == view->GetActiveObject()) active = count;
+                    if (obj->m_bSelected) selected.append(count);
+                    ++count;
+                }
+            }
+        o.insert(QStringLiteral("objects"),
+                 QJsonObject{{QStringLiteral("count"), count},
+                             {QStringLiteral("active"), active},
+                             {QStringLiteral("selected"), selected}});
+    }
+    // A message or dialog waiting for the user: its title and text.
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        QString text;
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) text = box->text();
+        o.insert(QStringLiteral("modal"),
+                 QJsonObject{{QStringLiteral("title"), modal->windowTitle()},
+                             {QStringLiteral("class"), QString::fromLatin1(modal->metaObject()->className())},
+                             {QStringLiteral("text"), text}});
     }
     QJsonArray docs;
     for (CLumidorView* view : frame.GetAllViews()) {

@@ -453,3 +453,13 @@ void CTranspBaseClass::DrawFreezeFrame(CDC* pDC, const RECT& rect) {
     FrameMarks(rect, false, [pDC](int x, int y) { DrawFreezeMark(pDC, x, y); });
     DEF_CATCH
 }
+
+BOOL CTranspBaseClass::IsSameHistoryState(const void* pA, const void* pB) const { return pA == pB; }
+
+void CTranspBaseClass::ResetUndo() {
+    DEF_TRY
+    m_undoList.clear();
+    m_nUndoPos = 0;
+    if (UndoState state = GetUndoState()) m_undoList.push_back(std::move(state));
+    DEF_CATCH
+}

@@ -78,6 +78,16 @@ public:
     virtual void AddUndo();
     virtual void SetUndoState(const void* pState);
     virtual UndoState GetUndoState() const;
+    // The object's whole state for the document's history: its undo snapshot, unless the kind's
+    // snapshot leaves out something a user can change (a check mark's holds only the tick).
+    virtual UndoState GetHistoryState() const { return GetUndoState(); }
+    virtual void SetHistoryState(const void* pState) { SetUndoState(pState); }
+    // Whether two history states of this object describe the same state (the caret of a text
+    // does not count): the history tells a changed object from an unchanged one by it.
+    virtual BOOL IsSameHistoryState(const void* pA, const void* pB) const;
+    // Forgets the undone and earlier states: the current state is the only one kept. The
+    // document's history calls it after it has set the object back or forward itself.
+    void ResetUndo();
     virtual QByteArray GetObjectName() const;
     virtual void SetObjectName(const char* pszName);
 

@@ -6,6 +6,7 @@
 #include "platform/DC.h"
 #include "platform/Guard.h"
 
+#include <cstring>
 #include <algorithm>
 #include <cstdint>
 
@@ -215,4 +216,39 @@ UndoState CTranspCheckMark::GetUndoState() const {
     return std::make_shared<BOOL>(m_bChecked);
     DEF_CATCH
     return nullptr;
+}
+
+namespace {
+struct CHECKHISTORYSTATE {
+    GRAPHUNDOSTATE graph;
+    BOOL bChecked = FALSE;
+};
+} // namespace
+
+UndoState CTranspCheckMark::GetHistoryState() const {
+    DEF_TRY
+    auto s = std::make_shared<CHECKHISTORYSTATE>();
+    if (UndoState graph = CTranspGraphClass::GetUndoState())
+        s->graph = *static_cast<const GRAPHUNDOSTATE*>(graph.get());
+    s->bChecked = m_bChecked;
+    return s;
+    DEF_CATCH
+    return nullptr;
+}
+
+void CTranspCheckMark::SetHistoryState(const void* pState) {
+    DEF_TRY
+    if (!pState) return;
+    const auto* s = static_cast<const CHECKHISTORYSTATE*>(pState);
+    CTranspGraphClass::SetUndoState(&s->graph);
+    m_bChecked = s->bChecked;
+    DEF_CATCH
+}
+
+BOOL CTranspCheckMark::IsSameHistoryState(const void* pA, const void* pB) const {
+    if (!pA || !pB) return pA == pB;
+    const auto* a = static_cast<const CHECKHISTORYSTATE*>(pA);
+    const auto* b = static_cast<const CHECKHISTORYSTATE*>(pB);
+    return a->bChecked == b->bChecked &&
+           std::memcmp(&a->graph, &b->graph, sizeof(GRAPHUNDOSTATE)) == 0;
 }

@@ -55,6 +55,10 @@ public:
     void OnChar(UINT nChar, UINT nRepCnt, UINT nFlags) override;
     void SetUndoState(const void* pState) override;
     UndoState GetUndoState() const override;
+    // The history's state: the rectangle, colour and width as well as the tick.
+    UndoState GetHistoryState() const override;
+    void SetHistoryState(const void* pState) override;
+    BOOL IsSameHistoryState(const void* pA, const void* pB) const override;
 
     // Toggles the tick, marks the document modified and repaints.
     void InvertState();

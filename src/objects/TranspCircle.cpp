@@ -6,6 +6,7 @@
 #include "platform/DC.h"
 #include "platform/Guard.h"
 
+#include <cstring>
 #include <cstdint>
 
 namespace {
@@ -182,4 +183,9 @@ UndoState CTranspCircle::GetUndoState() const {
     return s;
     DEF_CATCH
     return nullptr;
+}
+
+BOOL CTranspCircle::IsSameHistoryState(const void* pA, const void* pB) const {
+    if (!pA || !pB) return pA == pB;
+    return std::memcmp(pA, pB, sizeof(CIRCLEUNDOSTATE)) == 0;
 }

@@ -47,6 +47,7 @@ public:
     QByteArray GetObData() const override;
     void SetUndoState(const void* pState) override;
     UndoState GetUndoState() const override;
+    BOOL IsSameHistoryState(const void* pA, const void* pB) const override;
     void Resize(int dx, int dy) override;
     // The graphic hit code, with the corners counting as the body.
     int GetCapture(POINT point) const override;

@@ -281,3 +281,8 @@ int CTranspGraphClass::GetPixelLineWidth() const {
     DEF_CATCH
     return 0;
 }
+
+BOOL CTranspGraphClass::IsSameHistoryState(const void* pA, const void* pB) const {
+    if (!pA || !pB) return pA == pB;
+    return std::memcmp(pA, pB, sizeof(GRAPHUNDOSTATE)) == 0;
+}

@@ -43,6 +43,7 @@ public:
     void MoveBy(int dx, int dy) override;
     void SetUndoState(const void* pState) override;
     UndoState GetUndoState() const override;
+    BOOL IsSameHistoryState(const void* pA, const void* pB) const override;
 
     // Applies a mouse delta in text units according to m_nCapture (the rectangle may invert while
     // dragging; button-up normalises it).

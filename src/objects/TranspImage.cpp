@@ -6,6 +6,7 @@
 #include "platform/DC.h"
 #include "platform/Guard.h"
 
+#include <cstring>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
@@ -311,4 +312,11 @@ void CTranspImage::SerializeRecord(CArchive& ar) {
     m_nPage = page;
     m_bTransparent = transparent != 0 ? 1 : 0;
     m_bitmap.TakePixels(bitmap);
+}
+
+BOOL CTranspImage::IsSameHistoryState(const void* pA, const void* pB) const {
+    if (!pA || !pB) return pA == pB;
+    const auto* a = static_cast<const IMAGEUNDOSTATE*>(pA);
+    const auto* b = static_cast<const IMAGEUNDOSTATE*>(pB);
+    return std::memcmp(&a->graph, &b->graph, sizeof(GRAPHUNDOSTATE)) == 0 && a->bitmap == b->bitmap;
 }

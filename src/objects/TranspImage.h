@@ -79,6 +79,7 @@ public:
     void CopyToClipboard() override;
     void SetUndoState(const void* pState) override;
     UndoState GetUndoState() const override;
+    BOOL IsSameHistoryState(const void* pA, const void* pB) const override;
 
     LMyBitmap m_bitmap;
     // Non-zero: SRCAND, the page shows through the white parts; 0: SRCCOPY.

@@ -5,6 +5,7 @@
 #include "platform/DC.h"
 #include "platform/Guard.h"
 
+#include <cstring>
 #include <cstdint>
 
 namespace {
@@ -213,4 +214,9 @@ UndoState CTranspLineEnds::GetUndoState() const {
     return s;
     DEF_CATCH
     return nullptr;
+}
+
+BOOL CTranspLineEnds::IsSameHistoryState(const void* pA, const void* pB) const {
+    if (!pA || !pB) return pA == pB;
+    return std::memcmp(pA, pB, sizeof(LINEUNDOSTATE)) == 0;
 }

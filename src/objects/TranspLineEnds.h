@@ -47,6 +47,7 @@ public:
     // The object set from a LINEUNDOSTATE; a null snapshot changes nothing.
     void SetUndoState(const void* pState) override;
     UndoState GetUndoState() const override;
+    BOOL IsSameHistoryState(const void* pA, const void* pB) const override;
     // 6 moves the first end, 8 the second, 1 both (not while a tool is still drawing the object
     // out).
     void Resize(int dx, int dy) override;

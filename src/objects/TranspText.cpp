@@ -1595,3 +1595,11 @@ BOOL CTranspText::SetObData(const QByteArray& block) {
     DEF_CATCH
     return FALSE;
 }
+
+BOOL CTranspText::IsSameHistoryState(const void* pA, const void* pB) const {
+    if (!pA || !pB) return pA == pB;
+    const auto* a = static_cast<const TEXTUNDOSTATE*>(pA);
+    const auto* b = static_cast<const TEXTUNDOSTATE*>(pB);
+    return a->x == b->x && a->y == b->y && a->text == b->text &&
+           std::memcmp(&a->style, &b->style, sizeof(TEXTSTYLE)) == 0;
+}

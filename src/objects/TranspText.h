@@ -114,6 +114,7 @@ public:
     int GetAnnotationMode() const override;
     void SetUndoState(const void* pState) override;
     UndoState GetUndoState() const override;
+    BOOL IsSameHistoryState(const void* pA, const void* pB) const override;
 
     // Takes the property of `pStyle` that the host's change code names (the whole style for any
     // other code); with bRecord repaints and records an undo step.

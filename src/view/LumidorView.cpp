@@ -37,6 +37,7 @@ CLumidorView::CLumidorView(CLumidorDoc* doc, QWidget* parent)
     RegisterViewCommands(*this, m_commands);
     m_imageCommands.Register(m_commands);
     m_arrange.Register(m_commands);
+    m_undo.Register(m_commands);
     if (m_pDoc) m_pDoc->AddView(this);
 }
 
@@ -60,7 +61,23 @@ void CLumidorView::OnInitialUpdate() {
     m_ptScreenRes = POINT{dpi.x() > 0 ? dpi.x() : 96, dpi.y() > 0 ? dpi.y() : 96};
     m_geometry.SetScreenResolution(m_ptScreenRes.x, m_ptScreenRes.y);
     UpdatePrinterSettings();
+    m_undo.WatchPage();
     DEF_CATCH
+}
+
+void CLumidorView::SetTextStyle(const TEXTSTYLE& style) {
+    CUndoAction action(m_undo);
+    m_textStyle.SetTextStyle(style);
+}
+
+void CLumidorView::SetLineWidth(int nWidth) {
+    CUndoAction action(m_undo);
+    m_textStyle.SetLineWidth(nWidth);
+}
+
+void CLumidorView::SetLineColor(COLORREF color) {
+    CUndoAction action(m_undo);
+    m_textStyle.SetLineColor(color);
 }
 
 std::vector<int> CLumidorView::GetScaleList() {
@@ -267,9 +284,12 @@ void CLumidorView::SetActivePage(int nPage) {
     DEF_TRY
     if (!m_pDoc || nPage < 0 || nPage >= m_pDoc->GetPageCount()) return;
     m_mouse.CancelGestures();
+    // What was done on the page left is recorded there.
+    m_undo.RecordNow();
     ReleaseActiveObject();
     m_nActivePage = nPage;
     UpdatePrinterSettings();
+    m_undo.WatchPage();
     setFocus();
     DEF_CATCH
 }
@@ -433,6 +453,7 @@ bool CLumidorView::event(QEvent* event) {
     // Tab walks the page's fields instead of the window's controls.
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
+        CUndoAction action(m_undo);
         if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) && m_keys.OnKeyDown(*key)) {
             event->accept();
             return true;
@@ -443,6 +464,7 @@ bool CLumidorView::event(QEvent* event) {
 }
 
 void CLumidorView::keyPressEvent(QKeyEvent* event) {
+    CUndoAction action(m_undo);
     if (m_keys.OnKeyDown(*event)) return;
     QAbstractScrollArea::keyPressEvent(event);
 }
@@ -472,8 +494,10 @@ POINT MousePoint(const QMouseEvent* event) {
 void CLumidorView::mousePressEvent(QMouseEvent* event) {
     DEF_TRY
     setFocus(Qt::MouseFocusReason);
-    if (event->button() == Qt::LeftButton) OnLButtonDown(MouseFlags(event), MousePoint(event));
-    else if (event->button() == Qt::RightButton) OnRButtonDown(MouseFlags(event), MousePoint(event));
+    if (event->button() == Qt::LeftButton) {
+        CUndoAction action(m_undo);
+        OnLButtonDown(MouseFlags(event), MousePoint(event));
+    } else if (event->button() == Qt::RightButton) OnRButtonDown(MouseFlags(event), MousePoint(event));
     DEF_CATCH
 }
 
@@ -487,7 +511,10 @@ void CLumidorView::mouseMoveEvent(QMouseEvent* event) {
 
 void CLumidorView::mouseReleaseEvent(QMouseEvent* event) {
     DEF_TRY
-    if (event->button() == Qt::LeftButton) OnLButtonUp(MouseFlags(event), MousePoint(event));
+    if (event->button() == Qt::LeftButton) {
+        CUndoAction action(m_undo);
+        OnLButtonUp(MouseFlags(event), MousePoint(event));
+    }
     DEF_CATCH
 }
 
@@ -495,7 +522,10 @@ void CLumidorView::mouseDoubleClickEvent(QMouseEvent* event) {
     DEF_TRY
     // The second press of a double click is the double click: it closes a polygon or goes to the
     // active object, and starts nothing new.
-    if (event->button() == Qt::LeftButton) OnLButtonDblClk(MouseFlags(event), MousePoint(event));
+    if (event->button() == Qt::LeftButton) {
+        CUndoAction action(m_undo);
+        OnLButtonDblClk(MouseFlags(event), MousePoint(event));
+    }
     else if (event->button() == Qt::RightButton) OnRButtonDown(MouseFlags(event), MousePoint(event));
     DEF_CATCH
 }

@@ -19,6 +19,7 @@
 #include "view/ViewSelection.h"
 #include "view/ViewTabOrder.h"
 #include "view/ViewTextStyle.h"
+#include "view/ViewUndo.h"
 
 #include <QAbstractScrollArea>
 #include <QCursor>
@@ -110,9 +111,10 @@ public:
     // Where the view reads the frame's text style controls and shows objects' styles in them.
     void SetTextStyleLink(TextStyleLink link) { m_textStyle.SetLink(std::move(link)); }
     // A change of the style controls, for the objects it concerns (view/ViewTextStyle.h).
-    void SetTextStyle(const TEXTSTYLE& style) { m_textStyle.SetTextStyle(style); }
-    void SetLineWidth(int nWidth) { m_textStyle.SetLineWidth(nWidth); }
-    void SetLineColor(COLORREF color) { m_textStyle.SetLineColor(color); }
+    // Each is one undoable step.
+    void SetTextStyle(const TEXTSTYLE& style);
+    void SetLineWidth(int nWidth);
+    void SetLineColor(COLORREF color);
     // The style controls show the active object's style and tab-order number.
     void SetToolbarsState() { m_textStyle.SetToolbarsState(); }
     const CViewTextStyle& GetTextStyleControls() const { return m_textStyle; }
@@ -145,6 +147,7 @@ public:
     CViewImageCommands& GetImageCommands() { return m_imageCommands; }
     CViewArrange& GetArrange() { return m_arrange; }
     CViewTabOrder& GetTabOrder() { return m_tabOrder; }
+    CViewUndo& GetUndo() { return m_undo; }
     // The window handlers of the mouse, client pixels; flags are MK_ values.
     void OnLButtonDown(UINT flags, POINT point) { m_mouse.OnLButtonDown(flags, point); }
     void OnMouseMove(UINT flags, POINT point) { m_mouse.OnMouseMove(flags, point); }
@@ -268,4 +271,5 @@ private:
     CViewTabOrder m_tabOrder{*this};
     CViewKeys m_keys{*this};
     CViewPainter m_painter{*this};
+    CViewUndo m_undo{*this};
 };

@@ -3,6 +3,7 @@
 #include "app/CommandIds.h"
 #include "app/CommandTarget.h"
 #include "document/LumidorDoc.h"
+#include "document/UndoHistory.h"
 #include "objects/TranspBlock.h"
 #include "objects/TranspCircle.h"
 #include "objects/TranspImage.h"
@@ -214,6 +215,8 @@ void CViewArrange::DeleteActiveObject() {
         o->Repaint();
         if (fields) fields->erase(std::remove(fields->begin(), fields->end(), o), fields->end());
     }
+    // The history keeps what was deleted, so that it can come back.
+    for (int i = first; i <= last; ++i) doc->GetUndoHistory().Keep(std::move((*list)[std::size_t(i)]));
     list->erase(list->begin() + first, list->begin() + last + 1);
     doc->SetModifiedFlag(TRUE);
     // The object that followed becomes active, else the page's first.

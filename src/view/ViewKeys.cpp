@@ -94,7 +94,7 @@ bool CViewKeys::OnKeyDown(const QKeyEvent& event) {
             m_view.GetArrange().NudgeActive(int(step.x), int(step.y));
             return true;
         }
-        if (mode == MODE_SELECT && !dynamic_cast<CTranspText*>(active)) {
+        if (mode == MODE_SELECT && mods == Qt::NoModifier && !dynamic_cast<CTranspText*>(active)) {
             m_view.GetArrange().NudgeSelected(int(step.x), int(step.y));
             return true;
         }

@@ -12,28 +12,6 @@ source "$(dirname "$0")/window-lib.sh"
 
 DOC="$E2E_ROOT/page.brf"
 
-# A 600 x 400 page with a grey block, no frame round it, opened in a large window.
-open_page() {
-  start_x
-  quiet_settings
-  convert -size 600x400 xc:white -fill gray60 -draw 'rectangle 100,100 300,200' \
-          -units PixelsPerInch -density 96 "$E2E_ROOT/page.png"
-  "$BRELLIN" --save-as "$DOC" "$E2E_ROOT/page.png" >/dev/null 2>&1 || fail "no document"
-  start "$DOC"
-  xdotool windowsize --sync "$WINDOW" 1260 990
-  expect_state '"view" in s and s["view"]["size"][0] > 900' "a large view"
-}
-
-# Saves with the key; a key lost on a loaded machine is pressed again.
-save() {
-  local i
-  for i in 1 2 3; do
-    key ctrl+s
-    wait_for 5 state 'not s["documents"][0]["modified"]' && return 0
-  done
-  fail "not saved: $(head -c 1500 "$STATE")"
-}
-
 # drag_out PX PY: presses on a page point and lets go far outside the page, in the screen's
 # corner, where nothing takes the drop.
 drag_out() {
@@ -44,13 +22,6 @@ drag_out() {
   xdotool mousemove 20 20
   sleep 0.3
   xdotool mousemove 10 10 mouseup 1
-}
-
-# tool KEY: the tool of a key, the view ready for the mouse.
-tool() {
-  key Escape
-  key "$1"
-  sleep 0.2
 }
 
 # The image of the page starts at the canvas origin or at the frame's offset; the page points
