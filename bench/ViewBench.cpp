@@ -3,7 +3,9 @@
 // fractional fit scale, and one line step of scrolling with its repaint. Then one step of each
 // mouse gesture at 25 %, 100 % and 400 %, with the repaint of what the step changed: the rubber
 // bands of a rectangle, an ellipse and a freehand stroke of 2000 points so far, a crop rectangle
-// dragged, the eraser moved with its button down.
+// dragged, the eraser moved with its button down. Then the work on what is on the page: one step
+// of moving all 500 objects selected with Select All, a rubber band selecting all 500, one Tab
+// across a page of 200 text fields, and one undo of deleting the 500 objects.
 //   QT_QPA_PLATFORM=offscreen build/bench/brellin_bench_view
 
 #include "BenchMain.h"
@@ -11,6 +13,8 @@
 #include "document/LumidorDoc.h"
 #include "objects/ObjectTypes.h"
 #include "objects/TranspRectangle.h"
+#include "objects/TranspText.h"
+#include "app/ProfileRecords.h"
 #include "platform/DC.h"
 #include "platform/imaging/BitmapBase.h"
 #include "view/LumidorView.h"
@@ -156,6 +160,137 @@ BENCHMARK(BM_RubberBandEllipse)->Apply(Scales);
 BENCHMARK(BM_RubberBandFreehand2000)->Apply(Scales);
 BENCHMARK(BM_CropRectangleDrag)->Apply(Scales);
 BENCHMARK(BM_EraserStep)->Apply(Scales);
+// The page at 25 % and 100 % in select mode, nothing selected or active.
+void SelectModeAt(Fixture& f, int scaleIndex) {
+    f.view->SetViewScale(CLumidorView::IndexToScale(scaleIndex));
+    f.view->horizontalScrollBar()->setValue(0);
+    f.view->verticalScrollBar()->setValue(0);
+    f.mode = MODE_SELECT;
+    f.view->ProgramModeChanged();
+    f.view->GetSelection().DeselectObjects();
+    QApplication::processEvents();
+}
+
+POINT CentreOf(const CTranspBaseClass* o) {
+    RECT rc;
+    o->GetBoundsRect(&rc);
+    return POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+}
+
+void BM_MoveAllSelectedStep(benchmark::State& state) {
+    Fixture& f = Shared();
+    SelectModeAt(f, int(state.range(0)));
+    f.view->GetSelection().OnEditSelectAll();
+    const POINT from = CentreOf(f.doc.GetObjectsList(0)->front().get());
+    f.view->OnLButtonDown(MK_LBUTTON, from);
+    const LONG d = std::max<LONG>(1, LONG(f.view->GetViewScale()));
+    int step = 0;
+    for (auto _ : state) {
+        step ^= 1;
+        f.view->OnMouseMove(MK_LBUTTON, POINT{from.x + step * d, from.y + step * d});
+        QApplication::processEvents();
+    }
+    f.view->OnLButtonUp(0, from);
+    f.view->GetSelection().DeselectObjects();
+    state.SetLabel(QString::number(f.view->GetViewScale()).toStdString());
+}
+BENCHMARK(BM_MoveAllSelectedStep)->Arg(6)->Arg(3)->Unit(benchmark::kMillisecond);
+
+// Pressed beside the first object, released beyond the last one shown: all that the band
+// covers is selected on release.
+void BM_RubberBandSelect(benchmark::State& state) {
+    Fixture& f = Shared();
+    SelectModeAt(f, 6);
+    const RECT page = f.view->GetPageRect();
+    // The page's corner, off the first object's box (which reaches 3 pixels round it).
+    const POINT from{page.left, page.top};
+    const POINT to{std::min<LONG>(page.right, 1900), std::min<LONG>(page.bottom, 1070)};
+    int selected = 0;
+    for (auto _ : state) {
+        f.view->OnLButtonDown(MK_LBUTTON, from);
+        f.view->OnMouseMove(MK_LBUTTON, to);
+        f.view->OnLButtonUp(0, to);
+        QApplication::processEvents();
+        state.PauseTiming();
+        selected = f.view->GetSelection().GetSelectedCount();
+        f.view->GetSelection().DeselectObjects();
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+    state.SetLabel(std::to_string(selected) + " objects");
+}
+BENCHMARK(BM_RubberBandSelect)->Unit(benchmark::kMillisecond);
+
+// Each iteration is one Tab on a page of 200 text fields at 100 %, with the scroll to a field
+// off the screen and its repaint.
+void BM_TabAcross200Fields(benchmark::State& state) {
+    CLumidorDoc doc;
+    doc.m_bFrame = FALSE;
+    QImage img(2480, 3508, QImage::Format_Mono);
+    img.fill(1);
+    LBitmapBase b;
+    b.SetImage(img, 1);
+    b.SetXResolution(300);
+    b.SetYResolution(300);
+    doc.CreateFromBitmap(b);
+    const TEXTSTYLE style = DefaultTextStyle();
+    for (int i = 0; i < 200; ++i) {
+        const int x = 20000 + (i % 10) * 75000, y = 40000 + (i / 10) * 55000;
+        doc.AddObjectToList(std::make_unique<CTranspText>(nullptr, x, y, &style, "field", 0, FALSE));
+        doc.AddFieldObjectToList(doc.GetObjectsList(0)->back().get());
+    }
+    CLumidorView view(&doc);
+    view.resize(1920, 1080);
+    view.show();
+    view.OnInitialUpdate();
+    view.SetProgramModeSource([] { return MODE_TEXT; });
+    QApplication::processEvents();
+    for (auto _ : state) {
+        view.GetTabOrder().ProcessTabKey(true);
+        QApplication::processEvents();
+    }
+    state.SetLabel("field " + std::to_string(view.GetSelection().IndexOf(view.GetActiveObject())));
+}
+BENCHMARK(BM_TabAcross200Fields)->Unit(benchmark::kMillisecond);
+
+// An arrow key with all 500 objects selected: the nudge, its undo step and the repaint.
+void BM_NudgeAllRecorded(benchmark::State& state) {
+    Fixture& f = Shared();
+    SelectModeAt(f, 6);
+    f.view->GetSelection().OnEditSelectAll();
+    int step = 1;
+    for (auto _ : state) {
+        step = -step;
+        CUndoAction action(f.view->GetUndo());
+        f.view->GetArrange().NudgeSelected(step, 0);
+        QApplication::processEvents();
+    }
+    f.view->GetSelection().DeselectObjects();
+}
+BENCHMARK(BM_NudgeAllRecorded)->Unit(benchmark::kMillisecond);
+
+// All 500 objects deleted as one step (not timed), then that step undone.
+void BM_UndoDelete500(benchmark::State& state) {
+    Fixture& f = Shared();
+    SelectModeAt(f, 6);
+    CViewUndo& undo = f.view->GetUndo();
+    undo.WatchPage();
+    for (auto _ : state) {
+        state.PauseTiming();
+        {
+            CUndoAction action(undo);
+            f.view->GetSelection().OnEditSelectAll();
+            f.view->GetArrange().DeleteSelectedObjects();
+        }
+        QApplication::processEvents();
+        state.ResumeTiming();
+        undo.OnEditUndo();
+        QApplication::processEvents();
+    }
+    state.SetLabel(std::to_string(f.doc.GetObjectsList(0)->size()) + " objects back");
+    f.view->GetSelection().DeselectObjects();
+}
+BENCHMARK(BM_UndoDelete500)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {

@@ -39,8 +39,7 @@ struct Answer {
 
 struct SpellTest : ::testing::Test {
     SpellTest() : doc(DocWithImage(400, 300, kWhite)), shown(doc.get(), 600, 400) {
-        EXPECT_TRUE(IsResourceModuleLoaded() ||
-                    LoadResourceModule(qEnvironmentVariable("BRELLIN_DATA_DIR") + "/Brellin.eng"));
+        EXPECT_TRUE(EnsureResourceModule());
         CSpellChecker::SetLanguage(QStringLiteral("en_US"));
         QFile::remove(CSpellChecker::PersonalListPath(QStringLiteral("en_US")));
         TestDialogs().handlers[QStringLiteral("CSpellingDialog")] = [this](CModalDialog& d) {

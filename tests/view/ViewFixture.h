@@ -4,11 +4,18 @@
 
 #include "document/LumidorDoc.h"
 #include "platform/imaging/BitmapBase.h"
+#include "platform/ResourceModule.h"
 #include "view/LumidorView.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
 #include <memory>
+
+// The program's strings, which messages and menu texts come from.
+inline bool EnsureResourceModule() {
+    return IsResourceModuleLoaded() ||
+           LoadResourceModule(qEnvironmentVariable("BRELLIN_DATA_DIR") + "/Brellin.eng");
+}
 
 inline constexpr QRgb kWhite = 0xFFFFFFFF;
 inline constexpr QRgb kBlack = 0xFF000000;
