@@ -105,6 +105,18 @@ void BM_ScrollLineStep(benchmark::State& state) {
 }
 BENCHMARK(BM_ScrollLineStep)->Unit(benchmark::kMillisecond);
 
+// Each iteration moves the mouse, its button down, one page pixel off `at` or back (at 400 % four
+// client pixels), and lets the repaint that follows happen.
+void StepBackAndForth(benchmark::State& state, Fixture& f, POINT at) {
+    const LONG d = std::max<LONG>(1, LONG(f.view->GetViewScale()));
+    int step = 0;
+    for (auto _ : state) {
+        step ^= 1;
+        f.view->OnMouseMove(MK_LBUTTON, POINT{at.x + step * d, at.y + step * d});
+        QApplication::processEvents();
+    }
+}
+
 // One step of a gesture in `mode` at the scale of list index range(0): the mouse moves one page
 // pixel back or forth with its button down, and the repaint that follows paints what changed. The
 // gesture spans 360 x 650 client pixels; `lead` mouse moves come first (the freehand stroke's
@@ -126,14 +138,7 @@ void GestureStep(benchmark::State& state, int mode, int lead) {
     const POINT to{560, 800};
     f.view->OnMouseMove(MK_LBUTTON, to);
     QApplication::processEvents();
-    // A step of one page pixel: at 400 % four client pixels.
-    const LONG d = std::max<LONG>(1, LONG(f.view->GetViewScale()));
-    int step = 0;
-    for (auto _ : state) {
-        step ^= 1;
-        f.view->OnMouseMove(MK_LBUTTON, POINT{to.x + step * d, to.y + step * d});
-        QApplication::processEvents();
-    }
+    StepBackAndForth(state, f, to);
     f.view->OnLButtonUp(0, to);
     // Whatever the gesture made goes, so that every run starts from the same page.
     f.view->GetMarks().SetCropRect(RECT{});
@@ -183,13 +188,7 @@ void BM_MoveAllSelectedStep(benchmark::State& state) {
     f.view->GetSelection().OnEditSelectAll();
     const POINT from = CentreOf(f.doc.GetObjectsList(0)->front().get());
     f.view->OnLButtonDown(MK_LBUTTON, from);
-    const LONG d = std::max<LONG>(1, LONG(f.view->GetViewScale()));
-    int step = 0;
-    for (auto _ : state) {
-        step ^= 1;
-        f.view->OnMouseMove(MK_LBUTTON, POINT{from.x + step * d, from.y + step * d});
-        QApplication::processEvents();
-    }
+    StepBackAndForth(state, f, from);
     f.view->OnLButtonUp(0, from);
     f.view->GetSelection().DeselectObjects();
     state.SetLabel(QString::number(f.view->GetViewScale()).toStdString());

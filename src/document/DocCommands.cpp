@@ -5,6 +5,7 @@
 
 void RegisterDocumentCommands(CLumidorDoc& doc, CCommandMap& map) {
     map.On(ID_FILE_SAVE, [&doc] { doc.OnFileSave(); });
+    map.On(ID_EDIT_RENAME_DOCUMENT, [&doc] { doc.OnEditRename(); });
     map.On(ID_FILE_SAVE_AS, [&doc] { doc.OnFileSaveAs(); });
     map.On(ID_FILE_SAVE_AS_DRAFT, [&doc] { doc.OnFileSaveAsDraft(); });
     map.On(ID_FILE_SAVE_AS_TEMPLATE, [&doc] { doc.OnFileSaveAsTemplate(); });

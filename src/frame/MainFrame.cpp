@@ -59,6 +59,7 @@ const QString kLaunch = QStringLiteral("Launch");
 const QString kEraserSize = QStringLiteral("IMAGETOOLSBARSETTINGS");
 constexpr int kMainMenu = 128;
 constexpr int kTrayMenu = 334;
+constexpr int kContextMenu = 157;
 
 // Every file of the program's temporary folder goes; the folder stays.
 void EmptyTempFolder() {
@@ -625,6 +626,23 @@ std::vector<CLumidorView*> CMainFrame::GetAllViews() const {
     return views;
 }
 
+void CMainFrame::ShowContextMenu(CLumidorView* view, const QPoint& at) {
+    DEF_TRY
+    if (!m_pContextMenu) m_pContextMenu = m_pCommands->BuildPopup(kContextMenu, 0, this);
+    if (!m_pContextMenu) return;
+    // Each item as its command stands, narrowed by the rules of the menu at this place.
+    for (auto it = m_pCommands->Actions().cbegin(); it != m_pCommands->Actions().cend(); ++it) {
+        if (!m_pContextMenu->actions().contains(it.value())) continue;
+        CCmdUI ui = m_pCommands->State(it.key());
+        view->GetContextMenu().Apply(ui);
+        it.value()->setEnabled(ui.m_bEnabled);
+        if (it.value()->isCheckable() && ui.m_bCheckSet) it.value()->setChecked(ui.m_nCheck != 0);
+    }
+    m_pContextMenu->exec(at);
+    m_pCommands->RequestUpdate();
+    DEF_CATCH
+}
+
 void CMainFrame::AttachDocumentManager(CDocManager* manager) {
     m_pDocManager = manager;
     if (!manager) return;
@@ -655,6 +673,8 @@ void CMainFrame::CreateDocumentWindow(CLumidorDoc* doc) {
     connect(view, &CLumidorView::zoomChanged, this, [this, view](int percent) {
         if (view == GetActiveView()) m_pScaleBox->SetViewScaleSelValue(percent);
     });
+    connect(view, &CLumidorView::contextMenuRequested, this,
+            [this, view](const QPoint& at) { ShowContextMenu(view, at); });
     connect(view, &CLumidorView::scaleIndexSelected, this, [this, view](int index) {
         if (view == GetActiveView()) m_pScaleBox->SetViewScaleSelIndex(index);
     });

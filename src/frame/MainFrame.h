@@ -132,6 +132,8 @@ private:
     void CreateDocumentWindow(CLumidorDoc* doc);
     // The scale box and the commands follow the active view.
     void OnActiveViewChanged();
+    // The view's context menu at a screen point, its items as the view's rules have them there.
+    void ShowContextMenu(CLumidorView* view, const QPoint& at);
     void ApplyGridToViews();
     // The File menu's entries of the recent-file list, rebuilt from the application's list.
     void RefreshRecentFiles(QMenu* file);
@@ -148,6 +150,7 @@ private:
     CDocumentsBar* m_pDocumentsBar = nullptr;
     CDrawingBarPanel* m_pDrawingPanel = nullptr;
     CTrayIcon* m_pTray = nullptr;
+    QMenu* m_pContextMenu = nullptr;
     CTextStyleBar* m_pTextStyle = nullptr;
     QPointer<CRecoveryManager> m_pRecovery;
     CCommandMap m_commandMap;

@@ -105,6 +105,13 @@ void WriteStateReport(const CMainFrame& frame) {
                              {QStringLiteral("active"), active},
                              {QStringLiteral("selected"), selected}});
     }
+    // An open pop-up menu: the items a user can choose.
+    if (auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+        QJsonArray items;
+        for (QAction* a : popup->actions())
+            if (!a->isSeparator() && a->isEnabled()) items.append(a->text());
+        o.insert(QStringLiteral("popup"), items);
+    }
     // A message or dialog waiting for the user: its title and text.
     if (QWidget* modal = QApplication::activeModalWidget()) {
         QString text;

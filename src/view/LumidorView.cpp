@@ -11,6 +11,7 @@
 #include "platform/ScreenDpi.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QCursor>
 #include <QDrag>
 #include <QKeyEvent>
@@ -467,6 +468,14 @@ void CLumidorView::keyPressEvent(QKeyEvent* event) {
     CUndoAction action(m_undo);
     if (m_keys.OnKeyDown(*event)) return;
     QAbstractScrollArea::keyPressEvent(event);
+}
+
+void CLumidorView::contextMenuEvent(QContextMenuEvent* event) {
+    DEF_TRY
+    const QPoint p = viewport()->mapFrom(this, event->pos());
+    if (m_mouse.IsButtonDown() || !m_contextMenu.IsOffered(POINT{p.x(), p.y()})) return;
+    Q_EMIT contextMenuRequested(event->globalPos());
+    DEF_CATCH
 }
 
 void CLumidorView::keyReleaseEvent(QKeyEvent* event) {

@@ -10,6 +10,7 @@
 #include "objects/ObjectHost.h"
 #include "view/ImageCommands.h"
 #include "view/ViewArrange.h"
+#include "view/ViewContextMenu.h"
 #include "view/ViewCreation.h"
 #include "view/ViewGeometry.h"
 #include "view/ViewMarks.h"
@@ -148,6 +149,7 @@ public:
     CViewArrange& GetArrange() { return m_arrange; }
     CViewTabOrder& GetTabOrder() { return m_tabOrder; }
     CViewUndo& GetUndo() { return m_undo; }
+    const CViewContextMenu& GetContextMenu() const { return m_contextMenu; }
     // The window handlers of the mouse, client pixels; flags are MK_ values.
     void OnLButtonDown(UINT flags, POINT point) { m_mouse.OnLButtonDown(flags, point); }
     void OnMouseMove(UINT flags, POINT point) { m_mouse.OnMouseMove(flags, point); }
@@ -160,6 +162,7 @@ public:
     // Grid settings of the main frame: the snap flag and the steps in text units.
     void SetGrid(bool snap, int gx, int gy);
     bool IsSnapToGrid() const { return m_bSnapToGrid; }
+    POINT GetGridSteps() const { return POINT{m_nGridX, m_nGridY}; }
     POINT SnapToGrid(POINT ptClient) const;
 
     // Switches the tab-order display of the active page's objects, numbering them in list order
@@ -215,6 +218,8 @@ Q_SIGNALS:
     void zoomChanged(int percent);
     // A whole scale selected its entry of the scale box.
     void scaleIndexSelected(int index);
+    // The user asked for the context menu at a screen point where it is offered.
+    void contextMenuRequested(const QPoint& globalPos);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -228,6 +233,7 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     bool event(QEvent* event) override;
 
 private:
@@ -272,4 +278,5 @@ private:
     CViewKeys m_keys{*this};
     CViewPainter m_painter{*this};
     CViewUndo m_undo{*this};
+    CViewContextMenu m_contextMenu{*this};
 };

@@ -50,6 +50,8 @@ void CViewArrange::Register(CCommandMap& map) {
             ui.Enable(state >= 0);
             ui.SetCheck(state == 1);
         });
+    map.On(ID_EDIT_ALIGN_TO_GRID, [this] { OnEditAlignToGrid(); },
+           [this](CCmdUI& ui) { ui.Enable(CanAlignToGrid()); });
     map.On(
         ID_EDIT_SELECT_ALL, [this] { m_view.GetSelection().OnEditSelectAll(); },
         [this](CCmdUI& ui) { ui.Enable(m_view.GetSelection().CanSelectAll()); });
@@ -179,6 +181,36 @@ void CViewArrange::Space(bool horizontal) {
 
 void CViewArrange::DoSpaceHorz() { Space(true); }
 void CViewArrange::DoSpaceVert() { Space(false); }
+
+// ---- The grid --------------------------------------------------------------------------------
+
+void CViewArrange::SnapObjectToGrid(CTranspBaseClass* pObject) {
+    DEF_TRY
+    const POINT grid = m_view.GetGridSteps();
+    if (!pObject || grid.x <= 0 || grid.y <= 0) return;
+    RECT rc;
+    pObject->GetAlignRect(&rc);
+    NormalizeRect(rc);
+    if (rc.left % grid.x != 0) pObject->AlignLeftTo(int(grid.x * (rc.left / grid.x)));
+    if (rc.bottom % grid.y != 0) pObject->AlignBottomTo(int(grid.y * (rc.bottom / grid.y + 1)));
+    DEF_CATCH
+}
+
+void CViewArrange::SnapGroupToGrid() {
+    for (CTranspBaseClass* o : m_view.GetSelection().GetSelected()) SnapObjectToGrid(o);
+}
+
+void CViewArrange::OnEditAlignToGrid() {
+    DEF_TRY
+    if (m_view.GetSelection().GetSelectedCount() > 0) SnapGroupToGrid();
+    else SnapObjectToGrid(m_view.GetActiveObject());
+    DEF_CATCH
+}
+
+bool CViewArrange::CanAlignToGrid() const {
+    return m_view.GetProgramMode() != MODE_FORM &&
+           (m_view.GetActiveObject() || m_view.GetSelection().GetSelectedCount() > 0);
+}
 
 // ---- Raising, deleting, disabling -------------------------------------------------------------
 

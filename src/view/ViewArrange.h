@@ -10,6 +10,8 @@ class CCommandMap;
 class CLumidorView;
 class CTranspBaseClass;
 
+class CTranspBaseClass;
+
 class CViewArrange {
 public:
     explicit CViewArrange(CLumidorView& view) : m_view(view) {}
@@ -31,6 +33,13 @@ public:
     void DoSpaceHorz();
     void DoSpaceVert();
     bool IsSpaceEnabled() const;
+    // The object's left edge to the grid line at or left of it, its bottom edge to the next grid
+    // line below unless it lies on one; the selected objects so in list order; the command does
+    // the selection, else the active object.
+    void SnapObjectToGrid(CTranspBaseClass* pObject);
+    void SnapGroupToGrid();
+    void OnEditAlignToGrid();
+    bool CanAlignToGrid() const;
 
     void OnEditObjectUp();
     void DeleteActiveObject();

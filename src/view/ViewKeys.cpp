@@ -39,22 +39,10 @@ unsigned VirtualKey(int key) {
 void CViewKeys::SendToActive(unsigned nChar, unsigned flags) {
     CTranspBaseClass* active = m_view.GetActiveObject();
     if (!active) return;
-    CViewSelection& sel = m_view.GetSelection();
-    const CalloutPart part = sel.CheckAnnotationObject(active);
     RECT before{};
-    if (part.nPart == 3) active->GetAlignRect(&before);
+    active->GetAlignRect(&before);
     active->OnChar(nChar, 1, flags);
-    if (part.nPart != 3) return;
-    // The line's end stays on the box's bottom-left corner as the box grows or shrinks.
-    RECT after;
-    active->GetAlignRect(&after);
-    CObjectList* list = m_view.GetDocument()->GetObjectsList(m_view.GetActivePage());
-    auto* line = dynamic_cast<CTranspLine*>((*list)[std::size_t(part.nShapeIndex + 1)].get());
-    const int dx = int(after.left - before.left), dy = int(after.bottom - before.bottom);
-    if (!line || (dx == 0 && dy == 0)) return;
-    line->m_nCapture = HIT_BOTTOMRIGHT;
-    line->Resize(dx, dy);
-    line->m_nCapture = HIT_NONE;
+    m_view.GetSelection().FollowCalloutText(active, before);
 }
 
 bool CViewKeys::OnKeyDown(const QKeyEvent& event) {

@@ -293,6 +293,7 @@ void CViewMouse::OnLButtonUpSelect(UINT, POINT) {
         NormalizeRect(rc);
         sel.SelectObjects(rc);
     }
+    if (m_bGroupMove && m_view.IsSnapToGrid()) m_view.GetArrange().SnapGroupToGrid();
     m_bGroupMove = false;
     sel.SelectAnnotations();
     DEF_CATCH

@@ -176,3 +176,19 @@ CalloutPart CViewSelection::CheckAnnotationObject(const CTranspBaseClass* pObjec
     DEF_CATCH
     return {};
 }
+
+void CViewSelection::FollowCalloutText(const CTranspBaseClass* pText, const RECT& before) {
+    DEF_TRY
+    const CalloutPart part = CheckAnnotationObject(pText);
+    if (part.nPart != 3) return;
+    RECT after;
+    pText->GetAlignRect(&after);
+    CObjectList* list = m_view.GetDocument()->GetObjectsList(m_view.GetActivePage());
+    auto* line = dynamic_cast<CTranspLine*>((*list)[std::size_t(part.nShapeIndex + 1)].get());
+    const int dx = int(after.left - before.left), dy = int(after.bottom - before.bottom);
+    if (!line || (dx == 0 && dy == 0)) return;
+    line->m_nCapture = HIT_BOTTOMRIGHT;
+    line->Resize(dx, dy);
+    line->m_nCapture = HIT_NONE;
+    DEF_CATCH
+}

@@ -45,6 +45,9 @@ public:
     RECT GetGroupFrameRect() const;
 
     CalloutPart CheckAnnotationObject(const CTranspBaseClass* pObject) const;
+    // After a callout's text box changed from `before` (text units), its line's end moves with
+    // the box's bottom-left corner; any other object is left alone.
+    void FollowCalloutText(const CTranspBaseClass* pText, const RECT& before);
     // The list positions [first, last] the object stands for: its callout's three, or its own.
     std::pair<int, int> CalloutRange(const CTranspBaseClass* pObject) const;
     // The object's position in the page's object list, -1 when it is not there.

@@ -21,22 +21,46 @@ std::vector<CTranspBaseClass*> CViewTextStyle::Targets() const {
     return targets;
 }
 
-// The parts of a callout (a shape, its line and its text box) will move together here once the
-// view knows its callouts; until then each object takes the change on its own.
-
 void CViewTextStyle::SetTextStyle(const TEXTSTYLE& style) {
     DEF_TRY
     if (!IsReady()) return;
     for (CTranspBaseClass* o : Targets())
-        if (auto* text = dynamic_cast<CTranspText*>(o)) text->SetTextStyle(&style, TRUE);
+        if (auto* text = dynamic_cast<CTranspText*>(o)) {
+            // A callout's line keeps its end on the box as the box changes size.
+            RECT before;
+            text->GetAlignRect(&before);
+            text->SetTextStyle(&style, TRUE);
+            m_view.GetSelection().FollowCalloutText(text, before);
+        }
     DEF_CATCH
 }
 
 void CViewTextStyle::ApplyLine(const std::function<void(TEXTSTYLE&)>& toStyle,
                                const std::function<void(CTranspGraphClass&)>& toGraphic) {
     if (!IsReady()) return;
+    CViewSelection& sel = m_view.GetSelection();
+    const CObjectList* list = m_view.GetDocument()->GetObjectsList(m_view.GetActivePage());
+    std::vector<int> callouts; // the shapes of the callouts done
     for (CTranspBaseClass* o : Targets()) {
-        if (auto* text = dynamic_cast<CTranspText*>(o)) {
+        const CalloutPart part = sel.CheckAnnotationObject(o);
+        if (part.nPart != 0 && list) {
+            // Any part of a callout changes the callout: its shape and line take the line's
+            // property, its text box the frame's current text style.
+            if (std::find(callouts.begin(), callouts.end(), part.nShapeIndex) != callouts.end())
+                continue;
+            callouts.push_back(part.nShapeIndex);
+            for (int i = 0; i < 2; ++i)
+                if (auto* g = dynamic_cast<CTranspGraphClass*>(
+                        (*list)[std::size_t(part.nShapeIndex + i)].get()))
+                    toGraphic(*g);
+            if (auto* text = dynamic_cast<CTranspText*>((*list)[std::size_t(part.nShapeIndex + 2)].get())) {
+                const TEXTSTYLE style = m_link.currentStyle();
+                RECT before;
+                text->GetAlignRect(&before);
+                text->SetTextStyle(&style, TRUE);
+                sel.FollowCalloutText(text, before);
+            }
+        } else if (auto* text = dynamic_cast<CTranspText*>(o)) {
             TEXTSTYLE style = m_link.currentStyle();
             toStyle(style);
             text->SetTextStyle(&style, TRUE);

@@ -128,26 +128,20 @@ QString CViewUndo::GetRedoText() const {
     return LoadResString(IDS_REDO_NOTHING);
 }
 
-void CViewUndo::OnEditUndo() {
-    DEF_TRY
-    // The object being edited takes back its own steps first.
-    if (CTranspBaseClass* active = m_view.GetActiveObject(); active && active->CanUndo()) {
-        active->Undo();
-        m_view.SetToolbarsState();
-        return;
-    }
-    Step(true);
-    DEF_CATCH
-}
+void CViewUndo::OnEditUndo() { Walk(true); }
+void CViewUndo::OnEditRedo() { Walk(false); }
 
-void CViewUndo::OnEditRedo() {
+void CViewUndo::Walk(bool bUndo) {
     DEF_TRY
-    if (CTranspBaseClass* active = m_view.GetActiveObject(); active && active->CanRedo()) {
-        active->Redo();
+    // The object being edited takes back (or does again) its own steps first.
+    CTranspBaseClass* active = m_view.GetActiveObject();
+    if (active && (bUndo ? active->CanUndo() : active->CanRedo())) {
+        if (bUndo) active->Undo();
+        else active->Redo();
         m_view.SetToolbarsState();
         return;
     }
-    Step(false);
+    Step(bUndo);
     DEF_CATCH
 }
 

@@ -43,6 +43,7 @@ private:
     std::vector<CUndoHistory::ObjectState> EditingSet() const;
     // After a step of the history: the view goes to its page and shows what it changed.
     void AfterStep(const std::vector<CTranspBaseClass*>& changed);
+    void Walk(bool bUndo);
     void Step(bool bUndo);
 
     CLumidorView& m_view;
