@@ -83,12 +83,15 @@ void CViewSpellCheck::OnToolbarSpelling() {
     m_notHeld.clear();
     m_view.ReleaseActiveObject();
     bool cancelled = false;
-    // The tab order is the order of the page's object list. The list is looked at afresh for
-    // every object: nothing of the walk keeps a pointer the page may have dropped.
-    for (std::size_t i = 0; !cancelled; ++i) {
-        const CObjectList* list = doc->GetObjectsList(page);
-        if (!list || i >= list->size()) break;
-        auto* text = dynamic_cast<CTranspText*>((*list)[i].get());
+    // The fields in tab order, then the page's other text boxes in list order. Nothing takes an
+    // object off the page while the dialog runs: replacements only change the text.
+    std::vector<CTranspBaseClass*> order = m_view.GetTabOrder().GetOrder();
+    if (const CObjectList* list = doc->GetObjectsList(page))
+        for (const auto& o : *list)
+            if (std::find(order.begin(), order.end(), o.get()) == order.end())
+                order.push_back(o.get());
+    for (std::size_t i = 0; !cancelled && i < order.size(); ++i) {
+        auto* text = dynamic_cast<CTranspText*>(order[i]);
         if (!text) continue;
         m_view.SetActiveObject(text);
         // A symbol font's letters are pictures, not words.

@@ -17,6 +17,18 @@ bool IsFillable(const CTranspBaseClass* p) {
 }
 } // namespace
 
+std::vector<CTranspBaseClass*> CViewTabOrder::GetOrder() const {
+    std::vector<CTranspBaseClass*> order;
+    CLumidorDoc* doc = m_view.GetDocument();
+    const int page = m_view.GetActivePage();
+    if (const CFieldObjectList* fields = doc ? doc->GetFieldObjectsList(page) : nullptr;
+        fields && !fields->empty())
+        order = *fields;
+    else if (const CObjectList* list = doc ? doc->GetObjectsList(page) : nullptr)
+        for (const auto& o : *list) order.push_back(o.get());
+    return order;
+}
+
 bool CViewTabOrder::ProcessTabKey(bool forward, bool* wrapped) {
     DEF_TRY
     if (wrapped) *wrapped = false;
@@ -25,12 +37,7 @@ bool CViewTabOrder::ProcessTabKey(bool forward, bool* wrapped) {
     CLumidorDoc* doc = m_view.GetDocument();
     const int page = m_view.GetActivePage();
     if (!doc || !doc->GetObjectsList(page)) return true;
-    std::vector<CTranspBaseClass*> order;
-    if (const CFieldObjectList* fields = doc->GetFieldObjectsList(page); fields && !fields->empty())
-        order = *fields;
-    else
-        for (const auto& o : *doc->GetObjectsList(page))
-            order.push_back(o.get());
+    const std::vector<CTranspBaseClass*> order = GetOrder();
     const bool form = mode == MODE_FORM;
     const auto visits = [form](const CTranspBaseClass* o) { return !form || IsFillable(o); };
     CTranspBaseClass* active = m_view.GetActiveObject();

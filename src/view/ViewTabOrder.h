@@ -4,12 +4,17 @@
 // position in the object list.
 
 #include <QString>
+#include <vector>
 
 class CLumidorView;
+class CTranspBaseClass;
 
 class CViewTabOrder {
 public:
     explicit CViewTabOrder(CLumidorView& view) : m_view(view) {}
+
+    // The page's objects in tab order: its field list when it has fields, else its object list.
+    std::vector<CTranspBaseClass*> GetOrder() const;
 
     // Activates the next object (the previous one backwards), wrapping at the ends; in form
     // filling only text fields and check marks are visited. False when the key is not Tab's here
