@@ -10,6 +10,7 @@
 #include "document/Recovery.h"
 #include "frame/ChildFrame.h"
 #include "frame/CommandManager.h"
+#include "frame/CursorCollectionBar.h"
 #include "frame/DocumentsBar.h"
 #include "frame/DrawingBarPanel.h"
 #include "frame/FrameState.h"
@@ -269,6 +270,19 @@ void CMainFrame::CreateBars() {
     m_pDrawingPanel = new CDrawingBarPanel(this);
     addDockWidget(Qt::RightDockWidgetArea, m_pDrawingPanel);
     m_pDrawingPanel->SetBar(GetBar(QStringLiteral("DrawingBar")));
+    // The shelf docks at the bottom; files dropped on it open here as well.
+    m_pShelf = new CCursorCollectionBar(this);
+    m_pShelf->CreateBar(GetUserDataDir() + QLatin1Char('/') + QLatin1String(SHELF_FILE_NAME));
+    m_pShelf->SetOpenFilesSink([](const QStringList& paths) {
+        CLumidorApp* app = CLumidorApp::Instance();
+        for (const QString& path : paths) {
+            if (!app) return;
+            if (IsImageFormatSupported(path)) app->CreateDocFromImage(path, false);
+            else app->OpenDocumentFile(path, 0);
+        }
+    });
+    addDockWidget(Qt::BottomDockWidgetArea, m_pShelf);
+    m_pShelf->RegisterCommands(m_commandMap, m_pCommands);
     DEF_CATCH
 }
 
@@ -667,6 +681,7 @@ void CMainFrame::CreateDocumentWindow(CLumidorDoc* doc) {
         return box ? std::max(1, box->currentData().toInt()) : 1;
     });
     view->SetTextStyleLink(m_pTextStyle->MakeLink(view));
+    view->SetCollectionSink([this](const QByteArray& block) { AddObjectToCollection(block); });
     view->SetClassCursor(m_pModes->CursorFor(m_pModes->GetCurrentMode()));
     view->SetGrid(m_options[OPT_SNAP_TO_GRID] != 0, int(m_options[OPT_GRID_X]), int(m_options[OPT_GRID_Y]));
     // Every view reports its zoom; the scale box listens to the active one only.
@@ -697,6 +712,30 @@ QMdiSubWindow* CMainFrame::GetDocumentWindow(CLumidorDoc* doc) const {
         if (auto* child = dynamic_cast<CChildFrame*>(w))
             if (child->GetDocument() == doc) return w;
     return nullptr;
+}
+
+// ---- The shelf -------------------------------------------------------------------------------
+
+bool CMainFrame::AddObjectToCollection(const QByteArray& block) {
+    DEF_TRY
+    if (block.isEmpty() || !m_pShelf) return false;
+    const int before = m_pShelf->GetItemCount();
+    m_pShelf->AddItem(block);
+    if (m_pShelf->GetItemCount() > before) {
+        m_pShelf->RedrawVisibleList();
+        m_pShelf->StoreCollection();
+    }
+    m_pCommands->RequestUpdate();
+    return true;
+    DEF_CATCH
+    return false;
+}
+
+void CMainFrame::AddCursorToCollection(const LBitmapBase& bitmap) {
+    DEF_TRY
+    if (m_pShelf) m_pShelf->AddToCurrentCursorsList(bitmap.ConvertToDIB());
+    m_pCommands->RequestUpdate();
+    DEF_CATCH
 }
 
 // ---- Events ---------------------------------------------------------------------------------

@@ -22,6 +22,7 @@ class QMenu;
 class QToolBar;
 class CChildFrame;
 class CCommandManager;
+class CCursorCollectionBar;
 class CDocManager;
 class CDocumentsBar;
 class CDrawingBarPanel;
@@ -34,6 +35,7 @@ class CScaleBox;
 class CStatusProgress;
 class CTextStyleBar;
 class CTrayIcon;
+class LBitmapBase;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -115,6 +117,14 @@ public:
     void DocumentActivated(CLumidorDoc* doc);
     void DocumentTitleChanged(CLumidorDoc* doc);
     CDocumentsBar* GetDocumentsBar() const { return m_pDocumentsBar; }
+
+    // ---- The shelf ---------------------------------------------------------------------------
+    // Puts an object's data block on the shelf (only pictures of cursor size stay); false for
+    // an empty block.
+    bool AddObjectToCollection(const QByteArray& block);
+    // A captured cursor's bitmap joins the shelf whatever its size.
+    void AddCursorToCollection(const LBitmapBase& bitmap);
+    CCursorCollectionBar* GetShelfBar() const { return m_pShelf; }
     // The scale box shows the active view's scale.
     void ShowActiveViewScale();
 
@@ -149,6 +159,7 @@ private:
     CPageCommands* m_pPageCommands = nullptr;
     CDocumentsBar* m_pDocumentsBar = nullptr;
     CDrawingBarPanel* m_pDrawingPanel = nullptr;
+    CCursorCollectionBar* m_pShelf = nullptr;
     CTrayIcon* m_pTray = nullptr;
     QMenu* m_pContextMenu = nullptr;
     CTextStyleBar* m_pTextStyle = nullptr;

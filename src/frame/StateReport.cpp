@@ -2,6 +2,7 @@
 
 #include "document/LumidorDoc.h"
 #include "frame/CommandManager.h"
+#include "frame/CursorCollectionBar.h"
 #include "frame/MainFrame.h"
 #include "frame/ProgramModes.h"
 #include "objects/TranspBaseClass.h"
@@ -120,6 +121,22 @@ void WriteStateReport(const CMainFrame& frame) {
                  QJsonObject{{QStringLiteral("title"), modal->windowTitle()},
                              {QStringLiteral("class"), QString::fromLatin1(modal->metaObject()->className())},
                              {QStringLiteral("text"), text}});
+    }
+    // The shelf: its items' labels, the one selected, and where the shown ones are on the screen.
+    if (const CCursorCollectionBar* shelf = frame.GetShelfBar()) {
+        QJsonArray labels, shown;
+        for (int i = 0; i < shelf->GetItemCount(); ++i) {
+            labels.append(QString::fromUtf8(shelf->GetItem(i).label));
+            const QRect r = shelf->GetItemScreenRect(i);
+            if (!r.isEmpty()) shown.append(QJsonArray{i, r.x(), r.y(), r.width(), r.height()});
+        }
+        o.insert(QStringLiteral("shelf"),
+                 QJsonObject{{QStringLiteral("visible"), shelf->isVisible()},
+                             {QStringLiteral("count"), shelf->GetItemCount()},
+                             {QStringLiteral("labels"), labels},
+                             {QStringLiteral("page"), shelf->GetPage()},
+                             {QStringLiteral("selected"), shelf->GetSelectedIndex()},
+                             {QStringLiteral("shown"), shown}});
     }
     QJsonArray docs;
     for (CLumidorView* view : frame.GetAllViews()) {

@@ -38,6 +38,7 @@ CLumidorView::CLumidorView(CLumidorDoc* doc, QWidget* parent)
     RegisterViewCommands(*this, m_commands);
     m_imageCommands.Register(m_commands);
     m_arrange.Register(m_commands);
+    m_collection.Register(m_commands);
     m_undo.Register(m_commands);
     if (m_pDoc) m_pDoc->AddView(this);
 }

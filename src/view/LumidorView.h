@@ -10,6 +10,7 @@
 #include "objects/ObjectHost.h"
 #include "view/ImageCommands.h"
 #include "view/ViewArrange.h"
+#include "view/ViewCollection.h"
 #include "view/ViewContextMenu.h"
 #include "view/ViewCreation.h"
 #include "view/ViewGeometry.h"
@@ -109,6 +110,10 @@ public:
     // Where the view reads the image bar's eraser size (page pixels); 1 without a source.
     void SetEraserSizeSource(std::function<int()> source) { m_eraserSize = std::move(source); }
     int GetEraserSize() const { return m_eraserSize ? m_eraserSize() : 1; }
+    // Where the add-to-shelf command hands the data block of the selected or active objects.
+    void SetCollectionSink(std::function<void(const QByteArray&)> sink) {
+        m_collection.SetCollectionSink(std::move(sink));
+    }
     // Where the view reads the frame's text style controls and shows objects' styles in them.
     void SetTextStyleLink(TextStyleLink link) { m_textStyle.SetLink(std::move(link)); }
     // A change of the style controls, for the objects it concerns (view/ViewTextStyle.h).
@@ -147,6 +152,7 @@ public:
     CViewMouse& GetMouse() { return m_mouse; }
     CViewImageCommands& GetImageCommands() { return m_imageCommands; }
     CViewArrange& GetArrange() { return m_arrange; }
+    CViewCollection& GetCollection() { return m_collection; }
     CViewTabOrder& GetTabOrder() { return m_tabOrder; }
     CViewUndo& GetUndo() { return m_undo; }
     const CViewContextMenu& GetContextMenu() const { return m_contextMenu; }
@@ -274,6 +280,7 @@ private:
     CViewMouse m_mouse{*this};
     CViewImageCommands m_imageCommands{*this};
     CViewArrange m_arrange{*this};
+    CViewCollection m_collection{*this};
     CViewTabOrder m_tabOrder{*this};
     CViewKeys m_keys{*this};
     CViewPainter m_painter{*this};

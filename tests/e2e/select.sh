@@ -30,19 +30,6 @@ select_mode() {
   key s
   expect_state 's["mode"] == 14' "select mode"
 }
-# focus_window TITLE: gives a dialog the keyboard, as a window manager would.
-focus_window() {
-  local w
-  w="$(xdotool search --onlyvisible --name "^$1\$" | head -n1)"
-  [ -n "$w" ] && xdotool windowfocus --sync "$w" 2>/dev/null
-  sleep 0.2
-}
-# focus_modal: the keyboard to the message or dialog the state report names.
-focus_modal() {
-  local title
-  title="$(python3 -c 'import json,sys,re; print(re.escape(json.load(open(sys.argv[1]))["modal"]["title"]))' "$STATE" 2>/dev/null)"
-  [ -n "$title" ] && focus_window "$title"
-}
 # Without a window manager nobody gives the main window the keyboard back after a message.
 close_message() {
   focus_modal

@@ -29,6 +29,19 @@ start() {
   wait_for 10 test -s "$STATE" || fail "no state report"
 }
 key() { xdotool key --clearmodifiers "$@"; }
+# focus_window TITLE: gives a dialog the keyboard, as a window manager would.
+focus_window() {
+  local w
+  w="$(xdotool search --onlyvisible --name "^$1\$" | head -n1)"
+  [ -n "$w" ] && xdotool windowfocus --sync "$w" 2>/dev/null
+  sleep 0.2
+}
+# focus_modal: the keyboard to the message or dialog the state report names.
+focus_modal() {
+  local title
+  title="$(python3 -c 'import json,sys,re; print(re.escape(json.load(open(sys.argv[1]))["modal"]["title"]))' "$STATE" 2>/dev/null)"
+  [ -n "$title" ] && focus_window "$title"
+}
 quit() {
   key ctrl+q
   wait_for 20 bash -c "! kill -0 $BRELLIN_PID 2>/dev/null" || fail "the program did not end"
