@@ -894,6 +894,20 @@ int CLumidorDoc::DoImageColCorrection(int nPage, const RECT& rect, int nBlack) {
     return 0;
 }
 
+BOOL CLumidorDoc::LoadImageFile(const QString& path, LMyBitmap& bitmap) {
+    DEF_TRY
+    bitmap.EnableCallBack(true);
+    int rc = SUCCESS;
+    {
+        CWaitCursor wait;
+        rc = bitmap.Load(path, 0, 1); // grey images stay grey: the file's own depth
+    }
+    if (rc == SUCCESS) return TRUE;
+    ReportImagingError(rc);
+    DEF_CATCH
+    return FALSE;
+}
+
 void CLumidorDoc::OnFileLoadImage() {
     DEF_TRY
     const int nPage = GetCurrentPage();
@@ -922,16 +936,7 @@ void CLumidorDoc::OnFileLoadImage() {
         return;
     }
     LMyBitmap bitmap;
-    bitmap.EnableCallBack(true);
-    int rc = SUCCESS;
-    {
-        CWaitCursor wait;
-        rc = bitmap.Load(path, 0, 1); // grey images stay grey: the file's own depth
-    }
-    if (rc != SUCCESS) {
-        ReportImagingError(rc);
-        return;
-    }
+    if (!LoadImageFile(path, bitmap)) return;
     LoadDraftImage(bitmap, nPage);
     DEF_CATCH
 }

@@ -179,6 +179,9 @@ public:
     BOOL UndoPage(int nPage);
     BOOL IsPageUndo(int nPage) const;
     static BOOL IsImageFormatSupported(const QString& path);
+    // Loads an image file at its own depth under the wait cursor; the library's message and
+    // FALSE when it cannot.
+    static BOOL LoadImageFile(const QString& path, LMyBitmap& bitmap);
     BOOL CopyToClipboard(int nPage);
     // Colour correction of an area in image pixels (nBlack 0: white point, 1: black point): the
     // area's mean colour becomes white or black, as an image operation with its undo step; 1 when

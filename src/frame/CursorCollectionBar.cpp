@@ -487,11 +487,14 @@ bool CCursorCollectionBar::Drop(const QMimeData* data) {
 
 void CCursorCollectionBar::OnDropFiles(const QStringList& paths) {
     DEF_TRY
-    for (const QString& path : paths)
+    // Image files become items; the main window takes the others (documents it opens).
+    QStringList others;
+    for (const QString& path : paths) {
         if (IsImageFormatSupported(path)) AddImageFile(path);
+        else others.append(path);
+    }
     Changed();
-    // The main window opens the same files as documents.
-    if (m_openFiles && !paths.isEmpty()) m_openFiles(paths);
+    if (m_openFiles && !others.isEmpty()) m_openFiles(others);
     DEF_CATCH
 }
 

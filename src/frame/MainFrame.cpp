@@ -681,6 +681,11 @@ void CMainFrame::CreateDocumentWindow(CLumidorDoc* doc) {
         return box ? std::max(1, box->currentData().toInt()) : 1;
     });
     view->SetTextStyleLink(m_pTextStyle->MakeLink(view));
+    // Documents dropped on a page are opened, as from the Open dialog.
+    view->SetOpenFilesSink([](const QStringList& paths) {
+        if (CLumidorApp* app = CLumidorApp::Instance())
+            for (const QString& path : paths) app->OpenDocumentFile(path, 0);
+    });
     view->SetCollectionSink([this](const QByteArray& block) { AddObjectToCollection(block); });
     view->SetClassCursor(m_pModes->CursorFor(m_pModes->GetCurrentMode()));
     view->SetGrid(m_options[OPT_SNAP_TO_GRID] != 0, int(m_options[OPT_GRID_X]), int(m_options[OPT_GRID_Y]));

@@ -8,8 +8,7 @@ UINT g_nObjectClipboardFormat2 = 0;
 
 QString ClipboardFormatMimeType(const char* formatName) {
     DEF_TRY
-    return QStringLiteral("application/x-qt-windows-mime;value=\"%1\"")
-        .arg(QString::fromLatin1(formatName));
+    return QString::fromLatin1(formatName);
     DEF_CATCH
     return {};
 }

@@ -110,14 +110,12 @@ enum : int {
 };
 
 // The object clipboard formats, registered by name at start-up. Objects travel in the first;
-// the second is registered only. On this platform a format is a MIME type derived from its name
-// in the form Qt uses for registered clipboard formats, so the two names stay the keys.
+// the second is registered only. On X11 a format is carried under its name as the MIME type (the
+// selection target), so two running copies exchange blocks under the name itself.
 constexpr char OBJECT_CLIPBOARD_FORMAT_NAME[] = "Corvane Applications Transparent Objects";
 constexpr char OBJECT_CLIPBOARD_FORMAT2_NAME[] = "Corvane Applications Transparent Objects Fmt 2";
-constexpr char OBJECT_CLIPBOARD_MIME[] =
-    "application/x-qt-windows-mime;value=\"Corvane Applications Transparent Objects\"";
-constexpr char OBJECT_CLIPBOARD_MIME2[] =
-    "application/x-qt-windows-mime;value=\"Corvane Applications Transparent Objects Fmt 2\"";
+constexpr char OBJECT_CLIPBOARD_MIME[] = "Corvane Applications Transparent Objects";
+constexpr char OBJECT_CLIPBOARD_MIME2[] = "Corvane Applications Transparent Objects Fmt 2";
 // The MIME type of a registered clipboard format name.
 QString ClipboardFormatMimeType(const char* formatName);
 

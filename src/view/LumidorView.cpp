@@ -12,6 +12,9 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QCursor>
 #include <QDrag>
 #include <QKeyEvent>
@@ -39,7 +42,10 @@ CLumidorView::CLumidorView(CLumidorDoc* doc, QWidget* parent)
     m_imageCommands.Register(m_commands);
     m_arrange.Register(m_commands);
     m_collection.Register(m_commands);
+    m_clipboard.Register(m_commands);
     m_undo.Register(m_commands);
+    // Objects, text, pictures and files can be dropped on the page.
+    viewport()->setAcceptDrops(true);
     if (m_pDoc) m_pDoc->AddView(this);
 }
 
@@ -473,9 +479,54 @@ void CLumidorView::keyPressEvent(QKeyEvent* event) {
 
 void CLumidorView::contextMenuEvent(QContextMenuEvent* event) {
     DEF_TRY
-    const QPoint p = viewport()->mapFrom(this, event->pos());
+    const QPoint p = event->pos(); // forwarded from the viewport: client coordinates
     if (m_mouse.IsButtonDown() || !m_contextMenu.IsOffered(POINT{p.x(), p.y()})) return;
     Q_EMIT contextMenuRequested(event->globalPos());
+    DEF_CATCH
+}
+
+namespace {
+DWORD DropEffectOf(Qt::DropAction action) {
+    return action == Qt::MoveAction ? DROPEFFECT_MOVE
+                                    : action == Qt::CopyAction ? DROPEFFECT_COPY : DROPEFFECT_NONE;
+}
+Qt::DropAction DropActionOf(DWORD effect) {
+    return effect == DROPEFFECT_MOVE ? Qt::MoveAction
+                                     : effect == DROPEFFECT_COPY ? Qt::CopyAction : Qt::IgnoreAction;
+}
+} // namespace
+
+void CLumidorView::dragEnterEvent(QDragEnterEvent* event) { dragMoveEvent(event); }
+
+void CLumidorView::dragMoveEvent(QDragMoveEvent* event) {
+    DEF_TRY
+    // Forwarded from the viewport: its coordinates are the client's.
+    const QPoint p = event->position().toPoint();
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    DWORD effect = m_clipboard.DragOver(event->mimeData(), mods & Qt::ControlModifier,
+                                        mods & Qt::ShiftModifier, POINT{p.x(), p.y()});
+    // What the source does not allow it is asked to copy instead.
+    if (effect == DROPEFFECT_MOVE && !(event->possibleActions() & Qt::MoveAction))
+        effect = DROPEFFECT_COPY;
+    if (effect == DROPEFFECT_NONE || !(event->possibleActions() & DropActionOf(effect))) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(DropActionOf(effect));
+    event->accept();
+    DEF_CATCH
+}
+
+void CLumidorView::dropEvent(QDropEvent* event) {
+    DEF_TRY
+    // Forwarded from the viewport: its coordinates are the client's.
+    const QPoint p = event->position().toPoint();
+    CUndoAction action(m_undo);
+    setFocus(Qt::OtherFocusReason);
+    if (m_clipboard.Drop(event->mimeData(), DropEffectOf(event->dropAction()), POINT{p.x(), p.y()}))
+        event->acceptProposedAction();
+    else
+        event->ignore();
     DEF_CATCH
 }
 

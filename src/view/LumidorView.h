@@ -10,6 +10,7 @@
 #include "objects/ObjectHost.h"
 #include "view/ImageCommands.h"
 #include "view/ViewArrange.h"
+#include "view/ViewClipboard.h"
 #include "view/ViewCollection.h"
 #include "view/ViewContextMenu.h"
 #include "view/ViewCreation.h"
@@ -155,6 +156,11 @@ public:
     CViewCollection& GetCollection() { return m_collection; }
     CViewTabOrder& GetTabOrder() { return m_tabOrder; }
     CViewUndo& GetUndo() { return m_undo; }
+    CViewClipboard& GetClipboard() { return m_clipboard; }
+    // Where documents dropped on the view are opened (the main window).
+    void SetOpenFilesSink(std::function<void(const QStringList&)> sink) {
+        m_clipboard.SetOpenFilesSink(std::move(sink));
+    }
     const CViewContextMenu& GetContextMenu() const { return m_contextMenu; }
     // The window handlers of the mouse, client pixels; flags are MK_ values.
     void OnLButtonDown(UINT flags, POINT point) { m_mouse.OnLButtonDown(flags, point); }
@@ -240,6 +246,9 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool event(QEvent* event) override;
 
 private:
@@ -286,4 +295,5 @@ private:
     CViewPainter m_painter{*this};
     CViewUndo m_undo{*this};
     CViewContextMenu m_contextMenu{*this};
+    CViewClipboard m_clipboard{*this};
 };

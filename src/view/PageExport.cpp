@@ -81,7 +81,9 @@ int WriteCuttedPageToBitmap(const CLumidorDoc& doc, int nPage, const QString& pa
         return ERROR_INV_PARAMETER;
     rc = bitmap.Trim(int(inside.left), int(inside.top), int(inside.right - inside.left),
                      int(inside.bottom - inside.top));
-    return rc == SUCCESS ? SaveWithSettings(bitmap, path) : rc;
+    if (rc != SUCCESS) return rc;
+    // Without a file name the part goes to the clipboard.
+    return path.isEmpty() ? bitmap.CopyToClipboard() : SaveWithSettings(bitmap, path);
     DEF_CATCH
     return ERROR_INTERNAL;
 }

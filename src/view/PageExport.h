@@ -27,7 +27,7 @@ QString PageFileName(const CLumidorDoc& doc, int nPage, const QString& path);
 int WriteCurrentPageToBitmap(const CLumidorDoc& doc, int nPage, const QString& path);
 
 // The part `rect` (page pixels) of page nPage as drawn for output, saved like
-// WriteCurrentPageToBitmap; an imaging result code.
+// WriteCurrentPageToBitmap (an empty path puts it on the clipboard); an imaging result code.
 int WriteCuttedPageToBitmap(const CLumidorDoc& doc, int nPage, const QString& path, RECT rect);
 // Page nPage recorded as an enhanced metafile of its canvas size and resolution.
 int WriteCurrentPageToEmf(const CLumidorDoc& doc, int nPage, const QString& path);

@@ -87,22 +87,7 @@ bool CViewArrange::MoveGroupBy(UINT, int dx, int dy, POINT ptLast) {
         return false;
     }
     CTranspBlock block(&m_view, m_view.GetActivePage());
-    const RECT frame = m_view.GetSelection().GetGroupFrameRect();
-    for (CTranspBaseClass* o : selected) {
-        const QByteArray data = o->GetObData();
-        if (data.isEmpty()) continue;
-        const RECT r = AlignRect(o);
-        LONG x = r.left - frame.left, y = r.top - frame.top;
-        // Circles are placed by their centre, texts by the bottom of their first line.
-        if (const auto* c = dynamic_cast<const CTranspCircle*>(o)) {
-            x += c->m_nRadius;
-            y += c->m_nRadius;
-        } else if (dynamic_cast<const CTranspText*>(o)) {
-            y += r.bottom - r.top;
-        }
-        block.AddToHandlesList(data);
-        block.AddToDisplacementsList(int(x), int(y));
-    }
+    CreateGroup(block);
     block.BeginDrag();
     return false;
     DEF_CATCH
@@ -181,6 +166,28 @@ void CViewArrange::Space(bool horizontal) {
 
 void CViewArrange::DoSpaceHorz() { Space(true); }
 void CViewArrange::DoSpaceVert() { Space(false); }
+
+void CViewArrange::CreateGroup(CTranspBlock& block) const {
+    DEF_TRY
+    const std::vector<CTranspBaseClass*> selected = m_view.GetSelection().GetSelected();
+    const RECT frame = m_view.GetSelection().GetGroupFrameRect();
+    for (CTranspBaseClass* o : selected) {
+        const QByteArray data = o->GetObData();
+        if (data.isEmpty()) continue;
+        const RECT r = AlignRect(o);
+        LONG x = r.left - frame.left, y = r.top - frame.top;
+        // Circles are placed by their centre, texts by the bottom of their first line.
+        if (const auto* c = dynamic_cast<const CTranspCircle*>(o)) {
+            x += c->m_nRadius;
+            y += c->m_nRadius;
+        } else if (dynamic_cast<const CTranspText*>(o)) {
+            y += r.bottom - r.top;
+        }
+        block.AddToHandlesList(data);
+        block.AddToDisplacementsList(int(x), int(y));
+    }
+    DEF_CATCH
+}
 
 // ---- The grid --------------------------------------------------------------------------------
 

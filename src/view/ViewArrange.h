@@ -9,6 +9,7 @@
 class CCommandMap;
 class CLumidorView;
 class CTranspBaseClass;
+class CTranspBlock;
 
 class CTranspBaseClass;
 
@@ -25,6 +26,9 @@ public:
     // Every selected object, or the active one, moves by (dx, dy) page pixels.
     void NudgeSelected(int dx, int dy);
     void NudgeActive(int dx, int dy);
+    // Fills the block with copies of the selected objects, each with its offset from the group
+    // frame's top-left (a circle's from its centre, a text's from its first line's bottom).
+    void CreateGroup(CTranspBlock& block) const;
 
     void DoAlignLeft();
     void DoAlignRight();

@@ -3,8 +3,6 @@
 #include "app/CommandIds.h"
 #include "app/CommandTarget.h"
 #include "objects/TranspBlock.h"
-#include "objects/TranspCircle.h"
-#include "objects/TranspText.h"
 #include "platform/Guard.h"
 #include "view/LumidorView.h"
 
@@ -20,28 +18,6 @@ bool CViewCollection::CanAddToCollection() const {
     return m_view.GetActiveObject() != nullptr;
 }
 
-void CViewCollection::CreateGroup(CTranspBlock& block) const {
-    DEF_TRY
-    const RECT frame = m_view.GetSelection().GetGroupFrameRect();
-    for (CTranspBaseClass* o : m_view.GetSelection().GetSelected()) {
-        const QByteArray data = o->GetObData();
-        if (data.isEmpty()) continue;
-        RECT r;
-        o->GetAlignRect(&r);
-        NormalizeRect(r);
-        LONG x = r.left - frame.left, y = r.top - frame.top;
-        if (const auto* c = dynamic_cast<const CTranspCircle*>(o)) {
-            x += c->m_nRadius;
-            y += c->m_nRadius;
-        } else if (dynamic_cast<const CTranspText*>(o)) {
-            y += r.bottom - r.top;
-        }
-        block.AddToHandlesList(data);
-        block.AddToDisplacementsList(int(x), int(y));
-    }
-    DEF_CATCH
-}
-
 QByteArray CViewCollection::MakeCollectionBlock() const {
     DEF_TRY
     if (!CanAddToCollection()) return {};
@@ -49,7 +25,7 @@ QByteArray CViewCollection::MakeCollectionBlock() const {
         const std::vector<CTranspBaseClass*> selected = m_view.GetSelection().GetSelected();
         if (selected.size() == 1) return selected.front()->GetObData();
         CTranspBlock block(&m_view, m_view.GetActivePage());
-        CreateGroup(block);
+        m_view.GetArrange().CreateGroup(block);
         return block.GetObData();
     }
     const CTranspBaseClass* active = m_view.GetActiveObject();

@@ -23,9 +23,6 @@ public:
     // The block the command hands over; empty when there is nothing to hand.
     QByteArray MakeCollectionBlock() const;
     void OnEditAddToCollection();
-    // Fills a group block with copies of the selected objects, each at its offset from the
-    // group frame's top-left (circles by their centre, texts by their bottom-left).
-    void CreateGroup(CTranspBlock& block) const;
 
 private:
     CLumidorView& m_view;

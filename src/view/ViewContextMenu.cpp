@@ -45,7 +45,11 @@ void CViewContextMenu::Apply(CCmdUI& ui) const {
         if (mode == MODE_FORM || mode == MODE_CUT) grey();
         break;
     case ID_EDIT_TRANSPARENT_OBJECT:
+    case ID_EDIT_CREATE_PATCH:
         if (mode == MODE_FORM) grey();
+        break;
+    case ID_EDIT_ADD_TO_COLLECTION:
+        if (mode == MODE_FORM || mode == MODE_CUT) grey();
         break;
     default:
         break;

@@ -39,13 +39,14 @@ public:
     // The height (page pixels) of the last callout's text box.
     int GetCalloutTextHeight() const { return m_nCalloutTextHeight; }
 
-private:
-    POINT ClientToUnit(POINT pt) const;
-    RECT ClientToUnit(RECT rc) const;
-    POINT PageToUnit(POINT pt) const;
     // Names the object, appends it to the active page and activates it or tells it that it is
     // not focused; the object, or null when the page refused it.
     CTranspBaseClass* Append(std::unique_ptr<CTranspBaseClass> object, bool activate);
+    POINT ClientToUnit(POINT pt) const;
+
+private:
+    RECT ClientToUnit(RECT rc) const;
+    POINT PageToUnit(POINT pt) const;
     CTranspBaseClass* MakeLine(POINT fromPage, POINT toPage);
     // The kinds made alike: from a client rectangle, from two client points, from text units.
     template <typename Shape> CTranspBaseClass* MakeRectShape(RECT rect, bool activate);

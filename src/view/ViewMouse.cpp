@@ -122,8 +122,11 @@ void CViewMouse::OnLButtonDown(UINT flags, POINT point) {
     CLumidorDoc* doc = m_view.GetDocument();
     if (!doc) return;
 
-    // Pasting at the press is the clipboard's; the mode is entered only by a paste command.
-    if (mode == MODE_PASTE) return;
+    // Each press in paste mode places one more copy of the clipboard's objects.
+    if (mode == MODE_PASTE) {
+        m_view.GetClipboard().PasteAtClick(point);
+        return;
+    }
     if (mode == MODE_DRAG_SCREENSHOT) {
         StartPageDrag(m_view);
         return;
@@ -211,9 +214,9 @@ void CViewMouse::OnLButtonDown(UINT flags, POINT point) {
     case MODE_UNERASER:
         EraseUnder(mode == MODE_ERASER);
         break;
+    case MODE_PASTE:
     case MODE_PAW:
     case MODE_DRAG_SCREENSHOT:
-    case MODE_PASTE:
         break;
     case MODE_CUT:
         m_cutTool.MouseDown(Quantise(point));

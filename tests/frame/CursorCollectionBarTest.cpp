@@ -28,6 +28,11 @@
 namespace {
 class CursorCollectionBarTest : public FrameFixture {
 protected:
+    // Every test starts from no shelf file: the bar reads it only when first shown.
+    CursorCollectionBarTest() {
+        QFile::remove(frame.GetShelfBar()->GetPath());
+        QFile::remove(frame.GetShelfBar()->GetPath() + QStringLiteral(".bad"));
+    }
     CCursorCollectionBar& Shelf() { return *frame.GetShelfBar(); }
     QByteArray FileBytes() {
         QFile f(frame.GetShelfBar()->GetPath());
