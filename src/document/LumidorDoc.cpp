@@ -908,14 +908,8 @@ BOOL CLumidorDoc::LoadImageFile(const QString& path, LMyBitmap& bitmap) {
     return FALSE;
 }
 
-void CLumidorDoc::OnFileLoadImage() {
+QString CLumidorDoc::AskImageFileName() {
     DEF_TRY
-    const int nPage = GetCurrentPage();
-    _PAGEINFO* p = GetPageInfo(nPage);
-    if (!p)
-        return;
-    if (p->m_Bitmap.IsAllocated() && YesNoBox(IDS_REPLACE_IMAGE) != IDYES)
-        return;
     FileDialogRequest req;
     req.defaultExt = QStringLiteral("bmp");
     req.filter = LoadResString(IDS_FILTER_LOADIMAGE_1) + LoadResString(IDS_FILTER_LOADIMAGE_2);
@@ -925,16 +919,30 @@ void CLumidorDoc::OnFileLoadImage() {
     req.filterIndex = Profile().GetProfileInt(QStringLiteral("Settings"),
                                               QStringLiteral("LoadImageFilterIndex"), 3);
     QString path;
-    if (!GetDialogService().GetFileName(req, path))
-        return;
+    if (!GetDialogService().GetFileName(req, path)) return {};
     Profile().WriteProfileString(QStringLiteral("Settings"), QStringLiteral("GraphicInitialDir"),
                                  ExtractFilePath(path));
     Profile().WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("LoadImageFilterIndex"),
                               req.filterIndex);
     if (!IsImageFormatSupported(path)) {
         ErrorBox(LoadResString(IDS_UNSUPPORTED_FORMAT).arg(ExtractFileName(path)));
-        return;
+        return {};
     }
+    return path;
+    DEF_CATCH
+    return {};
+}
+
+void CLumidorDoc::OnFileLoadImage() {
+    DEF_TRY
+    const int nPage = GetCurrentPage();
+    _PAGEINFO* p = GetPageInfo(nPage);
+    if (!p)
+        return;
+    if (p->m_Bitmap.IsAllocated() && YesNoBox(IDS_REPLACE_IMAGE) != IDYES)
+        return;
+    const QString path = AskImageFileName();
+    if (path.isEmpty()) return;
     LMyBitmap bitmap;
     if (!LoadImageFile(path, bitmap)) return;
     LoadDraftImage(bitmap, nPage);

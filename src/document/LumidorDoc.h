@@ -182,6 +182,9 @@ public:
     // Loads an image file at its own depth under the wait cursor; the library's message and
     // FALSE when it cannot.
     static BOOL LoadImageFile(const QString& path, LMyBitmap& bitmap);
+    // Asks for an image file in the folder last used ("GraphicInitialDir"), which then becomes
+    // the one remembered; empty when cancelled or the format is not one the program reads (said).
+    static QString AskImageFileName();
     BOOL CopyToClipboard(int nPage);
     // Colour correction of an area in image pixels (nBlack 0: white point, 1: black point): the
     // area's mean colour becomes white or black, as an image operation with its undo step; 1 when

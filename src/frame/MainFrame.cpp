@@ -10,6 +10,7 @@
 #include "document/Recovery.h"
 #include "frame/ChildFrame.h"
 #include "frame/CommandManager.h"
+#include "frame/ContextPopup.h"
 #include "frame/CursorCollectionBar.h"
 #include "frame/DocumentsBar.h"
 #include "frame/DrawingBarPanel.h"
@@ -60,7 +61,6 @@ const QString kLaunch = QStringLiteral("Launch");
 const QString kEraserSize = QStringLiteral("IMAGETOOLSBARSETTINGS");
 constexpr int kMainMenu = 128;
 constexpr int kTrayMenu = 334;
-constexpr int kContextMenu = 157;
 
 // Every file of the program's temporary folder goes; the folder stays.
 void EmptyTempFolder() {
@@ -161,6 +161,7 @@ CMainFrame::CMainFrame()
 
     m_pCommands->Load();
     m_pCommands->SetRouteSource([this] { return Route(); });
+    m_pContextPopup = std::make_unique<CContextPopup>(*m_pCommands, this);
     // A command's changes to the page are one undo step, named by the command.
     m_pCommands->SetExecuteObserver([this](UINT, const QString& text) -> std::function<void()> {
         QPointer<CLumidorView> view = GetActiveView();
@@ -640,23 +641,6 @@ std::vector<CLumidorView*> CMainFrame::GetAllViews() const {
     return views;
 }
 
-void CMainFrame::ShowContextMenu(CLumidorView* view, const QPoint& at) {
-    DEF_TRY
-    if (!m_pContextMenu) m_pContextMenu = m_pCommands->BuildPopup(kContextMenu, 0, this);
-    if (!m_pContextMenu) return;
-    // Each item as its command stands, narrowed by the rules of the menu at this place.
-    for (auto it = m_pCommands->Actions().cbegin(); it != m_pCommands->Actions().cend(); ++it) {
-        if (!m_pContextMenu->actions().contains(it.value())) continue;
-        CCmdUI ui = m_pCommands->State(it.key());
-        view->GetContextMenu().Apply(ui);
-        it.value()->setEnabled(ui.m_bEnabled);
-        if (it.value()->isCheckable() && ui.m_bCheckSet) it.value()->setChecked(ui.m_nCheck != 0);
-    }
-    m_pContextMenu->exec(at);
-    m_pCommands->RequestUpdate();
-    DEF_CATCH
-}
-
 void CMainFrame::AttachDocumentManager(CDocManager* manager) {
     m_pDocManager = manager;
     if (!manager) return;
@@ -694,7 +678,7 @@ void CMainFrame::CreateDocumentWindow(CLumidorDoc* doc) {
         if (view == GetActiveView()) m_pScaleBox->SetViewScaleSelValue(percent);
     });
     connect(view, &CLumidorView::contextMenuRequested, this,
-            [this, view](const QPoint& at) { ShowContextMenu(view, at); });
+            [this, view](const QPoint& at) { m_pContextPopup->Show(*view, at); });
     connect(view, &CLumidorView::scaleIndexSelected, this, [this, view](int index) {
         if (view == GetActiveView()) m_pScaleBox->SetViewScaleSelIndex(index);
     });

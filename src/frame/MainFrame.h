@@ -22,6 +22,7 @@ class QMenu;
 class QToolBar;
 class CChildFrame;
 class CCommandManager;
+class CContextPopup;
 class CCursorCollectionBar;
 class CDocManager;
 class CDocumentsBar;
@@ -142,8 +143,6 @@ private:
     void CreateDocumentWindow(CLumidorDoc* doc);
     // The scale box and the commands follow the active view.
     void OnActiveViewChanged();
-    // The view's context menu at a screen point, its items as the view's rules have them there.
-    void ShowContextMenu(CLumidorView* view, const QPoint& at);
     void ApplyGridToViews();
     // The File menu's entries of the recent-file list, rebuilt from the application's list.
     void RefreshRecentFiles(QMenu* file);
@@ -161,7 +160,8 @@ private:
     CDrawingBarPanel* m_pDrawingPanel = nullptr;
     CCursorCollectionBar* m_pShelf = nullptr;
     CTrayIcon* m_pTray = nullptr;
-    QMenu* m_pContextMenu = nullptr;
+    // The page's context menu.
+    std::unique_ptr<CContextPopup> m_pContextPopup;
     CTextStyleBar* m_pTextStyle = nullptr;
     QPointer<CRecoveryManager> m_pRecovery;
     CCommandMap m_commandMap;

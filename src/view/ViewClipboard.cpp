@@ -1,7 +1,6 @@
 #include "view/ViewClipboard.h"
 
 #include "app/CommandIds.h"
-#include "app/ProfileRecords.h"
 #include "app/Resource.h"
 #include "app/Utils.h"
 #include "document/DocFileFormat.h"
@@ -11,11 +10,9 @@
 #include "objects/TranspBlock.h"
 #include "objects/TranspImage.h"
 #include "objects/TranspText.h"
-#include "platform/DialogService.h"
 #include "platform/Guard.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ResourceModule.h"
-#include "platform/SettingsStore.h"
 #include "platform/imaging/MyBitmap.h"
 #include "view/LumidorView.h"
 #include "view/PageExport.h"
@@ -248,20 +245,8 @@ void CViewClipboard::OnEditCreatePatch() {
 
 void CViewClipboard::OnEditInsertImage() {
     DEF_TRY
-    FileDialogRequest req;
-    req.defaultExt = QStringLiteral("bmp");
-    req.filter = LoadResString(IDS_FILTER_LOADIMAGE_1) + LoadResString(IDS_FILTER_LOADIMAGE_2);
-    req.mustExist = true;
-    req.initialDir = Profile().GetProfileString(QStringLiteral("Settings"),
-                                                QStringLiteral("GraphicInitialDir"), QString());
-    QString path;
-    if (!GetDialogService().GetFileName(req, path)) return;
-    Profile().WriteProfileString(QStringLiteral("Settings"), QStringLiteral("GraphicInitialDir"),
-                                 ExtractFilePath(path));
-    if (!CLumidorDoc::IsImageFormatSupported(path)) {
-        ErrorBox(LoadResString(IDS_UNSUPPORTED_FORMAT).arg(ExtractFileName(path)));
-        return;
-    }
+    const QString path = CLumidorDoc::AskImageFileName();
+    if (path.isEmpty()) return;
     POINT origin{0, 0};
     m_view.PageToClient(origin);
     PasteImageFile(path, origin);
