@@ -91,20 +91,26 @@ void WriteStateReport(const CMainFrame& frame) {
                                                                 view->viewport()->height()}},
                              {QStringLiteral("activeObject"), view->GetActiveObject() != nullptr}});
         // The page's objects by their list position: which one is active, which are selected.
-        QJsonArray selected;
+        QJsonArray selected, bounds;
         int active = -1, count = 0;
         if (const CLumidorDoc* doc = view->GetDocument())
             if (const CObjectList* list = doc->GetObjectsList(view->GetActivePage())) {
                 for (const auto& obj : *list) {
                     if (obj.get() == view->GetActiveObject()) active = count;
                     if (obj->m_bSelected) selected.append(count);
+                    // Where the object answers the mouse, on the screen.
+                    RECT rc;
+                    obj->GetBoundsRect(&rc);
+                    const QPoint at = view->viewport()->mapToGlobal(QPoint(int(rc.left), int(rc.top)));
+                    bounds.append(QJsonArray{at.x(), at.y(), int(rc.Width()), int(rc.Height())});
                     ++count;
                 }
             }
         o.insert(QStringLiteral("objects"),
                  QJsonObject{{QStringLiteral("count"), count},
                              {QStringLiteral("active"), active},
-                             {QStringLiteral("selected"), selected}});
+                             {QStringLiteral("selected"), selected},
+                             {QStringLiteral("bounds"), bounds}});
     }
     // An open pop-up menu: the items a user can choose.
     if (auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {

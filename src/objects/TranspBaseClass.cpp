@@ -151,25 +151,34 @@ BOOL CTranspBaseClass::PtInBox(POINT point) const {
 
 BOOL CTranspBaseClass::CanCopy() const { return TRUE; }
 
+std::unique_ptr<QMimeData> CTranspBaseClass::MakeMimeData() const {
+    const QByteArray block = GetObData();
+    if (block.isEmpty())
+        return nullptr;
+    auto data = std::make_unique<QMimeData>();
+    data->setData(QString::fromLatin1(OBJECT_CLIPBOARD_MIME), block);
+    return data;
+}
+
 void CTranspBaseClass::BeginDrag() {
     DEF_TRY
     if (!m_pView)
         return;
-    const QByteArray block = GetObData();
-    if (block.isEmpty())
-        return;
-    auto data = std::make_unique<QMimeData>();
-    data->setData(QString::fromLatin1(OBJECT_CLIPBOARD_MIME), block);
-    m_pView->DoDragDrop(std::move(data), DROPEFFECT_COPY);
+    if (std::unique_ptr<QMimeData> data = MakeMimeData())
+        m_pView->DoDragDrop(std::move(data), DROPEFFECT_COPY);
     DEF_CATCH
 }
 
 void CTranspBaseClass::CopyToClipboard() {
     DEF_TRY
-    if (!CanCopy() || g_nObjectClipboardFormat == 0)
-        return;
-    const QByteArray block = GetObData();
-    if (block.isEmpty())
+    if (CanCopy())
+        CopyWholeToClipboard();
+    DEF_CATCH
+}
+
+void CTranspBaseClass::CopyWholeToClipboard() const {
+    DEF_TRY
+    if (g_nObjectClipboardFormat == 0)
         return;
     // Without a windowed application there is no clipboard to open.
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
@@ -177,9 +186,9 @@ void CTranspBaseClass::CopyToClipboard() {
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (!clipboard)
         return;
-    auto data = std::make_unique<QMimeData>();
-    data->setData(QString::fromLatin1(OBJECT_CLIPBOARD_MIME), block);
-    clipboard->setMimeData(data.release());
+    // One hand-over, so that every form of the object is on the clipboard together.
+    if (std::unique_ptr<QMimeData> data = MakeMimeData())
+        clipboard->setMimeData(data.release());
     DEF_CATCH
 }
 

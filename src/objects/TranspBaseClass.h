@@ -65,10 +65,16 @@ public:
     // The object's clipboard data block; empty when it cannot be made.
     virtual QByteArray GetObData() const = 0;
     virtual BOOL CanCopy() const;
-    // Offers the object's data block for a drag-and-drop copy.
+    // What a copy or drag of the whole object offers: its data block under the object format,
+    // and what other programs understand of it (a picture's bitmap, a text's words).
+    virtual std::unique_ptr<QMimeData> MakeMimeData() const;
+    // Offers the whole object for a drag-and-drop copy.
     virtual void BeginDrag();
     // Puts the object's data block on the clipboard under the object format.
     virtual void CopyToClipboard();
+    // The whole object onto the clipboard, whatever CanCopy says: a text chosen on the page
+    // rather than being edited goes as the object.
+    void CopyWholeToClipboard() const;
     // Remembers the object's place at button-down, to put it back when a drag leaves the window.
     virtual void SavePosition();
     virtual void RestorePosition();

@@ -230,27 +230,6 @@ std::unique_ptr<QMimeData> CTranspImage::MakeMimeData() const {
     return data;
 }
 
-void CTranspImage::BeginDrag() {
-    DEF_TRY
-    if (!m_pView) return;
-    std::unique_ptr<QMimeData> data = MakeMimeData();
-    if (data) m_pView->DoDragDrop(std::move(data), DROPEFFECT_COPY);
-    DEF_CATCH
-}
-
-void CTranspImage::CopyToClipboard() {
-    DEF_TRY
-    if (!CanCopy() || g_nObjectClipboardFormat == 0) return;
-    // Without a windowed application there is no clipboard to open.
-    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    if (!clipboard) return;
-    // One hand-over, so that the block and the standard bitmap are on the clipboard together.
-    std::unique_ptr<QMimeData> data = MakeMimeData();
-    if (data) clipboard->setMimeData(data.release());
-    DEF_CATCH
-}
-
 void CTranspImage::Serialize(CArchive& ar) {
     DEF_TRY
     SerializeRecord(ar);

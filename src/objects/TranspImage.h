@@ -73,10 +73,8 @@ public:
     void Serialize(CArchive& ar) override;
     void Draw(CDC* pDC, BOOL bPrinting, const POINT* pDpi) override;
     QByteArray GetObData() const override;
-    // Offers the data block and the picture as a standard bitmap, for copying.
-    void BeginDrag() override;
-    // Puts the data block and the picture as a standard bitmap on the clipboard together.
-    void CopyToClipboard() override;
+    // The data block under the object format, the bitmap as image and packed bitmap.
+    std::unique_ptr<QMimeData> MakeMimeData() const override;
     void SetUndoState(const void* pState) override;
     UndoState GetUndoState() const override;
     BOOL IsSameHistoryState(const void* pA, const void* pB) const override;
@@ -89,6 +87,4 @@ private:
     void SerializeRecord(CArchive& ar);
     // Takes over a loaded bitmap; the rectangle becomes its pixel size as page units at (x, y).
     void PlaceBitmap(LMyBitmap& bitmap, int x, int y);
-    // The offered data: the block under the object format, the bitmap as image and DIB.
-    std::unique_ptr<QMimeData> MakeMimeData() const;
 };

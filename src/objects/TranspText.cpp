@@ -1351,16 +1351,10 @@ BOOL CTranspText::OnDrop(const QMimeData* pData, DWORD dropEffect, POINT point) 
     return FALSE;
 }
 
-void CTranspText::BeginDrag() {
-    DEF_TRY
-    if (!m_pView) return;
-    const QByteArray block = GetObData();
-    if (block.isEmpty()) return;
-    auto data = std::make_unique<QMimeData>();
-    data->setData(QString::fromLatin1(OBJECT_CLIPBOARD_MIME), block);
-    data->setText(ToUnicode(GetText()));
-    m_pView->DoDragDrop(std::move(data), DROPEFFECT_COPY);
-    DEF_CATCH
+std::unique_ptr<QMimeData> CTranspText::MakeMimeData() const {
+    std::unique_ptr<QMimeData> data = CTranspBaseClass::MakeMimeData();
+    if (data) data->setText(ToUnicode(GetText()));
+    return data;
 }
 
 // ---- Clipboard ------------------------------------------------------------------------------

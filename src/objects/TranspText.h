@@ -106,8 +106,8 @@ public:
     void MoveBy(int dx, int dy) override;
     QByteArray GetObData() const override;
     BOOL CanCopy() const override;
-    // Offers the whole object (its data block) and its text, for copying.
-    void BeginDrag() override;
+    // The whole object (its data block) and its text.
+    std::unique_ptr<QMimeData> MakeMimeData() const override;
     // Puts the selected text on the clipboard as plain text.
     void CopyToClipboard() override;
     void SetAnnotationMode(int nMode) override;

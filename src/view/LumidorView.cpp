@@ -36,6 +36,8 @@ CLumidorView::CLumidorView(CLumidorDoc* doc, QWidget* parent)
     viewport()->setAutoFillBackground(false);
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setMouseTracking(true);
+    // Objects copy and drag themselves under the objects format only once it is known.
+    RegisterObjectClipboardFormats();
     // Both grid steps default to 14 points.
     m_nGridX = m_nGridY = unitConvertToTextunit(14.0, UNIT_POINT);
     RegisterViewCommands(*this, m_commands);
@@ -496,7 +498,15 @@ Qt::DropAction DropActionOf(DWORD effect) {
 }
 } // namespace
 
-void CLumidorView::dragEnterEvent(QDragEnterEvent* event) { dragMoveEvent(event); }
+void CLumidorView::dragEnterEvent(QDragEnterEvent* event) {
+    dragMoveEvent(event);
+    // A drag refused on entering gets no more moves: one coming in beside the page (from the
+    // shelf below it) is taken in, to be answered as it goes on over the page.
+    if (!event->isAccepted() && m_clipboard.MayTake(event->mimeData())) {
+        event->setDropAction(Qt::IgnoreAction);
+        event->accept();
+    }
+}
 
 void CLumidorView::dragMoveEvent(QDragMoveEvent* event) {
     DEF_TRY

@@ -90,11 +90,15 @@ void CViewClipboard::OnEditCopy() {
         block.CopyToClipboard();
         return;
     }
-    CTranspBaseClass* target = m_view.GetActiveObject();
-    if (!target && mode == MODE_SELECT) {
+    // What is chosen in select mode goes whole: a text box as the object with its words.
+    if (mode == MODE_SELECT) {
         const std::vector<CTranspBaseClass*> selected = m_view.GetSelection().GetSelected();
-        if (!selected.empty()) target = selected.front();
+        if (!selected.empty()) {
+            selected.front()->CopyWholeToClipboard();
+            return;
+        }
     }
+    CTranspBaseClass* target = m_view.GetActiveObject();
     if (target && target->CanCopy()) target->CopyToClipboard();
     DEF_CATCH
 }
@@ -276,6 +280,13 @@ DWORD CViewClipboard::DragOver(const QMimeData* data, bool control, bool shift, 
     }
     DEF_CATCH
     return DROPEFFECT_NONE;
+}
+
+bool CViewClipboard::MayTake(const QMimeData* data) const {
+    if (!data) return false;
+    if (data->hasText()) return true;
+    return m_view.GetProgramMode() != MODE_FORM &&
+           (data->hasFormat(ObjectsMime()) || data->hasImage() || data->hasUrls());
 }
 
 bool CViewClipboard::Drop(const QMimeData* data, DWORD effect, POINT ptClient) {

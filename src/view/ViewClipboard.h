@@ -49,6 +49,8 @@ public:
 
     // Drag-and-drop onto the view: the effect a drop would have (DROPEFFECT_), and the drop.
     DWORD DragOver(const QMimeData* data, bool control, bool shift, POINT ptClient);
+    // Whether a drop of the data could be taken somewhere on the page.
+    bool MayTake(const QMimeData* data) const;
     bool Drop(const QMimeData* data, DWORD effect, POINT ptClient);
     // Dropped files in order: image files become pictures at the point, files that are neither
     // images nor documents are reported by name; the documents are then opened.

@@ -19,17 +19,7 @@ rect_at() {
               "object $1 at $2,$3-$4,$5"
 }
 selected() { expect_state "s['objects']['selected'] == $1" "${2:-selected $1}"; }
-# menu KEYS...: the keys of a menu path, each pressed in turn.
-menu() {
-  local k
-  for k in "$@"; do key "$k"; sleep 0.15; done
-}
 undo_text() { expect_state "'$1' in str(s['menus'])" "Edit menu shows $1"; }
-select_mode() {
-  key Escape
-  key s
-  expect_state 's["mode"] == 14' "select mode"
-}
 # Without a window manager nobody gives the main window the keyboard back after a message.
 close_message() {
   focus_modal

@@ -9,6 +9,7 @@ export BRELLIN_SCREEN_DPI=96
 source "$(dirname "$0")/window-lib.sh"
 
 SHELF="$XDG_DATA_HOME/Quillmere/Brellin/tkshelf.dat"
+objs='d["pages"][0]["objects"]'
 
 # make_shelf FILE WxH...: a shelf file of white 24-bit pictures of those sizes, labelled p1, p2...
 make_shelf() {
@@ -72,6 +73,40 @@ delete-and-close)
   quit
   cmp "$SHELF" "$E2E_ROOT/after-delete.dat" || fail "closing wrote another shelf"
   [ "$(stat -c %Y "$SHELF")" -gt 978400000 ] || fail "closing did not write the shelf"
+  ;;
+drag-and-add)
+  DOC="$E2E_ROOT/page.brf"
+  make_shelf "$SHELF" 32x32
+  cp "$SHELF" "$E2E_ROOT/before.dat"
+  open_page
+  menu alt+v t h
+  expect_state 's["shelf"]["visible"] and len(s["shelf"]["shown"]) == 1' "the shelf shown again"
+  # The item dragged onto the page becomes a picture where it is let go.
+  read -r x y w h <<<"$(python3 -c 'import json,sys; r=json.load(open(sys.argv[1]))["shelf"]["shown"][0]; print(*r[1:])' "$STATE")"
+  read -r -a to <<<"$(at 300 150)"
+  xdotool mousemove --sync $((x + w / 2)) $((y + h / 2)) mousedown 1
+  for i in 1 2 3 4 5 6 7 8; do
+    xdotool mousemove --sync $((x + w / 2 + (to[0] - x - w / 2) * i / 8)) $((y + h / 2 + (to[1] - y - h / 2) * i / 8))
+    sleep 0.05
+  done
+  sleep 0.2
+  xdotool mouseup 1
+  expect_state 's["objects"]["count"] == 1' "a picture from the shelf"
+  # Only pictures go onto the shelf: a text field and a group leave it as it is.
+  tool t; click_at 100 300
+  xdotool type --delay 30 "Field"
+  select_mode
+  click_object 1
+  menu alt+e l
+  tool r; drag 400 300 450 350
+  select_mode
+  key ctrl+a
+  expect_state 'len(s["objects"]["selected"]) == 3' "all three selected"
+  menu alt+e l
+  save
+  expect_info "$DOC" "$objs[0]['class'] == 'CTranspImage' and $objs[0]['bitmap']['width'] == 32" "the shelf's picture"
+  expect_state 's["shelf"]["count"] == 1' "the shelf unchanged"
+  cmp "$SHELF" "$E2E_ROOT/before.dat" || fail "the shelf file changed"
   ;;
 *)
   fail "unknown case $case_name"

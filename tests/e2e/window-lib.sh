@@ -110,14 +110,25 @@ open_page() {
   fi
 }
 
-# Saves with the key; a key lost on a loaded machine is pressed again.
+# Saves the active document with the key; a key lost on a loaded machine is pressed again.
 save() {
   local i
   for i in 1 2 3; do
     key ctrl+s
-    wait_for 5 state 'not s["documents"][0]["modified"]' && return 0
+    wait_for 5 state 'not [d for d in s["documents"] if d["active"]][0]["modified"]' && return 0
   done
   fail "not saved: $(head -c 1500 "$STATE")"
+}
+
+# menu KEYS...: the keys of a menu path, each pressed in turn.
+menu() {
+  local k
+  for k in "$@"; do key "$k"; sleep 0.15; done
+}
+select_mode() {
+  key Escape
+  key s
+  expect_state 's["mode"] == 14' "select mode"
 }
 
 # tool KEY: the tool of a key, the view ready for the mouse.
@@ -127,3 +138,11 @@ tool() {
   sleep 0.2
 }
 
+
+# click_object I [BUTTON]: clicks in the middle of object I of the active page, as the report
+# places it on the screen.
+click_object() {
+  local p
+  read -r -a p <<<"$(python3 -c 'import json,sys; r=json.load(open(sys.argv[1]))["objects"]["bounds"][int(sys.argv[2])]; print(r[0]+r[2]//2, r[1]+r[3]//2)' "$STATE" "$1")"
+  xdotool mousemove --sync "${p[0]}" "${p[1]}" click "${2:-1}"
+}

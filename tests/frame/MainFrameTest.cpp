@@ -19,6 +19,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QMenu>
 #include <QMenuBar>
 #include <QKeyEvent>
@@ -230,4 +231,18 @@ TEST_F(MainFrameDocuments, RecentFilesOpenFromTheFileMenuAndDeadOnesLeaveTheList
     EXPECT_EQ(manager.GetDocumentCount(), 1);
     EXPECT_EQ(frame.GetMdiArea()->subWindowList().size(), 1);
     app.m_pMainWnd = nullptr;
+}
+
+// Where the desktop has no icon theme, every command's icon comes from the module: a name in the
+// command table without its drawing leaves a blank button.
+TEST_F(MainFrameDocuments, EveryCommandIconNamedIsInTheModule) {
+    const CCommandManager* commands = frame.GetCommands();
+    QStringList missing;
+    for (auto it = commands->Actions().constBegin(); it != commands->Actions().constEnd(); ++it) {
+        const CCommandInfo* info = commands->Info(it.key());
+        if (!info || info->strIcon.isEmpty()) continue;
+        if (!QFile::exists(ResourceModulePath(QStringLiteral("icons/%1.svg").arg(info->strIcon))))
+            missing << info->strIcon;
+    }
+    EXPECT_TRUE(missing.isEmpty()) << missing.join(QLatin1Char(' ')).toStdString();
 }
