@@ -5,7 +5,8 @@
 // bands of a rectangle, an ellipse and a freehand stroke of 2000 points so far, a crop rectangle
 // dragged, the eraser moved with its button down. Then the work on what is on the page: one step
 // of moving all 500 objects selected with Select All, a rubber band selecting all 500, one Tab
-// across a page of 200 text fields, and one undo of deleting the 500 objects.
+// across a page of 200 text fields, one undo of deleting the 500 objects, and a copy and paste
+// of the 500 as one group.
 //   QT_QPA_PLATFORM=offscreen build/bench/brellin_bench_view
 
 #include "BenchMain.h"
@@ -290,6 +291,34 @@ void BM_UndoDelete500(benchmark::State& state) {
     f.view->GetSelection().DeselectObjects();
 }
 BENCHMARK(BM_UndoDelete500)->Unit(benchmark::kMillisecond);
+
+// Copy of all 500 objects selected (one group block on the clipboard), then one paste of it at
+// a click, with the undo step and the repaint; the pasted copies are removed untimed.
+void BM_CopyPasteGroup500(benchmark::State& state) {
+    Fixture& f = Shared();
+    SelectModeAt(f, 6);
+    CObjectList& list = *f.doc.GetObjectsList(0);
+    const std::size_t before = list.size();
+    std::size_t pasted = 0;
+    for (auto _ : state) {
+        f.view->GetSelection().OnEditSelectAll();
+        f.view->GetClipboard().OnEditCopy();
+        {
+            CUndoAction action(f.view->GetUndo());
+            f.view->GetClipboard().PasteAtClick(POINT{200, 200});
+        }
+        QApplication::processEvents();
+        state.PauseTiming();
+        pasted = list.size() - before;
+        f.view->ReleaseActiveObject();
+        list.resize(before);
+        f.view->GetSelection().DeselectObjects();
+        f.view->GetUndo().WatchPage();
+        state.ResumeTiming();
+    }
+    state.SetLabel(std::to_string(pasted) + " objects pasted");
+}
+BENCHMARK(BM_CopyPasteGroup500)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {

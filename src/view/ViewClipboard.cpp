@@ -320,9 +320,14 @@ bool CViewClipboard::DropText(const QMimeData* data, DWORD effect, POINT ptClien
         return o->OnDrop(data, effect, ptClient);
     }
     if (m_view.GetProgramMode() == MODE_FORM) return false;
-    CTranspBaseClass* box =
-        m_view.GetCreation().CreateTextBox(ptClient, m_view.GetTextStyleControls().GetCurrentStyle(), true);
-    return box && box->OnDrop(data, DROPEFFECT_COPY, ptClient);
+    // The new box goes onto the page only with the text in it: text it refuses (too long, or
+    // not in its code page) leaves no empty box behind.
+    const POINT at = m_view.GetCreation().ClientToUnit(ptClient);
+    const TEXTSTYLE style = m_view.GetTextStyleControls().GetCurrentStyle();
+    auto box = std::make_unique<CTranspText>(&m_view, int(at.x), int(at.y), &style, nullptr,
+                                             m_view.GetActivePage(), TRUE);
+    if (!box->OnDrop(data, DROPEFFECT_COPY, ptClient)) return false;
+    return m_view.GetCreation().Append(std::move(box), true) != nullptr;
 }
 
 void CViewClipboard::DropFiles(const QStringList& paths, POINT ptClient) {

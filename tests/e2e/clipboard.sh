@@ -87,6 +87,10 @@ paste-views-and-copies)
   click_at 300 150
   count_is 2 "two copies"
   key Escape
+  key ctrl+z
+  count_is 1 "the second copy undone"
+  key ctrl+y
+  count_is 2 "and redone"
   save
   texts_are "$OTHER" "[('CTranspText', 'Hello')] * 2" "two copies in the other document"
   anchor_near "$OTHER" 0 200 200
@@ -163,6 +167,10 @@ drops)
   expect_state '"modal" not in s' "message closed"
   xdotool windowfocus --sync "$WINDOW" 2>/dev/null || true
   count_is 2 "the picture of the image file"
+  key ctrl+z
+  count_is 1 "the dropped picture undone"
+  key ctrl+y
+  count_is 2 "and redone"
   save
   texts_are "$DOC" "[('CTranspText', 'dropped words'), ('CTranspImage', None)]" "the dropped text and picture"
   quit
