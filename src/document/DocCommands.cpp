@@ -1,6 +1,7 @@
 #include "document/DocCommands.h"
 
 #include "app/CommandIds.h"
+#include "document/ImageSave.h"
 #include "document/LumidorDoc.h"
 
 void RegisterDocumentCommands(CLumidorDoc& doc, CCommandMap& map) {
@@ -9,6 +10,7 @@ void RegisterDocumentCommands(CLumidorDoc& doc, CCommandMap& map) {
     map.On(ID_FILE_SAVE_AS, [&doc] { doc.OnFileSaveAs(); });
     map.On(ID_FILE_SAVE_AS_DRAFT, [&doc] { doc.OnFileSaveAsDraft(); });
     map.On(ID_FILE_SAVE_AS_TEMPLATE, [&doc] { doc.OnFileSaveAsTemplate(); });
+    RegisterImageSaveCommands(doc, map);
     map.On(ID_FILE_SAVE_FIELDS, [&doc] { doc.OnFileSaveFields(); });
     map.On(ID_FILE_IMPORT_FROM_TARNWICK, [&doc] { doc.OnFileImportFromTarnwick(); });
     map.On(ID_FILE_EXPORT_TO_TARNWICK, [&doc] { doc.OnFileExportToTarnwick(); });

@@ -2,7 +2,10 @@
 
 #include "app/CommandIds.h"
 #include "document/LumidorDoc.h"
+#include "view/HtmlExport.h"
 #include "view/LumidorView.h"
+#include "view/PagePictures.h"
+#include "view/SendMail.h"
 #include "view/SpellCheck.h"
 
 #include <QApplication>
@@ -33,6 +36,9 @@ void ImageOperation(CLumidorView& view, CCommandMap& map, UINT id,
 
 void RegisterViewCommands(CLumidorView& view, CCommandMap& map) {
     RegisterSpellingCommands(view, map);
+    RegisterPagePictureCommands(view, map);
+    RegisterHtmlCommands(view, map);
+    RegisterMailCommands(view, map);
     map.On(ID_VIEW_ZOOM_IN, [&view] { view.IncViewScale(); });
     map.On(ID_VIEW_ZOOM_OUT, [&view] { view.DecViewScale(); });
     map.On(ID_VIEW_FIT_WINDOW, [&view] { view.FitPageToWindow(); });
