@@ -2,10 +2,23 @@
 
 #include "app/CalloutOptions.h"
 #include "app/Resource.h"
+#include "app/Utils.h"
+#include "document/LumidorDoc.h"
+#include "objects/ObjectTypes.h"
+#include "platform/DataPaths.h"
 #include "platform/Guard.h"
 #include "platform/ResourceModule.h"
+#include "platform/imaging/ImagingTypes.h"
+#include "view/LumidorView.h"
+#include "view/PageExport.h"
+#include "view/ViewMarks.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QTimer>
+#include <algorithm>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QHelpEvent>
@@ -241,6 +254,67 @@ CDrawingBarPanel::CDrawingBarPanel(QWidget* parent)
     annotation->addLayout(nearRow);
 
     layout->addWidget(m_pAnnotation);
+
+    m_pFormat = new QWidget;
+    m_pFormat->setObjectName(QStringLiteral("ImageFormatOptions"));
+    auto* format = new QVBoxLayout(m_pFormat);
+    format->setContentsMargins(0, 0, 0, 0);
+    const auto labelled = [](UINT textId, QWidget* control, QWidget* row) {
+        auto* rowLayout = new QVBoxLayout(row);
+        rowLayout->setContentsMargins(0, 0, 0, 0);
+        auto* label = new QLabel(LoadResString(textId));
+        label->setWordWrap(true);
+        label->setBuddy(control);
+        rowLayout->addWidget(label);
+        rowLayout->addWidget(control);
+    };
+    m_pFormats = new QComboBox;
+    m_pFormats->setObjectName(QStringLiteral("ImageFormat"));
+    for (const char* name : {"TIFF", "Bitmap", "PCX", "JPEG", "PNG", "EMF"})
+        m_pFormats->addItem(QString::fromLatin1(name));
+    auto* formatRow = new QWidget;
+    labelled(IDS_PANEL_FORMAT, m_pFormats, formatRow);
+    format->addWidget(formatRow);
+    m_pQuality = new QComboBox;
+    m_pQuality->setObjectName(QStringLiteral("JpegQuality"));
+    // The JPEG options' levels, 0 the best picture to 9 the smallest file.
+    for (int level = 0; level <= 9; ++level) m_pQuality->addItem(QString::number(level));
+    m_pQuality->setToolTip(LoadResString(IDS_JPEG_BEST) + QStringLiteral(" - ") +
+                           LoadResString(IDS_JPEG_SMALLEST));
+    m_pQualityRow = new QWidget;
+    labelled(IDS_PANEL_QUALITY, m_pQuality, m_pQualityRow);
+    format->addWidget(m_pQualityRow);
+    m_pTiff = new QComboBox;
+    m_pTiff->setObjectName(QStringLiteral("TiffCompression"));
+    for (const UINT id : {IDS_TIFF_NONE, IDS_TIFF_PACKBITS, IDS_TIFF_FAX})
+        m_pTiff->addItem(LoadResString(id).remove(QLatin1Char('&')));
+    m_pTiffRow = new QWidget;
+    labelled(IDS_PANEL_COMPRESSION, m_pTiff, m_pTiffRow);
+    format->addWidget(m_pTiffRow);
+    auto* sizeCaption = new QLabel(LoadResString(IDS_PANEL_SIZE));
+    sizeCaption->setToolTip(LoadResString(IDS_PANEL_SIZE_TIP));
+    format->addWidget(sizeCaption);
+    m_pSize = new QLabel;
+    m_pSize->setObjectName(QStringLiteral("ImageSize"));
+    m_pSize->setToolTip(sizeCaption->toolTip());
+    format->addWidget(m_pSize);
+    layout->addWidget(m_pFormat);
+    m_pFormat->hide();
+    {
+        const FrameOptions o = LoadFrameOptions();
+        m_pFormats->setCurrentIndex(std::clamp(int(o[OPT_IMAGES_FORMAT]), 0, 5));
+        m_pQuality->setCurrentIndex(std::clamp(int(o[OPT_JPEG_LEVEL]), 0, 9));
+        m_pTiff->setCurrentIndex(std::clamp(int(o[OPT_TIFF_COMPRESSION]), 0, 2));
+    }
+    connect(m_pFormats, &QComboBox::activated, this, &CDrawingBarPanel::OnSelchangeFormats);
+    connect(m_pQuality, &QComboBox::activated, this, &CDrawingBarPanel::OnSelchangeQuality);
+    connect(m_pTiff, &QComboBox::activated, this, &CDrawingBarPanel::OnSelchangeTiff);
+    // Writing a page takes a moment: while the user is still drawing the cut rectangle or
+    // changing the page the estimate waits.
+    m_pSizeTimer = new QTimer(this);
+    m_pSizeTimer->setSingleShot(true);
+    m_pSizeTimer->setInterval(300);
+    connect(m_pSizeTimer, &QTimer::timeout, this, &CDrawingBarPanel::GetFileSize);
     layout->addStretch(1);
     // As narrow as the selector allows, so that the page keeps the room.
     const int width = m_pSelector->sizeHint().width() + 2 * 12;
@@ -260,12 +334,131 @@ void CDrawingBarPanel::SetSelector(int kind) {
     DEF_TRY
     m_nKind = kind;
     m_pAnnotation->setVisible(kind == 1);
+    m_pFormat->setVisible(kind == 2);
     UpdateVisibility();
+    if (kind == 2) {
+        UpdateFormatBoxes();
+        GetFileSize();
+    } else {
+        m_pSizeTimer->stop();
+    }
     DEF_CATCH
+}
+
+void CDrawingBarPanel::SetHost(Host host) {
+    m_host = std::move(host);
+    if (m_host.options) {
+        const FrameOptions o = m_host.options();
+        m_pFormats->setCurrentIndex(std::clamp(int(o[OPT_IMAGES_FORMAT]), 0, 5));
+        m_pQuality->setCurrentIndex(std::clamp(int(o[OPT_JPEG_LEVEL]), 0, 9));
+        m_pTiff->setCurrentIndex(std::clamp(int(o[OPT_TIFF_COMPRESSION]), 0, 2));
+    }
+}
+
+void CDrawingBarPanel::UpdateFormatBoxes() {
+    m_pQualityRow->setVisible(m_pFormats->currentIndex() == 3);
+    m_pTiffRow->setVisible(m_pFormats->currentIndex() == 0);
+}
+
+void CDrawingBarPanel::SetOption(int field, int value) {
+    FrameOptions o = m_host.options ? m_host.options() : LoadFrameOptions();
+    o[field] = value;
+    if (m_host.setOptions) m_host.setOptions(o);
+    else SaveFrameOptions(o);
+}
+
+void CDrawingBarPanel::OnSelchangeFormats(int index) {
+    DEF_TRY
+    SetOption(OPT_IMAGES_FORMAT, index);
+    UpdateFormatBoxes();
+    GetFileSize();
+    DEF_CATCH
+}
+
+void CDrawingBarPanel::OnSelchangeQuality(int index) {
+    DEF_TRY
+    SetOption(OPT_JPEG_LEVEL, index);
+    GetFileSize();
+    DEF_CATCH
+}
+
+void CDrawingBarPanel::OnSelchangeTiff(int index) {
+    DEF_TRY
+    SetOption(OPT_TIFF_COMPRESSION, index);
+    GetFileSize();
+    DEF_CATCH
+}
+
+QString CDrawingBarPanel::SizeKey() const {
+    CLumidorView* view = m_host.activeView ? m_host.activeView() : nullptr;
+    CLumidorDoc* doc = view ? view->GetDocument() : nullptr;
+    if (!doc) return QStringLiteral("none");
+    const int mode = m_host.programMode ? m_host.programMode() : 0;
+    const RECT cut = view->GetMarks().GetCutRect();
+    return QStringLiteral("%1/%2/%3/%4/%5,%6,%7,%8/%9,%10,%11")
+        .arg(quintptr(view))
+        .arg(doc->GetChangeCount())
+        .arg(view->GetActivePage())
+        .arg(mode)
+        .arg(cut.left).arg(cut.top).arg(cut.right).arg(cut.bottom)
+        .arg(m_pFormats->currentIndex())
+        .arg(m_pQuality->currentIndex())
+        .arg(m_pTiff->currentIndex());
+}
+
+void CDrawingBarPanel::CheckFileSize() {
+    DEF_TRY
+    if (m_nKind != 2) return;
+    if (SizeKey() != m_strSizeKey) m_pSizeTimer->start();
+    DEF_CATCH
+}
+
+void CDrawingBarPanel::GetFileSize() {
+    DEF_TRY
+    m_pSizeTimer->stop();
+    m_strSizeKey = SizeKey();
+    QString text;
+    CLumidorView* view = m_host.activeView ? m_host.activeView() : nullptr;
+    CLumidorDoc* doc = view ? view->GetDocument() : nullptr;
+    const int mode = m_host.programMode ? m_host.programMode() : 0;
+    if (doc && (mode == MODE_DRAG_SCREENSHOT || mode == MODE_CUT)) {
+        const QString path = SizeScratchPath(m_pFormats->currentIndex());
+        // A write that fails must not leave the size of an earlier one.
+        QFile::remove(path);
+        const int page = view->GetActivePage();
+        bool written = false;
+        if (mode == MODE_DRAG_SCREENSHOT) {
+            const bool emf = ExtractFileExt(path).toLower() == QStringLiteral("emf");
+            written = (emf ? WriteCurrentPageToEmf(*doc, page, path)
+                           : WriteCurrentPageToBitmap(*doc, page, path)) == SUCCESS;
+        } else {
+            RECT cut = view->GetMarks().GetCutRect();
+            if (!cut.IsRectEmpty())
+                written = WriteCuttedPageToBitmap(*doc, page, path, cut) == SUCCESS;
+        }
+        const QFileInfo info(path);
+        if (written && info.exists()) text = FormatFileSizeKB(info.size());
+    }
+    m_pSize->setText(text);
+    DEF_CATCH
+}
+
+QString CDrawingBarPanel::GetSizeText() const { return m_pSize->text(); }
+int CDrawingBarPanel::GetFormat() const { return m_pFormats->currentIndex(); }
+bool CDrawingBarPanel::IsQualityShown() const { return m_pFormat->isVisibleTo(this) && !m_pQualityRow->isHidden(); }
+bool CDrawingBarPanel::IsCompressionShown() const { return m_pFormat->isVisibleTo(this) && !m_pTiffRow->isHidden(); }
+
+QString FormatFileSizeKB(qint64 bytes) {
+    return QString::asprintf("%.1f KB", double(bytes) / 1024.0);
+}
+
+QString SizeScratchPath(int nFormat) {
+    return SelectGraphExt(GetTempDirPath() + QStringLiteral("size01234567890123456789.png"),
+                          nFormat + 1);
 }
 
 void CDrawingBarPanel::UpdateVisibility() {
     // A bar hidden together with its window counts as shown; only one the user hid counts.
     const bool barShown = !m_pBar || !m_pBar->isHidden();
-    setVisible(m_nKind == 1 && barShown);
+    setVisible((m_nKind == 1 || m_nKind == 2) && barShown);
 }

@@ -271,6 +271,14 @@ void CMainFrame::CreateBars() {
     m_pDrawingPanel = new CDrawingBarPanel(this);
     addDockWidget(Qt::RightDockWidgetArea, m_pDrawingPanel);
     m_pDrawingPanel->SetBar(GetBar(QStringLiteral("DrawingBar")));
+    CDrawingBarPanel::Host panel;
+    panel.options = [this] { return m_options; };
+    panel.setOptions = [this](const FrameOptions& options) { SetOptions(options); };
+    panel.activeView = [this] { return GetActiveView(); };
+    panel.programMode = [this] { return m_pModes->GetCurrentMode(); };
+    m_pDrawingPanel->SetHost(std::move(panel));
+    connect(m_pCommands, &CCommandManager::updated, m_pDrawingPanel,
+            &CDrawingBarPanel::CheckFileSize);
     // The shelf docks at the bottom; files dropped on it open here as well.
     m_pShelf = new CCursorCollectionBar(this);
     m_pShelf->CreateBar(GetUserDataDir() + QLatin1Char('/') + QLatin1String(SHELF_FILE_NAME));

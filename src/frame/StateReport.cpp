@@ -3,6 +3,7 @@
 #include "document/LumidorDoc.h"
 #include "frame/CommandManager.h"
 #include "frame/CursorCollectionBar.h"
+#include "frame/DrawingBarPanel.h"
 #include "frame/MainFrame.h"
 #include "frame/ProgramModes.h"
 #include "objects/TranspBaseClass.h"
@@ -73,6 +74,15 @@ void WriteStateReport(const CMainFrame& frame) {
     o.insert(QStringLiteral("checked"), checked);
     o.insert(QStringLiteral("enabled"), enabled);
     o.insert(QStringLiteral("menus"), MenuTexts(frame.menuBar()->actions()));
+    if (const auto* panel = frame.findChild<CDrawingBarPanel*>()) {
+        o.insert(QStringLiteral("formatPanel"),
+                 QJsonObject{{QStringLiteral("shown"), panel->isVisible()},
+                             {QStringLiteral("kind"), panel->GetSelector()},
+                             {QStringLiteral("format"), panel->GetFormat()},
+                             {QStringLiteral("size"), panel->GetSizeText()},
+                             {QStringLiteral("quality"), panel->IsQualityShown()},
+                             {QStringLiteral("compression"), panel->IsCompressionShown()}});
+    }
     if (CLumidorView* view = frame.GetActiveView()) {
         const QCursor shown = view->viewport()->cursor();
         o.insert(QStringLiteral("cursor"), CProgramModes::CursorNameFor(frame.GetProgramMode()));

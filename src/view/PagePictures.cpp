@@ -19,6 +19,7 @@
 #include "view/PageExport.h"
 
 #include <QApplication>
+#include <algorithm>
 
 namespace {
 
@@ -112,6 +113,20 @@ QString PictureFileTitle(const QString& title) {
 
 QString ExportFileTitle(const QString& title) { return CutAtSeparator(title, true); }
 
+QString PictureFileName(const CLumidorDoc& doc, int nPage, const QString& path) {
+    const _PAGEINFO* p = doc.GetPageInfo(nPage);
+    bool unique = p && !p->m_strPageName.isEmpty();
+    for (int i = 0; unique && i < nPage; ++i)
+        if (const _PAGEINFO* q = doc.GetPageInfo(i); q && q->m_strPageName == p->m_strPageName)
+            unique = false;
+    if (unique) return PageFileName(doc, nPage, path);
+    const QString number = QString::number(nPage + 1);
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    const qsizetype slash = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    if (dot <= slash) return path + QLatin1Char('_') + number;
+    return path.left(dot) + QLatin1Char('_') + number + path.mid(dot);
+}
+
 bool WriteToGraphicOrEmfFile(CLumidorDoc& doc, int nPage, const QString& path, bool bAllPages,
                              bool bAsTiff, bool bDialogs) {
     DEF_TRY
@@ -141,7 +156,7 @@ bool WriteToGraphicOrEmfFile(CLumidorDoc& doc, int nPage, const QString& path, b
     if (!bEmf && !GetImageFormatParams(path, depth, format, quality, bDialogs)) return false;
     CWaitCursor wait;
     if (!bAllPages) {
-        const QString target = doc.m_bPageNameSuffix ? PageFileName(doc, nPage, path) : path;
+        const QString target = doc.m_bPageNameSuffix ? PictureFileName(doc, nPage, path) : path;
         const int rc = SavePage(doc, nPage, target, bEmf, format, depth, quality);
         if (rc != SUCCESS) {
             ReportWriteFailure(rc, target);
@@ -150,7 +165,7 @@ bool WriteToGraphicOrEmfFile(CLumidorDoc& doc, int nPage, const QString& path, b
         return true;
     }
     for (int i = 0; i < doc.GetPageCount(); ++i) {
-        const QString target = PageFileName(doc, i, path);
+        const QString target = PictureFileName(doc, i, path);
         const int rc = SavePage(doc, i, target, bEmf, format, depth, quality);
         if (rc != SUCCESS) {
             ReportWriteFailure(rc, target);

@@ -16,6 +16,11 @@ class CLumidorView;
 QString PictureFileTitle(const QString& title);
 QString ExportFileTitle(const QString& title);
 
+// The file of page nPage when pages get files of their own: PageFileName, except that a page
+// without a name, or with the name of an earlier page, is named by its number from 1, so that
+// no page's file takes the place of another's.
+QString PictureFileName(const CLumidorDoc& doc, int nPage, const QString& path);
+
 void OnFileSaveAsImage(CLumidorDoc& doc, int nPage);
 void OnFileExportTo(CLumidorDoc& doc, int nPage);
 
@@ -24,7 +29,7 @@ void OnFileExportTo(CLumidorDoc& doc, int nPage);
 void ExportTo(CLumidorDoc& doc, int nPage, const QString& path, bool bAllPages);
 
 // The current page nPage or every page to `path`: TIFF with bAllPages one multi-page file, other
-// formats a file per page by PageFileName; a single page gets the page-name suffix while the
+// formats a file per page by PictureFileName; a single page gets the page-name suffix while the
 // document's suffix flag is set. With dialogs the format questions are asked once, before the
 // first page. False when cancelled or a file was not written (said).
 bool WriteToGraphicOrEmfFile(CLumidorDoc& doc, int nPage, const QString& path, bool bAllPages,

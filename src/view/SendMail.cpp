@@ -146,7 +146,7 @@ void OnFileSendByMail(CLumidorDoc& doc, int nPage) {
     if (written) {
         if (bCurrent) list << path;
         else
-            for (int i = 0; i < doc.GetPageCount(); ++i) list << PageFileName(doc, i, path);
+            for (int i = 0; i < doc.GetPageCount(); ++i) list << PictureFileName(doc, i, path);
     }
     doc.m_bPageNameSuffix = TRUE;
     ScheduleCleanup();
