@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QToolBar>
@@ -41,9 +42,11 @@ TEST_F(DrawingBarPanelTest, ShownForShapesWithAnnotationAndOnlyWithItsBar) {
     EXPECT_FALSE(panel->isHidden());
     frame.SetSelector(0);
     EXPECT_TRUE(panel->isHidden());
-    // The image-format options are not the annotation's.
+    // The image-format options show instead of the annotation's.
     frame.SetSelector(2);
-    EXPECT_TRUE(panel->isHidden());
+    EXPECT_FALSE(panel->isHidden());
+    EXPECT_TRUE(frame.findChild<QWidget*>(QStringLiteral("AnnotationOptions"))->isHidden());
+    EXPECT_FALSE(frame.findChild<QWidget*>(QStringLiteral("ImageFormatOptions"))->isHidden());
     frame.SetSelector(1);
     EXPECT_FALSE(panel->isHidden());
     QToolBar* bar = frame.GetBar(QStringLiteral("DrawingBar"));
@@ -88,4 +91,40 @@ TEST_F(DrawingBarPanelTest, TheSelectorAndTheNearBoxStoreWhatTheCalloutCodeReads
     EXPECT_EQ(GetCalloutOrientation(), ORIENT_DOWN);
     Profile().WriteProfileInt(kSectionSettings, kCalloutOrientationEntry, 9);
     EXPECT_EQ(GetCalloutOrientation(), ORIENT_CENTRE);
+}
+
+TEST_F(DrawingBarPanelTest, TheFormatShowsItsOwnBoxAndIsStoredAsOption14) {
+    CDrawingBarPanel* panel = Panel();
+    auto* formats = frame.findChild<QComboBox*>(QStringLiteral("ImageFormat"));
+    ASSERT_TRUE(panel && formats);
+    ASSERT_EQ(formats->count(), 6);
+    EXPECT_EQ(formats->itemText(0), QStringLiteral("TIFF"));
+    EXPECT_EQ(formats->itemText(5), QStringLiteral("EMF"));
+    frame.SetSelector(2);
+    EXPECT_EQ(panel->GetFormat(), 4); // PNG by default
+    EXPECT_FALSE(panel->IsQualityShown());
+    EXPECT_FALSE(panel->IsCompressionShown());
+    struct Case { int format; bool quality, compression; };
+    for (const Case c : {Case{0, false, true}, Case{3, true, false}, Case{1, false, false},
+                         Case{5, false, false}}) {
+        formats->setCurrentIndex(c.format);
+        Q_EMIT formats->activated(c.format);
+        EXPECT_EQ(panel->IsQualityShown(), c.quality) << c.format;
+        EXPECT_EQ(panel->IsCompressionShown(), c.compression) << c.format;
+        EXPECT_EQ(frame.GetOptions()[OPT_IMAGES_FORMAT], c.format);
+        EXPECT_EQ(LoadFrameOptions()[OPT_IMAGES_FORMAT], c.format);
+    }
+    // Without a document window there is nothing to measure.
+    EXPECT_EQ(panel->GetSizeText(), QString());
+}
+
+TEST(FormatPanelSize, KilobytesWithOneDecimalAndTheScratchFileByFormat) {
+    EXPECT_EQ(FormatFileSizeKB(5120), QStringLiteral("5.0 KB"));
+    EXPECT_EQ(FormatFileSizeKB(0), QStringLiteral("0.0 KB"));
+    EXPECT_EQ(FormatFileSizeKB(1587), QStringLiteral("1.5 KB"));
+    const char* exts[] = {"tif", "bmp", "pcx", "jpg", "png", "emf"};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_TRUE(SizeScratchPath(i).endsWith(QStringLiteral("/size01234567890123456789.") +
+                                                QLatin1String(exts[i])))
+            << SizeScratchPath(i).toStdString();
 }
