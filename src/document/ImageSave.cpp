@@ -120,7 +120,9 @@ bool SaveImage(CLumidorDoc& doc, const QString& pathIn) {
 
 void OnFileSaveImage(CLumidorDoc& doc) {
     DEF_TRY
-    SaveImage(doc, doc.m_strImagePath);
+    // An image file of a kind that is not written (a metafile) is asked for anew.
+    const QString path = IsImageFormatSupported(doc.m_strImagePath) ? doc.m_strImagePath : QString();
+    SaveImage(doc, path);
     DEF_CATCH
 }
 

@@ -75,6 +75,26 @@ mail-all-pages-jpeg)
   finish
   ;;
 
+mail-odd-name-fails)
+  # Quotes, a dollar and letters beyond Latin reach the mail program as they are; its failure
+  # is said.
+  page_image 200x150 "$E2E_ROOT/a.png"
+  name="Fähre \"A\" 'b' \$x"
+  document "$name" "$E2E_ROOT/a.png"
+  printf '#!/bin/sh\nfor a in "$@"; do printf "%%s\\n" "$a"; done > "%s"\nexit 4\n' "$E2E_ROOT/xdg-email.args" > "$E2E_ROOT/bin/xdg-email"
+  start "$E2E_ROOT/$name.brf"
+  menu alt+f b m
+  dialog "Send by Mail"
+  key Return
+  expect_state "'exit code 4' in s.get('modal', {}).get('text', '')" "the failure of the mail program said"
+  want="$(printf -- '--attach\n%s\n' "$TMPDIR/brf_tmp/Fähre_\"A\"_'b'_\$x.png")"
+  [ "$(cat "$E2E_ROOT/xdg-email.args")" = "$want" ] || fail "xdg-email got: $(cat "$E2E_ROOT/xdg-email.args")"
+  test -s "$TMPDIR/brf_tmp/Fähre_\"A\"_'b'_\$x.png" || fail "no attachment of that name"
+  focus_modal; key Return
+  no_dialog "the message closed"
+  finish
+  ;;
+
 mail-no-program)
   page_image 200x150 "$E2E_ROOT/a.png"
   document "Form" "$E2E_ROOT/a.png"
