@@ -395,7 +395,8 @@ int CLocalResources::DialogResourceId(const QString& dialogName) {
         {QStringLiteral("CJpegOptionsDialog"), 111}, {QStringLiteral("CTIFFOptions2"), 112},
         {QStringLiteral("CWhatSaveDialog"), 113},  {QStringLiteral("CImageResolution"), 114},
         {QStringLiteral("CRenameDocDialog"), 115}, {QStringLiteral("CSelectDocOrPage"), 116},
-        {QStringLiteral("CAddPagesDlg"), 117},     {QStringLiteral("COptionsDialog"), 130},
+        {QStringLiteral("CAddPagesDlg"), 117},     {QStringLiteral("CSendMailDialog"), 118},
+        {QStringLiteral("COptionsDialog"), 130},
         {QStringLiteral("CColorDialog"), 140},     {QStringLiteral("CSpellingDialog"), 150},
         {QStringLiteral("CSpellingLanguageDialog"), 151},
     };
