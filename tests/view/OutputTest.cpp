@@ -145,6 +145,18 @@ TEST_F(OutputTest, ExportWhereNoFileCanBeMadeSaysSoAndLeavesNothing) {
         EXPECT_EQ(TestMessages().shown.size(), 1u) << name;
     }
     EXPECT_EQ(QDir(dir).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("plain")});
+
+    // A page without canvas has nothing to draw: said, and no file.
+    doc->SetCanvasSize(0, 0, 0);
+    for (const char* name : {"/empty.png", "/empty.emf", "/empty.tif"}) {
+        TestMessages().shown.clear();
+        EXPECT_FALSE(WriteToGraphicOrEmfFile(*doc, 0, dir + QLatin1String(name), true,
+                                             QByteArray(name).endsWith("tif")))
+            << name;
+        ASSERT_EQ(TestMessages().shown.size(), 1u) << name;
+        EXPECT_TRUE(TestMessages().shown[0].text.contains(QStringLiteral("nothing to draw"))) << name;
+    }
+    EXPECT_EQ(QDir(dir).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("plain")});
 }
 
 TEST_F(OutputTest, TheWebPageTakesTheTopmostTextAsCaptionAndCutsThePictureAboveIt) {
