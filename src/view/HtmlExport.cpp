@@ -99,7 +99,9 @@ bool SaveAsHtml(const CLumidorDoc& doc, const QString& file) {
             ErrorBox(LoadResString(IDS_HTML_WRITE_FAILED).arg(FileNameForMessage(picture), cause));
             return false;
         }
-        html += "<img src=\"" + EscapeHtml(ExtractFileName(picture).toUtf8()) + "\">";
+        // A page without canvas has no picture to show.
+        if (rc == SUCCESS)
+            html += "<img src=\"" + EscapeHtml(ExtractFileName(picture).toUtf8()) + "\">";
         html += "<p>" + EscapeHtml(caption.text) + "</p> ";
     }
     html += "</body></html>";
