@@ -11,6 +11,8 @@ PACKAGES=(
   libqt6printsupport6 libqt6svg6 libgl-dev
   # imaging and metafiles
   libpng-dev libtiff-dev libjpeg-dev libuemf-dev libemf2svg-dev
+  # PDF: the writer's image objects, and the tools the tests read PDF files with
+  libqpdf-dev poppler-utils
   # spelling, scanning
   libhunspell-dev hunspell-en-us libsane-dev sane-utils libsane1
   # X11: capture, hot key, tests
@@ -21,6 +23,8 @@ PACKAGES=(
   fonts-dejavu-core fonts-liberation locales imagemagick libtiff-tools
   # the standard icons of the bars where the desktop names no icon theme
   adwaita-icon-theme
+  # printing: a private CUPS queue on the PDF backend for the print scenarios, poppler to read it
+  cups cups-client cups-daemon printer-driver-cups-pdf poppler-utils
 )
 
 missing=()

@@ -19,7 +19,6 @@ void DrawOnImagePage(CDC* pDC, const CLumidorDoc& doc, int nPage) {
     const SIZE canvas = doc.GetCanvasSize(nPage);
     const RECT rcPage{0, 0, canvas.cx, canvas.cy};
     pDC->FillSolidRect(rcPage, RGB(255, 255, 255));
-    const POINT res = doc.GetPageResolution(nPage);
     if (p->m_Bitmap.IsAllocated()) {
         // The image position in page pixels; a negative position cuts the image's left or top
         // part off instead of placing it outside the page.
@@ -33,13 +32,24 @@ void DrawOnImagePage(CDC* pDC, const CLumidorDoc& doc, int nPage) {
             pDC->SetStretchBltMode(COLORONCOLOR);
             pDC->StretchBlt(dst, p->m_Bitmap.GetImage(), src, SRCCOPY);
         }
+    }
+    DrawPageOverImage(pDC, doc, nPage);
+    pDC->RestoreDC(saved);
+    DEF_CATCH
+}
+
+void DrawPageOverImage(CDC* pDC, const CLumidorDoc& doc, int nPage) {
+    DEF_TRY
+    const _PAGEINFO* p = doc.GetPageInfo(nPage);
+    if (!pDC || !pDC->IsValid() || !p)
+        return;
+    if (p->m_Bitmap.IsAllocated())
         for (const QRect& r : p->m_EraseList.GetRegion())
             pDC->FillSolidRect(RECT{r.left(), r.top(), r.right() + 1, r.bottom() + 1},
                                RGB(255, 255, 255));
-    }
+    const POINT res = doc.GetPageResolution(nPage);
     for (const auto& o : p->m_ObjectsList)
         o->Draw(pDC, TRUE, &res);
-    pDC->RestoreDC(saved);
     DEF_CATCH
 }
 

@@ -12,6 +12,9 @@ class LBitmapBase;
 
 // Draws page nPage into pDC, whose logical units are the page's pixels.
 void DrawOnImagePage(CDC* pDC, const CLumidorDoc& doc, int nPage);
+// What lies over the page image: its erased areas filled white, then every object drawn for
+// output in list order (page pixels). Vector outputs that place the image themselves draw this.
+void DrawPageOverImage(CDC* pDC, const CLumidorDoc& doc, int nPage);
 
 // The page as drawn for output, in a new 24-bit bitmap of the page's canvas size at the page's
 // resolution; an imaging result code (ERROR_INV_PARAMETER for a page without canvas).

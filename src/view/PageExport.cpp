@@ -5,17 +5,22 @@
 #include "document/DocumentBatch.h"
 #include "document/LumidorDoc.h"
 #include "document/PageOutput.h"
+#include "document/PdfWriter.h"
 #include "objects/ObjectTypes.h"
 #include "platform/CodePage.h"
 #include "platform/Guard.h"
 #include "platform/MessageBoxes.h"
 #include "platform/DC.h"
 #include "platform/imaging/BitmapBase.h"
+#include "platform/imaging/Codecs.h"
 #include "platform/imaging/EmfPaintDevice.h"
 #include "platform/imaging/ImageFile.h"
 #include "platform/imaging/ImagingTypes.h"
 
+#include <QBuffer>
 #include <QFileInfo>
+#include <QSaveFile>
+#include <QSvgGenerator>
 #include <QStringList>
 #include <algorithm>
 #include <cstdio>
@@ -104,11 +109,48 @@ int WriteCurrentPageToEmf(const CLumidorDoc& doc, int nPage, const QString& path
     return ERROR_INTERNAL;
 }
 
+int WriteCurrentPageToSvg(const CLumidorDoc& doc, int nPage, const QString& path) {
+    DEF_TRY
+    const SIZE canvas = doc.GetCanvasSize(nPage);
+    const POINT dpi = doc.GetPageResolution(nPage);
+    if (canvas.cx <= 0 || canvas.cy <= 0 || dpi.x <= 0) return ERROR_INV_PARAMETER;
+    QBuffer svg;
+    svg.open(QIODevice::WriteOnly);
+    {
+        // The drawing in page pixels, the size on paper from the page's resolution.
+        QSvgGenerator generator;
+        generator.setOutputDevice(&svg);
+        generator.setSize(QSize(int(canvas.cx), int(canvas.cy)));
+        generator.setViewBox(QRect(0, 0, int(canvas.cx), int(canvas.cy)));
+        generator.setResolution(int(dpi.x));
+        generator.setTitle(doc.GetTitle());
+        CDC dc(&generator);
+        if (!dc.IsValid()) return ERROR_INTERNAL;
+        dc.SetLogPixelsOverride(dpi.x, dpi.y);
+        DrawOnImagePage(&dc, doc, nPage);
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(svg.data()) != svg.data().size() || !file.commit()) {
+        brellin::imaging::SetLastIoError(file.errorString());
+        return ERROR_FILE_WRITE;
+    }
+    return SUCCESS;
+    DEF_CATCH
+    return ERROR_INTERNAL;
+}
+
 namespace {
 
 bool IsTiffPath(const QString& path) {
     const QString ext = QFileInfo(path).suffix().toLower();
     return ext == QStringLiteral("tif") || ext == QStringLiteral("tiff");
+}
+
+QString Extension(const QString& path) { return QFileInfo(path).suffix().toLower(); }
+bool IsPdfPath(const QString& path) { return Extension(path) == QStringLiteral("pdf"); }
+// Drawings rather than pictures: one file a page, drawn through the same path as the screen.
+bool IsDrawingPath(const QString& path) {
+    return Extension(path) == QStringLiteral("emf") || Extension(path) == QStringLiteral("svg");
 }
 
 // The raster format of a single-image extension; 0 for none.
@@ -160,6 +202,30 @@ int ExportPages(const CLumidorDoc& doc, const std::vector<int>& pages, const QSt
         return rc;
     };
     if (pages.empty()) return fail(ERROR_INV_PARAMETER);
+    if (IsPdfPath(path)) {
+        PdfOptions pdf;
+        if (options.nJpegQuality > 0) {
+            pdf.nJpegQuality = LayerJpegQuality(options.nJpegQuality);
+        } else {
+            int depth = 24, jpeg = 0;
+            GetImageFormatParams(QStringLiteral("page.jpg"), depth, jpeg, pdf.nJpegQuality, false);
+        }
+        pdf.bLossless = options.bLossless;
+        QString why;
+        const int rc = WriteDocumentPdf(doc, pages, path, pdf, &why, options.progress);
+        if (rc != SUCCESS && error) *error = why;
+        return rc;
+    }
+    if (IsDrawingPath(path)) {
+        for (const int nPage : pages) {
+            const QString target = pages.size() > 1 ? PageFileName(doc, nPage, path) : path;
+            const int rc = Extension(path) == QStringLiteral("svg")
+                               ? WriteCurrentPageToSvg(doc, nPage, target)
+                               : WriteCurrentPageToEmf(doc, nPage, target);
+            if (rc != SUCCESS) return fail(rc, GetLastImagingIoError());
+        }
+        return SUCCESS;
+    }
     if (IsTiffPath(path)) {
         // A page at a time: each is drawn, handed to the file and freed before the next.
         LTiffPageWriter writer;
@@ -225,14 +291,16 @@ bool ParseChoice(const QString& word, std::initializer_list<std::pair<const char
 
 constexpr const char* kExportUsage =
     "Usage: brellin --export OUT [--all-pages] [--page N] [--depth 1|8|24]\n"
-    "                        [--compression none|packbits|g4|lzw|deflate] [--quality N] IN\n";
+    "                        [--compression none|packbits|g4|lzw|deflate] [--quality N]\n"
+    "                        [--lossless] IN\n"
+    "OUT: tif, tiff, png, bmp, pcx, jpg, emf, svg, or pdf (the whole document unless --page).\n";
 
 } // namespace
 
 int RunExportCommand(const QStringList& args) {
     DEF_TRY
     QStringList files;
-    bool allPages = false;
+    bool allPages = false, pageGiven = false;
     int page = 0;
     bool usage = false;
     bool compressionGiven = false, qualityGiven = false;
@@ -243,7 +311,10 @@ int RunExportCommand(const QStringList& args) {
         bool ok = true;
         if (a == QStringLiteral("--all-pages")) {
             allPages = true;
+        } else if (a == QStringLiteral("--lossless")) {
+            options.bLossless = true;
         } else if (a == QStringLiteral("--page") && hasValue) {
+            pageGiven = true;
             page = args[++i].toInt(&ok);
             ok = ok && page >= 0;
         } else if (a == QStringLiteral("--depth") && hasValue) {
@@ -277,22 +348,30 @@ int RunExportCommand(const QStringList& args) {
         std::fprintf(stderr, "--compression applies to TIFF files only.\n");
         return 2;
     }
-    if (qualityGiven && SingleImageFormat(out) != FILE_JPEG) {
-        std::fprintf(stderr, "--quality applies to JPEG files only.\n");
+    if (qualityGiven && SingleImageFormat(out) != FILE_JPEG && !IsPdfPath(out)) {
+        std::fprintf(stderr, "--quality applies to JPEG and PDF files only.\n");
+        return 2;
+    }
+    if (options.bLossless && !IsPdfPath(out)) {
+        std::fprintf(stderr, "--lossless applies to PDF files only.\n");
+        return 2;
+    }
+    if (options.nDepth != 0 && (IsPdfPath(out) || IsDrawingPath(out))) {
+        std::fprintf(stderr, "--depth applies to picture files only.\n");
         return 2;
     }
     if (options.nTiffFormat == FILE_CCITT_GROUP4 && options.nDepth > 1) {
         std::fprintf(stderr, "CCITT Group 4 holds only 1-bit pages.\n");
         return 2;
     }
-    if (!IsTiffPath(out) && SingleImageFormat(out) == 0) {
+    if (!IsTiffPath(out) && SingleImageFormat(out) == 0 && !IsPdfPath(out) && !IsDrawingPath(out)) {
         ErrorBox(GetImagingErrorText(ERROR_FILE_FORMAT));
         return 1;
     }
     CLumidorDoc doc;
     if (!LoadDocumentForBatch(doc, files[1], nullptr)) return 1;
     std::vector<int> pages;
-    if (allPages) {
+    if (allPages || (IsPdfPath(out) && !pageGiven)) {
         for (int i = 0; i < doc.GetPageCount(); ++i) pages.push_back(i);
     } else if (page < doc.GetPageCount()) {
         pages.push_back(page);
@@ -315,7 +394,7 @@ void RegisterViewBatchCommands() {
     CLumidorApp::RegisterBatchCommand(QStringLiteral("export"),
                                       QStringLiteral("OUT [--all-pages] [--page N] [--depth 1|8|24] "
                                                      "[--compression none|packbits|g4|lzw|deflate] "
-                                                     "[--quality N] IN"),
+                                                     "[--quality N] [--lossless] IN"),
                                       RunExportCommand);
     DEF_CATCH
 }

@@ -6,6 +6,7 @@
 #include "platform/WinTypes.h"
 
 #include <QString>
+#include <functional>
 #include <vector>
 
 class CLumidorDoc;
@@ -31,6 +32,8 @@ int WriteCurrentPageToBitmap(const CLumidorDoc& doc, int nPage, const QString& p
 int WriteCuttedPageToBitmap(const CLumidorDoc& doc, int nPage, const QString& path, RECT rect);
 // Page nPage recorded as an enhanced metafile of its canvas size and resolution.
 int WriteCurrentPageToEmf(const CLumidorDoc& doc, int nPage, const QString& path);
+// Page nPage as an SVG drawing in page pixels, its size on paper from the page's resolution.
+int WriteCurrentPageToSvg(const CLumidorDoc& doc, int nPage, const QString& path);
 
 // Every page: one multi-page file for tif and tiff, else one file per page by PageFileName.
 int WriteAllPagesToBitmaps(const CLumidorDoc& doc, const QString& path);
@@ -43,11 +46,14 @@ struct ExportOptions {
     int nTiffFormat = 0;   // FILE_TIF, FILE_TIF_PACKBITS, FILE_CCITT_GROUP4, FILE_TIF_LZW,
                            // FILE_TIF_ZIP; 0 by each page's depth
     int nJpegQuality = -1; // 1 (smallest) .. 100 (best); -1 the settings' JPEG level
+    bool bLossless = false; // PDF: colour page images without loss instead of JPEG
+    // PDF: told of each step; false cancels.
+    std::function<bool(int done, int total)> progress;
 };
 
 // The pages (indices from 0) drawn for output and written to `path`: one multi-page file for tif
-// and tiff, streamed a page at a time; otherwise one page to `path`, or each page to its
-// PageFileName when there are several. An imaging result code; `error` gets what went wrong.
+// and tiff, streamed a page at a time, and one PDF file for pdf; otherwise one page to `path`,
+// or each page to its PageFileName when there are several (emf and svg drawings alike). An imaging result code; `error` gets what went wrong.
 int ExportPages(const CLumidorDoc& doc, const std::vector<int>& pages, const QString& path,
                 const ExportOptions& options, QString* error = nullptr);
 

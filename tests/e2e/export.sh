@@ -117,5 +117,88 @@ failures)
   [ ! -e "$E2E_ROOT/x.png" ] || fail "a failed export wrote a file"
   ;;
 
+pdf)
+  # One PDF page per page at the canvas's physical size; black and white images stay CCITT,
+  # palette and grey lossless, colour JPEG; the texts are text; each page looks as exported.
+  run --export "$E2E_ROOT/doc.pdf" "$SAMPLES/sample.brf"
+  [ $RC -eq 0 ] || fail "exit status $RC: $(cat "$E2E_ROOT/err")"
+  pdfinfo -f 1 -l 3 "$E2E_ROOT/doc.pdf" >"$E2E_ROOT/pdfinfo" || fail "pdfinfo: $(head -c 500 "$E2E_ROOT/doc.pdf" | tr -d '\0')"
+  sizes="$(grep '^Page.*size' "$E2E_ROOT/pdfinfo" | awk '{print $4 "x" $6}' | tr '\n' ' ')"
+  # 240 x 210 at 100 dpi, 160 x 100 at 150 dpi, 320 x 230 at 200 dpi, in points.
+  [ "$sizes" = "172.8x151.2 76.8x48 115.2x82.8 " ] || fail "page sizes: $sizes"
+  pdfimages -list "$E2E_ROOT/doc.pdf" | awk 'NR > 2 {print $1, $4, $5, $8, $9}' >"$E2E_ROOT/images"
+  [ "$(cat "$E2E_ROOT/images" | tr '\n' ';')" = "1 120 90 1 ccitt;2 160 100 8 image;3 200 110 8 jpeg;3 48 32 8 image;" ] ||
+    [ "$(head -n 3 "$E2E_ROOT/images" | tr '\n' ';')" = "1 120 90 1 ccitt;2 160 100 8 image;3 200 110 8 jpeg;" ] ||
+    fail "images: $(cat "$E2E_ROOT/images")"
+  pdftotext "$E2E_ROOT/doc.pdf" "$E2E_ROOT/doc.txt"
+  # (the third page's text lies beyond its canvas)
+  for word in Name: Date:; do grep -q "$word" "$E2E_ROOT/doc.txt" || fail "no text $word: $(cat "$E2E_ROOT/doc.txt")"; done
+  # The rendering of each page against the picture export of the same page: the same pixels, up
+  # to a pixel's shift where the renderer samples the image or smooths an edge differently.
+  for page in 0 1 2; do
+    dpi=$(sed -n "$((page + 1))p" <<<"100
+150
+200")
+    run --export "$E2E_ROOT/p$page.png" --page $page --depth 24 "$SAMPLES/sample.brf"
+    [ $RC -eq 0 ] || fail "png of page $page: $(cat "$E2E_ROOT/err")"
+    pdftoppm -r "$dpi" -f $((page + 1)) -l $((page + 1)) -png -singlefile "$E2E_ROOT/doc.pdf" "$E2E_ROOT/r$page"
+    convert "$E2E_ROOT/p$page.png" -colorspace gray -depth 8 "$E2E_ROOT/p$page.pgm"
+    convert "$E2E_ROOT/r$page.png" -colorspace gray -depth 8 "$E2E_ROOT/r$page.pgm"
+    python3 - "$E2E_ROOT/p$page.pgm" "$E2E_ROOT/r$page.pgm" <<'PY' || fail "page $page looks otherwise in the PDF"
+import sys
+def pgm(path):
+    b = open(path, "rb").read()
+    parts, pos = [], 0
+    while len(parts) < 4:
+        while b[pos:pos + 1].isspace(): pos += 1
+        end = pos
+        while not b[end:end + 1].isspace(): end += 1
+        parts.append(b[pos:end]); pos = end
+    w, h = int(parts[1]), int(parts[2])
+    return w, h, b[pos + 1:]
+w, h, a = pgm(sys.argv[1])
+w2, h2, r = pgm(sys.argv[2])
+assert (w, h) == (w2, h2), ((w, h), (w2, h2))
+bad = 0
+for y in range(h):
+    for x in range(w):
+        v = a[y * w + x]
+        if all(abs(v - r[yy * w + xx]) > 96
+               for yy in range(max(0, y - 1), min(h, y + 2)) for xx in range(max(0, x - 1), min(w, x + 2))):
+            bad += 1
+print(f"page {sys.argv[1]}: {bad} of {w * h} pixels unlike their neighbourhood")
+sys.exit(0 if bad <= w * h // 200 else 1)
+PY
+  done
+  # Bad input leaves nothing under the target name.
+  run --export "$E2E_ROOT/none.pdf" "$E2E_ROOT/missing.brf"
+  [ $RC -eq 1 ] && [ ! -e "$E2E_ROOT/none.pdf" ] || fail "a failed PDF export"
+  mkdir "$E2E_ROOT/locked" && chmod 500 "$E2E_ROOT/locked"
+  if [ "$(id -u)" -ne 0 ]; then
+    run --export "$E2E_ROOT/locked/doc.pdf" "$SAMPLES/sample.brf"
+    [ $RC -eq 1 ] && [ -s "$E2E_ROOT/err" ] || fail "a read-only folder: $RC"
+  fi
+  ;;
+
+drawings)
+  # A page as SVG and as EMF: drawings of the canvas's size, one file a page for all pages.
+  run --export "$E2E_ROOT/page.svg" "$SAMPLES/sample.brf"
+  [ $RC -eq 0 ] || fail "svg: exit status $RC: $(cat "$E2E_ROOT/err")"
+  python3 - "$E2E_ROOT/page.svg" <<'PY'
+import sys, xml.etree.ElementTree as ET
+root = ET.parse(sys.argv[1]).getroot()
+assert root.get("viewBox") == "0 0 240 210", root.attrib
+assert "Name:" in open(sys.argv[1]).read()
+PY
+  [ $? -eq 0 ] || fail "the SVG"
+  run --export "$E2E_ROOT/doc.emf" --all-pages "$SAMPLES/sample.brf"
+  [ $RC -eq 0 ] || fail "emf: exit status $RC: $(cat "$E2E_ROOT/err")"
+  for name in Front Back Photo_page; do
+    [ "$(head -c 4 "$E2E_ROOT/doc_$name.emf" | od -An -tx1 | tr -d ' ')" = "01000000" ] || fail "doc_$name.emf"
+  done
+  run --export "$E2E_ROOT/x.svg" --depth 8 "$SAMPLES/sample.brf"
+  [ $RC -eq 2 ] || fail "--depth with svg: exit status $RC"
+  ;;
+
 *) fail "unknown case $case_name" ;;
 esac

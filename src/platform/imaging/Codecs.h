@@ -40,6 +40,9 @@ int DecodeTiff(const uchar* data, std::size_t size, int page, LBitmapBase* one, 
 int EncodeTiff(const std::vector<const LBitmapBase*>& pages, int format, QByteArray& out,
                const QByteArray* existing, const ImagingProgress& progress);
 int TiffInfo(const uchar* data, std::size_t size, FILEINFO& info);
+// The CCITT Group 4 code of a 1-bit bitmap, as one strip without a file round it (K = -1,
+// EncodedByteAlign off, bit 0 coded as white): what a PDF's CCITTFaxDecode filter reads.
+int EncodeG4Strip(const LBitmapBase& bitmap, QByteArray& out);
 // The same from an open file (descriptor `fd`), whose pages are read where they lie instead of
 // the whole file being held in memory.
 int DecodeTiffFile(int fd, int page, LBitmapBase* one, LBitmapList* all,

@@ -711,6 +711,33 @@ int EncodeTiff(const std::vector<const LBitmapBase*>& pages, int format, QByteAr
     return SUCCESS;
 }
 
+int EncodeG4Strip(const LBitmapBase& bitmap, QByteArray& out) {
+    out.clear();
+    if (bitmap.GetBitsPerPixel() != 1)
+        return ERROR_BAD_DEPTH;
+    QByteArray file;
+    int rc = EncodeTiff({&bitmap}, FILE_CCITT_GROUP4, file, nullptr, {});
+    if (rc != SUCCESS)
+        return rc;
+    // The page is one strip of the file just made: its coded bytes are the whole fax image.
+    TiffMem mem;
+    mem.data = reinterpret_cast<const uchar*>(file.constData());
+    mem.size = std::size_t(file.size());
+    TiffHandle h;
+    h.tif = OpenMem(mem, "r");
+    if (!h.tif || TIFFNumberOfStrips(h.tif) != 1)
+        return ERROR_FILE_READ;
+    const tmsize_t size = TIFFRawStripSize(h.tif, 0);
+    if (size <= 0 || size > tmsize_t(file.size()))
+        return ERROR_FILE_READ;
+    out.resize(qsizetype(size));
+    if (TIFFReadRawStrip(h.tif, 0, out.data(), size) != size) {
+        out.clear();
+        return ERROR_FILE_READ;
+    }
+    return SUCCESS;
+}
+
 } // namespace brellin::imaging
 
 // ---- Writing page by page --------------------------------------------------------------------
