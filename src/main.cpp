@@ -3,11 +3,13 @@
 #include "document/DocManager.h"
 #include "frame/MainFrame.h"
 #include "view/PageExport.h"
+#include "view/ViewPrint.h"
 
 int main(int argc, char* argv[]) {
     CLumidorApp app(argc, argv);
     RegisterDocumentBatchCommands();
     RegisterViewBatchCommands();
+    RegisterPrintBatchCommands();
     CDocManager documents;
     app.SetDocumentManager(&documents);
     app.SetMainFrameFactory([&documents] {

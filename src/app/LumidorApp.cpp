@@ -1,6 +1,7 @@
 #include "app/LumidorApp.h"
 
 #include "app/LocalResources.h"
+#include "app/PrintSetupDialog.h"
 #include "app/ProfileRecords.h"
 #include "app/Resource.h"
 #include "app/SingleInstance.h"
@@ -21,6 +22,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QMainWindow>
+#include <QPrinter>
 #include <QPrinterInfo>
 #include <QTimer>
 #include <clocale>
@@ -382,6 +384,35 @@ QString CLumidorApp::GetTemplateDir() const {
 
 void CLumidorApp::UpdatePrinterSettings() {
     DEF_TRY
-    m_printer = ComputePrinterMetrics(ResolvePrinter(m_savedPrinter));
+    const QPrinterInfo info = ResolvePrinter(m_savedPrinter);
+    if (info.isNull()) {
+        m_printer = NoPrinterMetrics();
+    } else {
+        QPrinter printer(QPrinter::HighResolution);
+        ConfigurePrinter(printer, info, m_savedPrinter);
+        m_printer = ComputePrinterMetrics(printer);
+    }
     DEF_CATCH
+}
+
+bool CLumidorApp::OnFilePrintSetup() {
+    DEF_TRY
+    CPrintSetupDialog dlg;
+    const QPrinterInfo info = ResolvePrinter(m_savedPrinter);
+    dlg.m_strPrinter = info.printerName();
+    if (SavedPrinterName(m_savedPrinter) == dlg.m_strPrinter)
+        DevModeFromBytes(m_savedPrinter.devMode, dlg.m_devMode);
+    if (QPrinterInfo::availablePrinterNames().isEmpty()) {
+        ErrorBox(IDS_PRINT_NO_CONTEXT);
+        return false;
+    }
+    if (dlg.DoModal() != IDOK)
+        return false;
+    m_savedPrinter.devNames = dlg.m_strPrinter.toUtf8();
+    m_savedPrinter.devMode = DevModeToBytes(dlg.m_devMode);
+    StoreSavedPrinter(m_savedPrinter);
+    UpdatePrinterSettings();
+    return true;
+    DEF_CATCH
+    return false;
 }

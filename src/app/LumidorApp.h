@@ -75,7 +75,10 @@ public:
     void GetDocumentsList(QList<CLumidorDoc*>& list) const;
     QString GetTemplateDir() const;
 
+    // Refreshes the printer metrics from the chosen printer (the frame then tells the views).
     void UpdatePrinterSettings();
+    // Print Setup: the printer and its paper, kept as the application's printer; true on OK.
+    bool OnFilePrintSetup();
     // A document file opened or saved by the user; the batch commands keep no list.
     void AddToRecentFileList(const QString& path);
 

@@ -9,6 +9,7 @@
 #include <QPageLayout>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -48,10 +49,15 @@ void RepairPrinterMetrics(PrinterMetrics& m) {
 }
 
 PrinterMetrics ComputePrinterMetrics(const QPrinterInfo& info) {
+    if (info.isNull()) return NoPrinterMetrics();
+    QPrinter printer(info, QPrinter::HighResolution);
+    return ComputePrinterMetrics(printer);
+}
+
+PrinterMetrics ComputePrinterMetrics(const QPrinter& printer) {
     PrinterMetrics m = NoPrinterMetrics();
     DEF_TRY
-    if (!info.isNull()) {
-        QPrinter printer(info, QPrinter::HighResolution);
+    {
         const int res = printer.resolution();
         const QPageLayout layout = printer.pageLayout();
         const QRect full = layout.fullRectPixels(res);
@@ -83,6 +89,35 @@ bool DevModeFromBytes(const QByteArray& bytes, DevModeRecord& r) {
     return true;
 }
 
+void ApplyDevMode(QPrinter& printer, const DevModeRecord& r) {
+    DEF_TRY
+    if (r.pageSizeId > 0 && r.pageSizeId < QPageSize::LastPageSize)
+        printer.setPageSize(QPageSize(QPageSize::PageSizeId(r.pageSizeId)));
+    printer.setPageOrientation(r.orientation == 1 ? QPageLayout::Landscape : QPageLayout::Portrait);
+    if (r.resolution > 0)
+        printer.setResolution(r.resolution);
+    printer.setColorMode(r.colorMode == 0 ? QPrinter::GrayScale : QPrinter::Color);
+    if (r.duplex >= QPrinter::DuplexNone && r.duplex <= QPrinter::DuplexShortSide)
+        printer.setDuplex(QPrinter::DuplexMode(r.duplex));
+    if (r.copies > 0)
+        printer.setCopyCount(r.copies);
+    DEF_CATCH
+}
+
+DevModeRecord DevModeFromPrinter(const QPrinter& printer) {
+    DevModeRecord r;
+    DEF_TRY
+    const QPageLayout layout = printer.pageLayout();
+    r.orientation = layout.orientation() == QPageLayout::Landscape ? 1 : 0;
+    r.pageSizeId = layout.pageSize().id();
+    r.resolution = printer.resolution();
+    r.colorMode = printer.colorMode() == QPrinter::GrayScale ? 0 : 1;
+    r.duplex = printer.duplex();
+    r.copies = std::max(1, printer.copyCount());
+    DEF_CATCH
+    return r;
+}
+
 SavedPrinter LoadSavedPrinter() {
     SavedPrinter p;
     DEF_TRY
@@ -106,11 +141,36 @@ void StoreSavedPrinter(const SavedPrinter& p) {
     DEF_CATCH
 }
 
+QString SavedPrinterName(const SavedPrinter& saved) {
+    return saved.IsComplete() ? QString::fromUtf8(saved.devNames) : QString();
+}
+
 QPrinterInfo ResolvePrinter(const SavedPrinter& saved) {
     if (saved.IsComplete()) {
-        const QPrinterInfo info = QPrinterInfo::printerInfo(QString::fromUtf8(saved.devNames));
+        const QPrinterInfo info = QPrinterInfo::printerInfo(SavedPrinterName(saved));
         if (!info.isNull())
             return info;
     }
     return QPrinterInfo::defaultPrinter();
+}
+
+bool ConfigurePrinter(QPrinter& printer, const QPrinterInfo& info, const SavedPrinter& saved) {
+    DEF_TRY
+    if (info.isNull()) return false;
+    printer.setPrinterName(info.printerName());
+    DevModeRecord r;
+    if (SavedPrinterName(saved) == info.printerName() && DevModeFromBytes(saved.devMode, r))
+        ApplyDevMode(printer, r);
+    return true;
+    DEF_CATCH
+    return false;
+}
+
+SavedPrinter SavedPrinterFromPrinter(const QPrinter& printer) {
+    SavedPrinter p;
+    DEF_TRY
+    p.devNames = printer.printerName().toUtf8();
+    p.devMode = DevModeToBytes(DevModeFromPrinter(printer));
+    DEF_CATCH
+    return p;
 }

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QString>
 
+class QPrinter;
 class QPrinterInfo;
 
 struct PrinterMetrics {
@@ -23,6 +24,8 @@ PrinterMetrics NoPrinterMetrics();
 void RepairPrinterMetrics(PrinterMetrics& m);
 // The metrics of a printer; NoPrinterMetrics() for a null printer.
 PrinterMetrics ComputePrinterMetrics(const QPrinterInfo& printer);
+// The metrics of a printer as set up (paper, orientation, resolution).
+PrinterMetrics ComputePrinterMetrics(const QPrinter& printer);
 
 // The saved printer: DEVNAMES holds the printer's name, DEVMODE the page set-up record below.
 struct SavedPrinter {
@@ -41,6 +44,10 @@ struct DevModeRecord {
 QByteArray DevModeToBytes(const DevModeRecord& r);
 bool DevModeFromBytes(const QByteArray& bytes, DevModeRecord& r);
 
+// The page set-up applied to a printer (fields left 0 keep the printer's own), and read back.
+void ApplyDevMode(QPrinter& printer, const DevModeRecord& r);
+DevModeRecord DevModeFromPrinter(const QPrinter& printer);
+
 // Reads "DEVMODESIZE"/"DEVMODE" and "DEVNAMESSIZE"/"DEVNAMES"; a block whose stored size does not
 // match its record is dropped.
 SavedPrinter LoadSavedPrinter();
@@ -49,3 +56,10 @@ void StoreSavedPrinter(const SavedPrinter& p);
 // The printer to use: the saved one when it is still installed, else the system default (which
 // may be null).
 QPrinterInfo ResolvePrinter(const SavedPrinter& saved);
+// The saved printer's name; empty when none is saved.
+QString SavedPrinterName(const SavedPrinter& saved);
+// Sets `printer` to the installed printer `info`, with the saved page set-up when the saved
+// printer is that one. False for a null printer.
+bool ConfigurePrinter(QPrinter& printer, const QPrinterInfo& info, const SavedPrinter& saved);
+// The saved form of a printer as set up.
+SavedPrinter SavedPrinterFromPrinter(const QPrinter& printer);

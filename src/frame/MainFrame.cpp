@@ -326,6 +326,11 @@ void CMainFrame::RegisterCommands() {
 
     map.On(ID_FILE_NEW, [this] { OnFileNew(); });
     map.On(ID_FILE_OPEN, [this] { OnFileOpen(); });
+    map.On(ID_FILE_PRINT_SETUP, [this] {
+        CLumidorApp* app = CLumidorApp::Instance();
+        if (app && app->OnFilePrintSetup())
+            for (CLumidorView* view : GetAllViews()) view->UpdatePrinterSettings();
+    });
     map.On(
         ID_FILE_CLOSE,
         [this] {

@@ -46,6 +46,7 @@ CLumidorView::CLumidorView(CLumidorDoc* doc, QWidget* parent)
     m_collection.Register(m_commands);
     m_clipboard.Register(m_commands);
     m_undo.Register(m_commands);
+    m_print.Register(m_commands);
     // Objects, text, pictures and files can be dropped on the page.
     viewport()->setAcceptDrops(true);
     if (m_pDoc) m_pDoc->AddView(this);

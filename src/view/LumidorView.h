@@ -18,6 +18,7 @@
 #include "view/ViewMarks.h"
 #include "view/ViewMouse.h"
 #include "view/ViewPainter.h"
+#include "view/ViewPrint.h"
 #include "view/ViewKeys.h"
 #include "view/ViewSelection.h"
 #include "view/ViewTabOrder.h"
@@ -157,6 +158,11 @@ public:
     CViewTabOrder& GetTabOrder() { return m_tabOrder; }
     CViewUndo& GetUndo() { return m_undo; }
     CViewClipboard& GetClipboard() { return m_clipboard; }
+    CViewPrint& GetPrint() { return m_print; }
+    // The page drawn for the printer behind pDC (view/ViewPrint.h).
+    void DrawPrint(CDC* pDC, int nPage, bool bPreview) const {
+        if (m_pDoc) ::DrawPrint(pDC, *m_pDoc, nPage, bPreview);
+    }
     // Where documents dropped on the view are opened (the main window).
     void SetOpenFilesSink(std::function<void(const QStringList&)> sink) {
         m_clipboard.SetOpenFilesSink(std::move(sink));
@@ -296,4 +302,5 @@ private:
     CViewUndo m_undo{*this};
     CViewContextMenu m_contextMenu{*this};
     CViewClipboard m_clipboard{*this};
+    CViewPrint m_print{*this};
 };
