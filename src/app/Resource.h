@@ -295,3 +295,6 @@
 
 // Drops onto a page.
 #define IDS_DROP_NOT_INSERTED 61519
+
+// Output.
+#define IDS_SAVE_AS_PDF_TITLE 970

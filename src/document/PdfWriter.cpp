@@ -1,7 +1,15 @@
 #include "document/PdfWriter.h"
 
+#include "app/CommandIds.h"
+#include "app/CommandTarget.h"
+#include "app/Resource.h"
+#include "app/Utils.h"
 #include "document/LumidorDoc.h"
 #include "document/PageOutput.h"
+#include "platform/DialogService.h"
+#include "platform/MessageBoxes.h"
+#include "platform/ResourceModule.h"
+#include "platform/imaging/MyBitmap.h"
 #include "platform/DC.h"
 #include "platform/Guard.h"
 #include "platform/imaging/BitmapBase.h"
@@ -274,4 +282,44 @@ int WriteDocumentPdf(const CLumidorDoc& doc, const std::vector<int>& pages, cons
     return SUCCESS;
     DEF_CATCH
     return ERROR_INTERNAL;
+}
+
+int OnSaveAsPDF(CLumidorDoc& doc) {
+    DEF_TRY
+    QString proposed = doc.m_strLastPdfPath;
+    if (proposed.isEmpty()) proposed = doc.GetPathName();
+    if (proposed.isEmpty()) proposed = doc.GetTitle();
+    const QFileInfo info(proposed);
+    FileDialogRequest request;
+    request.title = LoadResString(IDS_SAVE_AS_PDF_TITLE);
+    request.initialDir = info.path() == QStringLiteral(".") ? QString() : info.path();
+    request.initialName = info.completeBaseName() + QStringLiteral(".pdf");
+    request.filter = QStringLiteral("PDF files (*.pdf)|*.pdf|All files (*.*)|*.*||");
+    request.defaultExt = QStringLiteral("pdf");
+    request.save = true;
+    request.mustExist = false;
+    QString path;
+    if (!GetDialogService().GetFileName(request, path)) return ERROR_USER_ABORT;
+    doc.m_strLastPdfPath = path;
+    PdfOptions options;
+    int depth = 24, format = 0;
+    GetImageFormatParams(QStringLiteral("page.jpg"), depth, format, options.nJpegQuality, false);
+    std::vector<int> pages;
+    for (int i = 0; i < doc.GetPageCount(); ++i) pages.push_back(i);
+    QString error;
+    const int rc = WriteDocumentPdf(doc, pages, path, options, &error, [](int done, int total) {
+        // The main window's progress display, whose cancel ends the writing.
+        LMyBitmap progress;
+        return progress.StatusCallBack(total > 0 ? done * 100 / total : 100) == SUCCESS;
+    });
+    LMyBitmap().StatusCallBack(100);
+    if (rc != SUCCESS && rc != ERROR_USER_ABORT) ErrorBox(error);
+    return rc;
+    DEF_CATCH
+    return ERROR_INTERNAL;
+}
+
+void RegisterPdfCommand(CLumidorDoc& doc, CCommandMap& map) {
+    map.On(ID_FILE_SAVE_AS_PDF, [&doc] { OnSaveAsPDF(doc); },
+           [&doc](CCmdUI& ui) { ui.Enable(doc.GetPageCount() > 0); });
 }

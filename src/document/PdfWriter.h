@@ -9,6 +9,7 @@
 #include <functional>
 #include <vector>
 
+class CCommandMap;
 class CLumidorDoc;
 
 struct PdfOptions {
@@ -26,3 +27,9 @@ using PdfProgress = std::function<bool(int done, int total)>;
 int WriteDocumentPdf(const CLumidorDoc& doc, const std::vector<int>& pages, const QString& path,
                      const PdfOptions& options, QString* error = nullptr,
                      const PdfProgress& progress = {});
+
+// File > With Annotations > Save as PDF: the name asked for (the last PDF of the document, else
+// its file or title with the extension pdf), then every page written with the saved JPEG level,
+// with progress that can be cancelled. The imaging result code.
+int OnSaveAsPDF(CLumidorDoc& doc);
+void RegisterPdfCommand(CLumidorDoc& doc, CCommandMap& map);

@@ -1,4 +1,5 @@
 #include "view/PageExport.h"
+#include "view/PagePictures.h"
 
 #include "app/LumidorApp.h"
 #include "app/Utils.h"
@@ -218,7 +219,7 @@ int ExportPages(const CLumidorDoc& doc, const std::vector<int>& pages, const QSt
     }
     if (IsDrawingPath(path)) {
         for (const int nPage : pages) {
-            const QString target = pages.size() > 1 ? PageFileName(doc, nPage, path) : path;
+            const QString target = pages.size() > 1 ? PictureFileName(doc, nPage, path) : path;
             const int rc = Extension(path) == QStringLiteral("svg")
                                ? WriteCurrentPageToSvg(doc, nPage, target)
                                : WriteCurrentPageToEmf(doc, nPage, target);
@@ -256,7 +257,7 @@ int ExportPages(const CLumidorDoc& doc, const std::vector<int>& pages, const QSt
         LBitmapBase page;
         int rc = RenderForExport(doc, nPage, options, page);
         if (rc != SUCCESS) return fail(rc);
-        const QString target = pages.size() > 1 ? PageFileName(doc, nPage, path) : path;
+        const QString target = pages.size() > 1 ? PictureFileName(doc, nPage, path) : path;
         rc = page.Save(target, format, 0, quality);
         if (rc != SUCCESS) return fail(rc, GetLastImagingIoError());
     }

@@ -53,7 +53,7 @@ struct ExportOptions {
 
 // The pages (indices from 0) drawn for output and written to `path`: one multi-page file for tif
 // and tiff, streamed a page at a time, and one PDF file for pdf; otherwise one page to `path`,
-// or each page to its PageFileName when there are several (emf and svg drawings alike). An imaging result code; `error` gets what went wrong.
+// or each page to its PictureFileName when there are several (emf and svg drawings alike). An imaging result code; `error` gets what went wrong.
 int ExportPages(const CLumidorDoc& doc, const std::vector<int>& pages, const QString& path,
                 const ExportOptions& options, QString* error = nullptr);
 

@@ -170,6 +170,10 @@ print(f"page {sys.argv[1]}: {bad} of {w * h} pixels unlike their neighbourhood")
 sys.exit(0 if bad <= w * h // 200 else 1)
 PY
   done
+  # Names in other scripts and with quotes are written as given.
+  run --export "$E2E_ROOT/Договор \"é\" it's.pdf" --page 1 "$SAMPLES/sample.brf"
+  [ $RC -eq 0 ] && [ "$(pdfinfo "$E2E_ROOT/Договор \"é\" it's.pdf" | awk '/^Pages:/ {print $2}')" = 1 ] ||
+    fail "a non-Latin name: $RC $(cat "$E2E_ROOT/err")"
   # Bad input leaves nothing under the target name.
   run --export "$E2E_ROOT/none.pdf" "$E2E_ROOT/missing.brf"
   [ $RC -eq 1 ] && [ ! -e "$E2E_ROOT/none.pdf" ] || fail "a failed PDF export"

@@ -156,6 +156,25 @@ export-gif)
   finish
   ;;
 
+pdf-from-window)
+  # File > With Annotations > Save as PDF proposes the document's own name; the PDF has the
+  # page at its size (the image in its frame), its black and white image as a fax image, and progress ends without a word.
+  convert -size 300x200 xc:white -fill black -draw 'rectangle 20,20 120,80' -monochrome \
+          -units PixelsPerInch -density 100 "$E2E_ROOT/bw.png"
+  document "Contract" "$E2E_ROOT/bw.png"
+  start "$E2E_ROOT/Contract.brf"
+  menu alt+f w p
+  dialog "Save as PDF"
+  key ctrl+a
+  xdotool type --delay 5 "$E2E_ROOT/out dir.pdf"
+  key Return
+  no_dialog "the dialog closed"
+  wait_for 10 test -s "$E2E_ROOT/out dir.pdf" || fail "no PDF: $(ls "$E2E_ROOT")"
+  pdfinfo "$E2E_ROOT/out dir.pdf" | grep -q 'Page size: *302.4 x 230.4 pts' || fail "page size: $(pdfinfo "$E2E_ROOT/out dir.pdf")"
+  pdfimages -list "$E2E_ROOT/out dir.pdf" | grep -q ' ccitt ' || fail "not a fax image: $(pdfimages -list "$E2E_ROOT/out dir.pdf")"
+  finish
+  ;;
+
 format-panel)
   DOC="$E2E_ROOT/page.brf"
   open_page
