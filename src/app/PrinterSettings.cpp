@@ -158,6 +158,9 @@ bool ConfigurePrinter(QPrinter& printer, const QPrinterInfo& info, const SavedPr
     DEF_TRY
     if (info.isNull()) return false;
     printer.setPrinterName(info.printerName());
+    // A printer keeps the paper of the one set before it; the chosen printer's own comes first.
+    const QPageSize paper = info.defaultPageSize();
+    if (paper.isValid()) printer.setPageSize(paper);
     DevModeRecord r;
     if (SavedPrinterName(saved) == info.printerName() && DevModeFromBytes(saved.devMode, r))
         ApplyDevMode(printer, r);
