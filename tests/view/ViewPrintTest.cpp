@@ -170,8 +170,8 @@ TEST(ViewPrint, PageRangesOfTheBatchCommand) {
         int from, to;
     };
     for (const Case& c : {Case{"1-3", true, 0, 2}, Case{"2", true, 1, 1}, Case{" 2 - 3 ", true, 1, 2},
-                          Case{"0-1", false}, Case{"3-2", false}, Case{"1-4", false},
-                          Case{"a", false}, Case{"1-2-3", false}, Case{"", false}}) {
+                          Case{"0-1", false, 0, 0}, Case{"3-2", false, 0, 0}, Case{"1-4", false, 0, 0},
+                          Case{"a", false, 0, 0}, Case{"1-2-3", false, 0, 0}, Case{"", false, 0, 0}}) {
         PrintPages pages;
         EXPECT_EQ(ParsePageRange(QString::fromLatin1(c.text), 3, pages), c.ok) << c.text;
         if (c.ok) {
