@@ -26,6 +26,10 @@ CUPS="$E2E_ROOT/cups"
 mkdir -p "$CUPS"/{etc/ppd,spool/tmp,cache,state,log,run} "$E2E_ROOT/pdf"
 # The scheduler's filters run as lp: the folders on their way must let it through.
 chmod 755 "$E2E_ROOT" "$CUPS"
+# The backend runs as another user: every folder above ours that we own must let it pass (the
+# test suite's own temporary folder is private).
+up="$E2E_ROOT"
+while [ "$up" != / ]; do up="$(dirname "$up")"; [ -O "$up" ] && chmod o+x "$up"; done
 chown -R root:lp "$CUPS/spool"; chmod 710 "$CUPS/spool"; chmod 1770 "$CUPS/spool/tmp"
 chmod 777 "$E2E_ROOT/pdf"
 cat >"$CUPS/etc/cupsd.conf" <<CONF
