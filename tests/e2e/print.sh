@@ -77,7 +77,8 @@ PPD="$CUPS/margins.ppd"
 sed -e 's|^\*ImageableArea Letter/US Letter: .*|*ImageableArea Letter/US Letter: "18 36 594 756"|' \
     -e 's|^\*Default\(PageSize\|PageRegion\|ImageableArea\|PaperDimension\): .*|*Default\1: Letter|' \
     /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd >"$PPD"
-lpadmin -p "$QUEUE" -E -v "cups-pdf:/$QUEUE" -P "$PPD" >/dev/null 2>&1 || fail "lpadmin failed"
+# A scheduler just started may not take the queue at once.
+wait_for 10 lpadmin -p "$QUEUE" -E -v "cups-pdf:/$QUEUE" -P "$PPD" >/dev/null 2>&1 || fail "lpadmin failed"
 lpadmin -d "$QUEUE" >/dev/null 2>&1
 lpadmin -p "$QUEUE" -o PageSize=Letter >/dev/null 2>&1
 
