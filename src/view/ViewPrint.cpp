@@ -23,6 +23,7 @@
 
 #include <QGuiApplication>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QPointer>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -300,11 +301,10 @@ void CViewPrint::PrintAsImage() {
     // The printer makes the copies the dialog set.
     PrintPages pages{dlg.m_nFromPage - 1, dlg.m_nToPage - 1, printer.copyCount(),
                      printer.collateCopies()};
-    m_bPrinting = true;
+    // Busy until the job ends, however it ends.
+    const QScopedValueRollback<bool> busy(m_bPrinting, true);
     ::PrintAsImage(*doc, printer, pages, MakeProgress(PrintPages{pages.nFrom, pages.nTo, 1, true}));
-    m_bPrinting = false;
     DEF_CATCH
-    m_bPrinting = false;
 }
 
 void CViewPrint::OnFilePrintDialog() {
@@ -320,11 +320,10 @@ void CViewPrint::OnFilePrintDialog() {
     // The copies and their order come from the dialog, but are made by the program.
     const PrintPages pages{dlg.m_nFromPage - 1, dlg.m_nToPage - 1, printer.copyCount(),
                            printer.collateCopies()};
-    m_bPrinting = true;
+    // Busy until the job ends, however it ends.
+    const QScopedValueRollback<bool> busy(m_bPrinting, true);
     PrintDirect(*doc, printer, pages, MakeProgress(pages));
-    m_bPrinting = false;
     DEF_CATCH
-    m_bPrinting = false;
 }
 
 void CViewPrint::OnFilePrintDirect(const QString& printerName) {
@@ -334,11 +333,10 @@ void CViewPrint::OnFilePrintDirect(const QString& printerName) {
     QPrinter printer(QPrinter::HighResolution);
     if (!PrepareAppPrinter(printer, printerName)) return;
     const PrintPages pages{0, doc->GetPageCount() - 1, 1, true};
-    m_bPrinting = true;
+    // Busy until the job ends, however it ends.
+    const QScopedValueRollback<bool> busy(m_bPrinting, true);
     PrintDirect(*doc, printer, pages, MakeProgress(pages));
-    m_bPrinting = false;
     DEF_CATCH
-    m_bPrinting = false;
 }
 
 void CViewPrint::OnFilePrintPreview() {
