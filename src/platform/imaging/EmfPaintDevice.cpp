@@ -260,18 +260,33 @@ public:
         Guarded([&] { DrawImage(r, image, sr); });
     }
     void DrawImage(const QRectF& r, const QImage& image, const QRectF& sr) {
-        const QImage part = image.copy(sr.toAlignedRect());
+        // The whole image is shared, not copied; a page scan is the biggest thing drawn.
+        const QRect area = sr.toAlignedRect();
+        const QImage part = area == image.rect() ? image : image.copy(area);
         if (part.isNull())
             return;
+        // Bilevel, palette and grey images keep their depth: a 1-bit page stays a 1-bit bitmap
+        // in the metafile instead of growing 24 times.
+        const bool keepsDepth = part.format() == QImage::Format_Mono ||
+                                part.format() == QImage::Format_MonoLSB ||
+                                part.format() == QImage::Format_Indexed8 ||
+                                part.format() == QImage::Format_Grayscale8;
         LBitmapBase bmp;
-        if (bmp.SetImage(part.convertToFormat(part.hasAlphaChannel() ? QImage::Format_ARGB32
-                                                                      : QImage::Format_RGB888)) !=
-            SUCCESS)
+        const int rc = keepsDepth ? bmp.SetImage(part)
+                                  : bmp.SetImage(part.convertToFormat(
+                                        part.hasAlphaChannel() ? QImage::Format_ARGB32
+                                                               : QImage::Format_RGB888));
+        if (rc != SUCCESS)
             return;
         QByteArray dib = bmp.ConvertToDIB();
-        if (dib.isEmpty())
+        if (dib.size() < 40)
             return;
-        const int headerAndTable = 40 + (bmp.GetBitsPerPixel() <= 8 ? 4 * int(bmp.GetPalette().size()) : 0);
+        // The colour table the DIB carries: biClrUsed, or the full table when that is 0.
+        const int bpp = bmp.GetBitsPerPixel();
+        uint32_t used = 0;
+        std::memcpy(&used, dib.data() + 32, 4);
+        const int colors = bpp <= 8 ? (used ? int(used) : 1 << bpp) : 0;
+        const int headerAndTable = 40 + 4 * colors;
         const QRectF d = m_transform.mapRect(r);
         char* rec = U_EMRSTRETCHDIBITS_set(
             rectl_set(Pt(d.topLeft()), Pt(d.bottomRight())), Pt(d.topLeft()),
