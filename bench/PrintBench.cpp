@@ -1,6 +1,7 @@
 // Printing a document of 20 fax pages (1728 x 2200 at 200 dpi, with a rectangle each) both ways
 // to a PDF file standing in for a print queue, at 300 dpi.
 
+#include "BenchMain.h"
 #include "document/LumidorDoc.h"
 #include "objects/TranspRectangle.h"
 #include "platform/imaging/BitmapBase.h"
@@ -54,11 +55,4 @@ BENCHMARK(BM_PrintAsImage20Pages)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PrintDirect20Pages)->Unit(benchmark::kMillisecond);
 } // namespace
 
-int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return RunBenchmarks<QApplication>(argc, argv); }
