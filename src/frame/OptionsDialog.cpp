@@ -4,6 +4,9 @@
 #include "app/Units.h"
 #include "app/Utils.h"
 #include "frame/MainFrame.h"
+#include "frame/OptionsPropPageCapture.h"
+#include "frame/OptionsPropPageCaptureAdditional.h"
+#include "frame/OptionsPropPageCaptureMultiple.h"
 #include "frame/TextStyleBar.h"
 #include "platform/Guard.h"
 #include "platform/ResourceModule.h"
@@ -241,7 +244,13 @@ int COptionsDialog::RunWidget(QWidget* parent) {
 void RunOptionsDialog(CMainFrame& frame) {
     DEF_TRY
     COptionsDialog sheet;
+    CCaptureCommands* capture = frame.GetCaptureCommands();
+    if (capture) {
+        sheet.AddPage(std::make_unique<COptionsPropPageCapture>(frame, *capture));
+        sheet.AddPage(std::make_unique<COptionsPropPageCaptureAdditional>(*capture));
+    }
     sheet.AddPage(std::make_unique<COptionsPropPageGeneral>(frame));
+    if (capture) sheet.AddPage(std::make_unique<COptionsPropPageCaptureMultiple>(*capture));
     if (sheet.DoModal() == IDOK) sheet.Apply();
     DEF_CATCH
 }
