@@ -25,6 +25,13 @@ const char* const kUsage = "KIND [--delay SECONDS] OUT  (KIND: full, active, cli
 // The picture of one capture, kept for the command to write.
 class CBatchCapture : public LScreenCapture {
 public:
+    // Nobody is there to press a hot key: every capture happens at once.
+    CBatchCapture() {
+        LeadCaptureOptions option = GetCaptureOption();
+        option[LEADCAP_HOTKEY] = 0;
+        option[LEADCAP_MODIFIERS] = 0;
+        SetCaptureOption(option);
+    }
     int ScreenCaptureCallBack(LBitmapBase& bitmap) override {
         m_bitmap.Copy(bitmap);
         return SUCCESS;
@@ -120,7 +127,7 @@ int RunCaptureCommand(const QStringList& args) {
             return 1;
         }
         rc = screen->GrabRect(area, image);
-        if (rc == SUCCESS) rc = capture.m_bitmap.SetImage(std::move(image), 24);
+        if (rc == SUCCESS) rc = capture.m_bitmap.SetImage(image.convertToFormat(QImage::Format_RGB888), 24);
     } else {
         switch (kinds.value(kind)) {
         case CAPTURE_FULL_SCREEN: rc = capture.CaptureFullScreen(); break;

@@ -10,6 +10,7 @@
 #include "platform/Guard.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ResourceModule.h"
+#include "platform/ScreenDpi.h"
 #include "platform/imaging/MyBitmap.h"
 
 #include <QPainter>
@@ -133,8 +134,14 @@ int LScreenCapture::Take(int kind) {
     const int rc = Grab(kind, image);
     if (rc != SUCCESS) return rc;
     LMyBitmap bitmap;
+    // A screen picture is a true-colour page: three bytes a pixel, at the screen's resolution.
+    if (image.format() != QImage::Format_RGB888) image = image.convertToFormat(QImage::Format_RGB888);
+    if (image.isNull()) return ERROR_NO_MEMORY;
     const int set = bitmap.SetImage(std::move(image), 24);
     if (set != SUCCESS) return set;
+    const QPoint dpi = GetScreenDpi();
+    bitmap.SetXResolution(dpi.x());
+    bitmap.SetYResolution(dpi.y());
     if (!bitmap.IsAllocated()) return ERROR_NOT_ALLOCATED;
     return ScreenCaptureCallBack(bitmap);
     DEF_CATCH
