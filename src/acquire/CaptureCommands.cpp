@@ -109,10 +109,6 @@ void CCaptureCommands::RegisterCommands(CCommandMap& map) {
     map.On(ID_VIEW_CAPTURE_BAR, [this] {
         if (m_pBar) m_pBar->setVisible(!m_pBar->isVisible());
     }, [this](CCmdUI& ui) { ui.SetCheck(m_pBar && m_pBar->isVisible() ? 1 : 0); });
-    if (!available) {
-        WriteLog(LoadResString(IDS_CAPTURE_NEEDS_X11));
-        m_host.ShowStatusMessage(LoadResString(IDS_CAPTURE_NEEDS_X11));
-    }
 }
 
 QToolBar* CCaptureCommands::CreateBar(QMainWindow* window, const std::function<QAction*(UINT)>& action) {
@@ -143,6 +139,11 @@ void CCaptureCommands::ChooseBarKind(int kind) {
 
 void CCaptureCommands::RegisterHotKey() {
     DEF_TRY
+    if (!IsCaptureAvailable()) {
+        // The capture commands stay disabled; the status bar says why.
+        m_host.ShowStatusMessage(LoadResString(IDS_CAPTURE_NEEDS_X11));
+        return;
+    }
     if (!m_pHotKey) return;
     const CGlobalHotKey::Result r = m_pHotKey->Register(UINT(m_lead[LEADCAP_HOTKEY]), UINT(m_lead[LEADCAP_MODIFIERS]));
     if (r == CGlobalHotKey::Result::Taken && !m_bHotKeyFaultTold) {

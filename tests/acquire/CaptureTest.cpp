@@ -283,6 +283,7 @@ TEST_F(CaptureCommands, WithoutAnXServerTheCapturesAreDisabledAndTheTogglesWork)
         ASSERT_TRUE(map.Update(ui));
         EXPECT_FALSE(ui.m_bEnabled) << id;
     }
+    commands.RegisterHotKey();
     EXPECT_TRUE(host.status.contains(QStringLiteral("X11")));
     // The screenshot ways are independent toggles of options 11 to 13.
     map.Execute(ID_SCREENSHOT_TO_CLIPBOARD);
