@@ -232,6 +232,53 @@ hotkey-taken)
   expect_state 'len(s["documents"]) == 1' "a capture from the menu's key"
   ;;
 
+area-and-escape)
+  start_x
+  capture_settings
+  start
+  test_window
+  xdotool windowfocus --sync "$WINDOW" 2>/dev/null || true
+  # Capture > Area by its key; the rubber band over the still screen.
+  key ctrl+alt+7
+  wait_for 10 xdotool search --onlyvisible --name '^Drag over' >/dev/null || fail "no area picker"
+  expect_state 's["capture"]["kind"] == 7 and s["capture"]["active"] and "ID_CAPTURE_AREA" not in s["enabled"]' "the area kind running"
+  xdotool mousemove --sync 120 170 mousedown 1
+  for i in 1 2 3 4; do xdotool mousemove --sync $((120 + 40 * i)) $((170 + 25 * i)); done
+  xdotool mouseup 1
+  expect_state 'len(s["documents"]) == 1 and s["capture"]["kind"] == 0' "a document of the area"
+  expect_state 's["visible"]' "the window back"
+  # Escape cancels the picker: nothing is made.
+  xdotool windowfocus --sync "$WINDOW" 2>/dev/null || true
+  key ctrl+alt+7
+  wait_for 10 xdotool search --onlyvisible --name '^Drag over' >/dev/null || fail "no area picker again"
+  xdotool key Escape
+  expect_state 's["capture"]["kind"] == 0 and s["visible"]' "the picker cancelled"
+  sleep 0.5
+  state 'len(s["documents"]) == 1' || fail "a cancelled area made a document"
+  ;;
+
+armed-capture)
+  start_x
+  capture_settings
+  start
+  # Capture > Immediate Capture off: a capture waits for the hot key.
+  menu alt+c e
+  expect_state '"ID_CAPTURE_IMMEDIATE" not in s["checked"]' "immediate capture off"
+  key ctrl+alt+1
+  expect_state 's["capture"]["active"] and s["capture"]["kind"] == 1 and "ID_CAPTURE_STOP" in s["enabled"] and "ID_CAPTURE_SCREEN" in s["checked"]' "the full screen armed"
+  state 'len(s["documents"]) == 0' || fail "an armed capture was taken at once"
+  hot_key
+  expect_state 'len(s["documents"]) == 1 and not s["capture"]["active"] and s["visible"]' "taken by the hot key"
+  # Armed again, then the cancel key.
+  xdotool windowfocus --sync "$WINDOW" 2>/dev/null || true
+  key ctrl+alt+1
+  expect_state 's["capture"]["active"]' "armed again"
+  xdotool key Escape
+  expect_state 'not s["capture"]["active"] and s["capture"]["kind"] == 0 and s["visible"]' "cancelled by Escape"
+  sleep 0.5
+  state 'len(s["documents"]) == 1' || fail "a cancelled capture made a document"
+  ;;
+
 *) fail "unknown case $case_name" ;;
 esac
 echo "ok: $case_name"
