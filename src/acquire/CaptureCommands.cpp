@@ -38,6 +38,21 @@ constexpr UINT kKindCommands[] = {0,
                                   ID_CAPTURE_FILM};
 constexpr int kViewFilmWaitMs = 300;
 
+// While the main window is hidden for a capture, a dialog of the capture (the interface files,
+// a message) closing is no last window closing: the program goes on.
+class CKeepRunning {
+public:
+    CKeepRunning() : m_bQuit(QGuiApplication::quitOnLastWindowClosed()) {
+        QGuiApplication::setQuitOnLastWindowClosed(false);
+    }
+    ~CKeepRunning() { QGuiApplication::setQuitOnLastWindowClosed(m_bQuit); }
+    CKeepRunning(const CKeepRunning&) = delete;
+    CKeepRunning& operator=(const CKeepRunning&) = delete;
+
+private:
+    bool m_bQuit;
+};
+
 void Wait(int ms) {
     QElapsedTimer t;
     t.start();
@@ -196,6 +211,7 @@ void CCaptureCommands::OnCapture(int kind) {
         return;
     }
     if (LScreenCapture::IsCaptureActive()) return;
+    const CKeepRunning keep;
     // The cancel key is the server's while a capture waits for the hot key.
     if (!m_pCapture->IsImmediate() && m_pHotKey && m_lead[LEADCAP_CANCEL_KEY])
         m_pHotKey->RegisterCancel(UINT(m_lead[LEADCAP_CANCEL_KEY]));
@@ -231,6 +247,7 @@ void CCaptureCommands::OnCaptureImmediate() {
 void CCaptureCommands::OnHotKey() {
     DEF_TRY
     if (m_pCapture->IsArmed()) {
+        const CKeepRunning keep;
         m_pCapture->HotKeyPressed();
         if (m_pHotKey) m_pHotKey->UnregisterCancel();
         m_host.CaptureStateChanged();

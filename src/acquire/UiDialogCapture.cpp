@@ -192,7 +192,10 @@ int CUiDialogCapture::Run(const QString& fileName, bool tree, QImage& out) {
         layout->addWidget(tabs);
     }
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, &dialog);
-    buttons->addButton(LoadResString(IDS_CAPTURE_UI_CAPTURE), QDialogButtonBox::AcceptRole);
+    QPushButton* capture = buttons->addButton(LoadResString(IDS_CAPTURE_UI_CAPTURE), QDialogButtonBox::AcceptRole);
+    // Return captures the dialog chosen, as a double click in the tree does.
+    capture->setDefault(true);
+    if (list) QObject::connect(list, &QTreeWidget::itemActivated, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     layout->addWidget(buttons);

@@ -279,6 +279,55 @@ armed-capture)
   state 'len(s["documents"]) == 1' || fail "a cancelled capture made a document"
   ;;
 
+object-and-dialogs)
+  start_x
+  capture_settings
+  start
+  test_window
+  xdotool windowfocus --sync "$WINDOW" 2>/dev/null || true
+  # The captured object: the frame follows the window under the mouse, a click takes it.
+  key ctrl+alt+6
+  wait_for 10 xdotool search --onlyvisible --name '^Click on' >/dev/null || fail "no object picker"
+  xdotool mousemove --sync 250 250 sleep 0.2 click 1
+  expect_state 'len(s["documents"]) == 1 and s["documents"][0]["pages"] == 1' "a document of the object"
+  # The dialogs of an interface file, from the Capture menu, chosen in the tree.
+  cat >"$E2E_ROOT/find.ui" <<'UI'
+<?xml version="1.0" encoding="UTF-8"?>
+<ui version="4.0">
+ <widget class="QDialog" name="FindDialog">
+  <property name="windowTitle"><string>Find Text</string></property>
+  <layout class="QVBoxLayout" name="layout">
+   <item><widget class="QLineEdit" name="text"/></item>
+   <item><widget class="QPushButton" name="find"><property name="text"><string>Find</string></property></widget></item>
+  </layout>
+ </widget>
+</ui>
+UI
+  printf '<ui version="4.0"><widget class="QDialog"' >"$E2E_ROOT/broken.ui"
+  xdotool windowfocus --sync "$WINDOW" 2>/dev/null || true
+  menu alt+c p t
+  expect_state '"modal" in s' "the file dialog"
+  focus_modal
+  xdotool type --delay 20 "$E2E_ROOT/find.ui"
+  key Return
+  expect_state '"modal" in s and s["modal"]["title"] == "Dialogs of the Program"' "the list of dialogs"
+  focus_modal
+  key Return
+  expect_state 'len(s["documents"]) == 2 and "modal" not in s' "a document of the dialog"
+  # A damaged file is refused with a message; nothing is made.
+  xdotool windowfocus --sync "$WINDOW" 2>/dev/null || true
+  menu alt+c p b
+  expect_state '"modal" in s' "the file dialog again"
+  focus_modal
+  xdotool type --delay 20 "$E2E_ROOT/broken.ui"
+  key Return
+  expect_state '"modal" in s and "broken.ui" in s["modal"]["text"]' "the damaged file refused"
+  focus_modal
+  key Return
+  expect_state '"modal" not in s' "the message closed"
+  state 'len(s["documents"]) == 2' || fail "a damaged file made a document"
+  ;;
+
 *) fail "unknown case $case_name" ;;
 esac
 echo "ok: $case_name"
