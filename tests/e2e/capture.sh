@@ -209,6 +209,30 @@ multiple-two-pages)
   expect_state 's["tabs"].get("PagesBar") == ["ActiveWindow", "FullScreen"]' "the pages named by their kinds"
   ;;
 
+wallpaper-only-series)
+  start_x
+  capture_settings 14=12 2=0 3=0 5=0 7=1
+  start
+  hot_key
+  expect_state 'len(s["documents"]) == 1 and s["documents"][0]["pages"] == 1' "one document of one page"
+  sleep 0.5
+  state 'len(s["documents"]) == 1' || fail "more than one document"
+  ;;
+
+film)
+  start_x
+  capture_settings 14=13
+  start
+  hot_key
+  # Five seconds of pictures, then the count.
+  wait_for 20 state '"modal" in s and s["modal"]["title"] == "Count"' || fail "no count: $(head -c 800 "$STATE")"
+  count="$(python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["modal"]["text"])' "$STATE")"
+  [ "$count" -ge 2 ] || fail "only $count pictures"
+  focus_modal
+  key Return
+  expect_state "len(s['documents']) == 1 and s['documents'][0]['pages'] == $count" "a document of $count pages"
+  ;;
+
 cursor-to-shelf)
   start_x
   capture_settings 14=8
