@@ -8,6 +8,8 @@ PACKAGES=(
   cmake ninja-build g++ pkg-config clang clang-format
   # Qt 6
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-image-formats-plugins
+  # screen capture: the dialogs of interface files (Qt UI Tools needs the OpenGL files)
+  qt6-tools-dev libqt6opengl6-dev
   libqt6printsupport6 libqt6svg6 libgl-dev
   # imaging and metafiles
   libpng-dev libtiff-dev libjpeg-dev libuemf-dev libemf2svg-dev
