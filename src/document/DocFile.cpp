@@ -258,7 +258,15 @@ void CPendingImages::Apply(CLumidorDoc& doc) {
     }
 }
 
+thread_local bool t_bFirstPageImageOnly = false;
+
 } // namespace
+
+CFirstPageImageOnly::CFirstPageImageOnly() : m_bOuter(t_bFirstPageImageOnly) {
+    t_bFirstPageImageOnly = true;
+}
+CFirstPageImageOnly::~CFirstPageImageOnly() { t_bFirstPageImageOnly = m_bOuter; }
+bool CFirstPageImageOnly::Active() { return t_bFirstPageImageOnly; }
 
 // ---- Archive names and the toolkit's open -----------------------------------------------------
 
@@ -811,6 +819,8 @@ void CLumidorDoc::SerializeImage(CArchive& ar) {
                 Refuse(LoadResString(IDS_DOC_BAD_PAGE_IMAGE)
                            .arg(i + 1)
                            .arg(ReasonForMessage(GetImagingErrorText(ERROR_IMAGE_TOO_LARGE))));
+            if (i > 0 && t_bFirstPageImageOnly)
+                bytes.clear();
             pDecoder->Add(i, std::move(bytes));
             if (progress)
                 progress(i * 100 / std::max(nPages, 1));

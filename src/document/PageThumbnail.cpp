@@ -1,0 +1,136 @@
+#include "document/PageThumbnail.h"
+
+#include "document/DocFile.h"
+#include "document/DocumentBatch.h"
+#include "document/LumidorDoc.h"
+#include "document/PageOutput.h"
+#include "platform/DC.h"
+#include "platform/Guard.h"
+#include "platform/MessageBoxes.h"
+#include "platform/imaging/BoxReduce.h"
+#include "platform/imaging/ImageFile.h"
+
+#include <QBuffer>
+#include <QImageWriter>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+// The page image, reduced to the preview's scale, where DrawOnImagePage would put it: its part
+// inside the canvas (a negative position cuts its left or top off).
+void DrawReducedImage(QPainter& painter, const CLumidorDoc& doc, int nPage, SIZE canvas,
+                      double sx, double sy) {
+    const _PAGEINFO* p = doc.GetPageInfo(nPage);
+    if (!p->m_Bitmap.IsAllocated())
+        return;
+    const QImage& image = p->m_Bitmap.GetImage();
+    const POINT pos = doc.UnitToPagePixels(nPage, p->m_ptImagePos);
+    const int srcX = std::max(0, -pos.x), srcY = std::max(0, -pos.y);
+    const int dstX = std::max(0, pos.x), dstY = std::max(0, pos.y);
+    const int w = std::min(image.width() - srcX, canvas.cx - dstX);
+    const int h = std::min(image.height() - srcY, canvas.cy - dstY);
+    if (w <= 0 || h <= 0)
+        return;
+    const int x0 = int(std::lround(dstX * sx)), y0 = int(std::lround(dstY * sy));
+    const int tw = std::min(w, int(std::lround((dstX + w) * sx)) - x0);
+    const int th = std::min(h, int(std::lround((dstY + h) * sy)) - y0);
+    if (tw <= 0 || th <= 0)
+        return;
+    const QRect src(srcX, srcY, w, h);
+    if (tw == w && th == h) {
+        painter.drawImage(QPoint(x0, y0), image, src);
+        return;
+    }
+    const QImage reduced = brellin::imaging::BoxReduce(image, src, tw, th);
+    if (!reduced.isNull())
+        painter.drawImage(QPoint(x0, y0), reduced);
+}
+
+} // namespace
+
+int RenderPageThumbnail(const CLumidorDoc& doc, int nPage, int maxSize, QImage& out) {
+    DEF_TRY
+    const SIZE canvas = doc.GetCanvasSize(nPage);
+    if (!doc.GetPageInfo(nPage) || canvas.cx <= 0 || canvas.cy <= 0 || maxSize <= 0)
+        return ERROR_INV_PARAMETER;
+    const double scale = std::min(1.0, double(maxSize) / std::max(canvas.cx, canvas.cy));
+    const int width = std::clamp(int(std::lround(canvas.cx * scale)), 1, maxSize);
+    const int height = std::clamp(int(std::lround(canvas.cy * scale)), 1, maxSize);
+    QImage image(width, height, QImage::Format_RGB32);
+    if (image.isNull())
+        return ERROR_NO_MEMORY;
+    image.fill(Qt::white);
+    // Each axis scaled on its own, so that the canvas fills the preview to its edges.
+    const double sx = double(width) / canvas.cx, sy = double(height) / canvas.cy;
+    {
+        QPainter painter(&image);
+        DrawReducedImage(painter, doc, nPage, canvas, sx, sy);
+        painter.setClipRect(QRect(0, 0, width, height));
+        painter.scale(sx, sy);
+        CDC dc(&painter);
+        const POINT res = doc.GetPageResolution(nPage);
+        dc.SetLogPixelsOverride(res.x, res.y);
+        DrawPageOverImage(&dc, doc, nPage);
+    }
+    out = std::move(image);
+    return SUCCESS;
+    DEF_CATCH
+    return ERROR_INTERNAL;
+}
+
+int MakeFileThumbnail(const QString& path, int maxSize, QImage& out) {
+    DEF_TRY
+    CLumidorDoc doc;
+    {
+        const CFirstPageImageOnly firstPageOnly;
+        if (!LoadDocumentForBatch(doc, path, nullptr))
+            return ERROR_FILE_READ;
+    }
+    if (doc.GetPageCount() <= 0) {
+        ErrorBox(GetImagingErrorText(ERROR_INV_PARAMETER));
+        return ERROR_INV_PARAMETER;
+    }
+    const int rc = RenderPageThumbnail(doc, 0, maxSize, out);
+    if (rc != SUCCESS)
+        ErrorBox(GetImagingErrorText(rc));
+    return rc;
+    DEF_CATCH
+    return ERROR_INTERNAL;
+}
+
+int RunThumbnailCommand(const QStringList& args) {
+    DEF_TRY
+    bool ok = args.size() == 3;
+    const int size = ok ? args[2].toInt(&ok) : 0;
+    if (!ok || size < 1 || size > MAX_THUMBNAIL_SIZE) {
+        std::fprintf(stderr, "Usage: brellin --thumbnail IN OUT.png SIZE (1 to %d)\n",
+                     MAX_THUMBNAIL_SIZE);
+        return 2;
+    }
+    QImage image;
+    if (MakeFileThumbnail(args[0], size, image) != SUCCESS)
+        return 1;
+    QByteArray png;
+    {
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, "png");
+        // A preview is written once and read often, but small: light compression is enough.
+        writer.setCompression(1);
+        if (!writer.write(image)) {
+            ErrorBox(GetImagingErrorText(ERROR_FILE_WRITE));
+            return 1;
+        }
+    }
+    QString error;
+    if (brellin::imaging::WriteFileSafely(args[1], png, &error) != SUCCESS) {
+        ErrorBox(error.isEmpty() ? GetImagingErrorText(ERROR_FILE_WRITE) : error);
+        return 1;
+    }
+    return 0;
+    DEF_CATCH
+    return 1;
+}
