@@ -16,17 +16,17 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Quillmere <brellin@quillmere.org>")
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://quillmere.org/brellin")
+# The synopsis line is the summary above; this is the long description under it (one string, so
+# that CMake does not make a list of it).
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "annotate and fill in page images\n"
-    "Brellin opens scanned forms, screen captures, faxes and pictures as pages and\n"
-    "lets you write on them: text and form fields, lines, arrows, shapes, check\n"
-    "marks, freehand strokes and pictures. The page image stays as it was; the\n"
-    "annotations lie over it. Pages are printed, exported to PDF and picture\n"
-    "files, or sent by mail.")
+    "Brellin opens scanned forms, screen captures, faxes and pictures as pages and
+lets you write on them: text and form fields, lines, arrows, shapes, check
+marks, freehand strokes and pictures. The page image stays as it was; the
+annotations lie over it. Pages are printed, exported to PDF and picture
+files, or sent by mail.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Loaded at run time rather than linked: the platform and picture plug-ins of Qt, the SVG icon
-# engine for the bars' icons.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, qt6-image-formats-plugins")
+# Loaded at run time rather than linked: Qt's picture plug-ins.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-image-formats-plugins")
 # Spelling dictionaries, the mail hand-over and the scanner tools are used when present.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "hunspell-en-us, xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "sane-utils, cups-client")
