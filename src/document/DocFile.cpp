@@ -307,7 +307,8 @@ bool ReadDocumentFile(CLumidorDoc& doc, const QString& path) {
     QByteArray bytes;
     QBuffer memory;
     QIODevice* device = &file;
-    if (file.size() <= MaxDocumentImageBytes()) {
+    // A preview of the first page reads as it goes, passing over the images of the other pages.
+    if (file.size() <= MaxDocumentImageBytes() && !t_bFirstPageImageOnly) {
         bytes = file.readAll();
         if (bytes.size() != file.size()) {
             const CArchiveException e(CArchiveException::genericException, file.errorString());
@@ -809,6 +810,13 @@ void CLumidorDoc::SerializeImage(CArchive& ar) {
         if (h.nStorageVersion > IMAGE_STORAGE_LINKED) {
             LONG n = 0;
             ar >> n;
+            if (i > 0 && t_bFirstPageImageOnly) {
+                // Never decoded, so it takes no memory and is held to no budget.
+                ar.CheckCount(n);
+                ar.Seek(ar.GetPosition() + n);
+                pDecoder->Add(i, {});
+                continue;
+            }
             QByteArray bytes = ReadPayload(ar, n);
             FILEINFO info;
             if (!bytes.isEmpty() &&
@@ -819,8 +827,6 @@ void CLumidorDoc::SerializeImage(CArchive& ar) {
                 Refuse(LoadResString(IDS_DOC_BAD_PAGE_IMAGE)
                            .arg(i + 1)
                            .arg(ReasonForMessage(GetImagingErrorText(ERROR_IMAGE_TOO_LARGE))));
-            if (i > 0 && t_bFirstPageImageOnly)
-                bytes.clear();
             pDecoder->Add(i, std::move(bytes));
             if (progress)
                 progress(i * 100 / std::max(nPages, 1));

@@ -8,10 +8,9 @@
 #include "platform/Guard.h"
 #include "platform/MessageBoxes.h"
 #include "platform/imaging/BoxReduce.h"
+#include "platform/imaging/Codecs.h"
 #include "platform/imaging/ImageFile.h"
 
-#include <QBuffer>
-#include <QImageWriter>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -47,6 +46,16 @@ void DrawReducedImage(QPainter& painter, const CLumidorDoc& doc, int nPage, SIZE
     const QImage reduced = brellin::imaging::BoxReduce(image, src, tw, th);
     if (!reduced.isNull())
         painter.drawImage(QPoint(x0, y0), reduced);
+}
+
+bool AllGrey(const QImage& image) {
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if (!qIsGray(row[x]))
+                return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -113,17 +122,17 @@ int RunThumbnailCommand(const QStringList& args) {
     QImage image;
     if (MakeFileThumbnail(args[0], size, image) != SUCCESS)
         return 1;
+    // A preview is small, and file managers keep thousands of them: zlib's usual level. Grey
+    // pages (faxes) are written grey.
+    LBitmapBase bitmap;
+    int rc = bitmap.SetImage(AllGrey(image) ? image.convertToFormat(QImage::Format_Grayscale8)
+                                            : image);
     QByteArray png;
-    {
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        QImageWriter writer(&buffer, "png");
-        // A preview is written once and read often, but small: light compression is enough.
-        writer.setCompression(1);
-        if (!writer.write(image)) {
-            ErrorBox(GetImagingErrorText(ERROR_FILE_WRITE));
-            return 1;
-        }
+    if (rc == SUCCESS)
+        rc = brellin::imaging::EncodePng(bitmap, 6, png, {});
+    if (rc != SUCCESS) {
+        ErrorBox(GetImagingErrorText(rc));
+        return 1;
     }
     QString error;
     if (brellin::imaging::WriteFileSafely(args[1], png, &error) != SUCCESS) {
