@@ -1,5 +1,7 @@
 #include "document/PageThumbnail.h"
 
+#include "app/Resource.h"
+#include "app/Utils.h"
 #include "document/DocFile.h"
 #include "document/DocumentBatch.h"
 #include "document/LumidorDoc.h"
@@ -7,10 +9,15 @@
 #include "platform/DC.h"
 #include "platform/Guard.h"
 #include "platform/MessageBoxes.h"
+#include "platform/ResourceModule.h"
 #include "platform/imaging/BoxReduce.h"
 #include "platform/imaging/Codecs.h"
 #include "platform/imaging/ImageFile.h"
 
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -48,6 +55,73 @@ void DrawReducedImage(QPainter& painter, const CLumidorDoc& doc, int nPage, SIZE
         painter.drawImage(QPoint(x0, y0), reduced);
 }
 
+// The size of a preview of a width x height page: at most maxSize on the longer side, never
+// larger than the page.
+QSize PreviewSize(int width, int height, int maxSize) {
+    const double scale = std::min(1.0, double(maxSize) / std::max(width, height));
+    return QSize(std::clamp(int(std::lround(width * scale)), 1, maxSize),
+                 std::clamp(int(std::lround(height * scale)), 1, maxSize));
+}
+
+// A picture file is shown as it is, not as the document opening it would make: its first page
+// alone decoded, a JPEG file at the least of libjpeg's reduced scales that still covers the
+// preview, then reduced by averaging and laid on white.
+int MakePictureThumbnail(const QString& path, int maxSize, QImage& out) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ErrorBox(LoadResString(IDS_BATCH_CANNOT_OPEN).arg(FileNameForMessage(path)));
+        return ERROR_FILE_OPEN;
+    }
+    const QByteArray head = file.peek(64);
+    QImage image;
+    if (brellin::imaging::DetectFormat(reinterpret_cast<const uchar*>(head.constData()),
+                                       std::size_t(head.size())) == FILE_JPEG) {
+        const QByteArray bytes = file.readAll();
+        FILEINFO info;
+        int rc = brellin::imaging::JpegInfo(reinterpret_cast<const uchar*>(bytes.constData()),
+                                            std::size_t(bytes.size()), info);
+        if (rc == SUCCESS && !brellin::imaging::FitsLimit(info.Width, info.Height, 32))
+            rc = ERROR_IMAGE_TOO_LARGE;
+        if (rc == SUCCESS) {
+            QBuffer buffer;
+            buffer.setData(bytes);
+            buffer.open(QIODevice::ReadOnly);
+            QImageReader reader(&buffer, "jpeg");
+            reader.setAutoTransform(false);
+            const QSize size = PreviewSize(info.Width, info.Height, maxSize);
+            if (size != QSize(info.Width, info.Height))
+                reader.setScaledSize(size);
+            if (!reader.read(&image) || image.isNull())
+                rc = ERROR_CORRUPT;
+        }
+        if (rc != SUCCESS) {
+            ErrorBox(GetImagingErrorText(rc));
+            return rc;
+        }
+    } else {
+        file.close();
+        LBitmapBase bitmap;
+        const int rc = bitmap.Load(path, 0, 1);
+        if (rc != SUCCESS) {
+            ErrorBox(GetImagingErrorText(rc));
+            return rc;
+        }
+        image = bitmap.GetImage();
+    }
+    const QSize size = PreviewSize(image.width(), image.height(), maxSize);
+    if (size != image.size())
+        image = brellin::imaging::BoxReduce(image, image.rect(), size.width(), size.height());
+    QImage preview(size, QImage::Format_RGB32);
+    if (image.isNull() || preview.isNull()) {
+        ErrorBox(GetImagingErrorText(ERROR_NO_MEMORY));
+        return ERROR_NO_MEMORY;
+    }
+    preview.fill(Qt::white);
+    QPainter(&preview).drawImage(0, 0, image);
+    out = std::move(preview);
+    return SUCCESS;
+}
+
 bool AllGrey(const QImage& image) {
     for (int y = 0; y < image.height(); ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
@@ -65,9 +139,8 @@ int RenderPageThumbnail(const CLumidorDoc& doc, int nPage, int maxSize, QImage& 
     const SIZE canvas = doc.GetCanvasSize(nPage);
     if (!doc.GetPageInfo(nPage) || canvas.cx <= 0 || canvas.cy <= 0 || maxSize <= 0)
         return ERROR_INV_PARAMETER;
-    const double scale = std::min(1.0, double(maxSize) / std::max(canvas.cx, canvas.cy));
-    const int width = std::clamp(int(std::lround(canvas.cx * scale)), 1, maxSize);
-    const int height = std::clamp(int(std::lround(canvas.cy * scale)), 1, maxSize);
+    const QSize size = PreviewSize(canvas.cx, canvas.cy, maxSize);
+    const int width = size.width(), height = size.height();
     QImage image(width, height, QImage::Format_RGB32);
     if (image.isNull())
         return ERROR_NO_MEMORY;
@@ -92,6 +165,9 @@ int RenderPageThumbnail(const CLumidorDoc& doc, int nPage, int maxSize, QImage& 
 
 int MakeFileThumbnail(const QString& path, int maxSize, QImage& out) {
     DEF_TRY
+    const QString ext = ExtractFileExt(path).toLower();
+    if (QFileInfo(path).isFile() && !IsLoadableDocPath(path) && ext != QStringLiteral("emf"))
+        return MakePictureThumbnail(path, maxSize, out);
     CLumidorDoc doc;
     {
         const CFirstPageImageOnly firstPageOnly;

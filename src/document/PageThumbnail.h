@@ -21,8 +21,8 @@ constexpr int MAX_THUMBNAIL_SIZE = 4096;
 // an imaging result code (ERROR_INV_PARAMETER for a page without canvas).
 int RenderPageThumbnail(const CLumidorDoc& doc, int nPage, int maxSize, QImage& out);
 
-// Reads the document (or picture) at `path` for a preview of its first page and makes it; the
-// failure has been reported when the result is not SUCCESS.
+// Reads the document at `path` for a preview of its first page and makes it; a picture file is
+// shown as it is (its first page). The failure has been reported when the result is not SUCCESS.
 int MakeFileThumbnail(const QString& path, int maxSize, QImage& out);
 
 int RunThumbnailCommand(const QStringList& args);

@@ -161,6 +161,32 @@ thumbnail-fax)
   below "$third" 0.1 || fail "as close to the third page ($third) as to the first ($first)"
   ;;
 
+thumbnail-pictures)
+  # A picture file is shown as it is: a JPEG photo decoded at a reduced scale, the first page of
+  # a multi-page fax TIFF.
+  convert -size 3000x2000 gradient:red-blue -fill white -draw "circle 1500,1000 1500,300" "$E2E_ROOT/photo.jpg"
+  run --thumbnail "$E2E_ROOT/photo.jpg" "$E2E_ROOT/photo.png" 256
+  [ $RC -eq 0 ] || fail "jpeg: $(cat "$E2E_ROOT/err")"
+  [ "$(identify -format '%wx%h' "$E2E_ROOT/photo.png")" = 256x171 ] || fail "$(identify "$E2E_ROOT/photo.png")"
+  convert "$E2E_ROOT/photo.jpg" -filter box -resize '256x171!' "$E2E_ROOT/photo-small.png"
+  d="$(rmse "$E2E_ROOT/photo.png" "$E2E_ROOT/photo-small.png")"
+  below 0.03 "$d" || fail "the JPEG preview differs by $d"
+  make_fax
+  run --thumbnail "$E2E_ROOT/fax.tif" "$E2E_ROOT/tif.png" 220
+  [ $RC -eq 0 ] || fail "tiff: $(cat "$E2E_ROOT/err")"
+  [ "$(identify -format '%wx%h' "$E2E_ROOT/tif.png")" = 170x220 ] || fail "$(identify "$E2E_ROOT/tif.png")"
+  for i in 1 3; do
+    convert "$E2E_ROOT/p$i.png" -filter box -resize '170x220!' -type TrueColor "$E2E_ROOT/tif$i.png"
+  done
+  first="$(rmse "$E2E_ROOT/tif.png" "$E2E_ROOT/tif1.png")"
+  third="$(rmse "$E2E_ROOT/tif.png" "$E2E_ROOT/tif3.png")"
+  below 0.05 "$first" && below "$third" 0.1 || fail "not the first page: $first, third $third"
+  # A picture that cannot be read writes nothing.
+  printf 'II*\0garbage' > "$E2E_ROOT/bad.tif"
+  run --thumbnail "$E2E_ROOT/bad.tif" "$E2E_ROOT/bad.png" 64
+  [ $RC -eq 1 ] && [ ! -e "$E2E_ROOT/bad.png" ] || fail "damaged TIFF: $RC"
+  ;;
+
 thumbnail-failures)
   # A damaged file writes nothing, and leaves a file already there as it was.
   head -c 200 "$SAMPLES/sample.brf" > "$E2E_ROOT/cut.brf"
