@@ -27,6 +27,8 @@ PACKAGES=(
   adwaita-icon-theme
   # printing: a private CUPS queue on the PDF backend for the print scenarios, poppler to read it
   cups cups-client cups-daemon printer-driver-cups-pdf poppler-utils
+  # the desktop's files checked, the file types asked, the manual page, the Debian package
+  desktop-file-utils appstream shared-mime-info libglib2.0-bin libxml2-utils groff-base dpkg-dev
 )
 
 missing=()
