@@ -8,6 +8,8 @@ PACKAGES=(
   cmake ninja-build g++ pkg-config clang clang-format
   # Qt 6
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-image-formats-plugins
+  # screen capture: the dialogs of interface files (Qt UI Tools needs the OpenGL files)
+  qt6-tools-dev libqt6opengl6-dev
   libqt6printsupport6 libqt6svg6 libgl-dev
   # imaging and metafiles
   libpng-dev libtiff-dev libjpeg-dev libuemf-dev libemf2svg-dev
@@ -25,6 +27,8 @@ PACKAGES=(
   adwaita-icon-theme
   # printing: a private CUPS queue on the PDF backend for the print scenarios, poppler to read it
   cups cups-client cups-daemon printer-driver-cups-pdf poppler-utils
+  # the desktop's files checked, the file types asked, the manual page, the Debian package
+  desktop-file-utils appstream shared-mime-info libglib2.0-bin libxml2-utils groff-base dpkg-dev
 )
 
 missing=()

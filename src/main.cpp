@@ -1,3 +1,4 @@
+#include "acquire/CaptureBatch.h"
 #include "app/LumidorApp.h"
 #include "document/DocumentBatch.h"
 #include "document/DocManager.h"
@@ -10,6 +11,7 @@ int main(int argc, char* argv[]) {
     RegisterDocumentBatchCommands();
     RegisterViewBatchCommands();
     RegisterPrintBatchCommands();
+    RegisterCaptureBatchCommand();
     CDocManager documents;
     app.SetDocumentManager(&documents);
     app.SetMainFrameFactory([&documents] {

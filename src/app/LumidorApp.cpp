@@ -35,6 +35,7 @@ CLumidorApp* g_app = nullptr;
 struct BatchCommand {
     QString usage;
     CLumidorApp::BatchHandler handler;
+    bool needsDisplay = false;
 };
 std::map<QString, BatchCommand>& BatchCommands() {
     static std::map<QString, BatchCommand> commands;
@@ -66,8 +67,8 @@ CLumidorApp::~CLumidorApp() {
 CLumidorApp* CLumidorApp::Instance() { return g_app; }
 
 void CLumidorApp::RegisterBatchCommand(const QString& name, const QString& usage,
-                                       BatchHandler handler) {
-    BatchCommands()[name] = BatchCommand{usage, std::move(handler)};
+                                       BatchHandler handler, bool needsDisplay) {
+    BatchCommands()[name] = BatchCommand{usage, std::move(handler), needsDisplay};
 }
 
 int CLumidorApp::Run() {
@@ -78,8 +79,12 @@ int CLumidorApp::Run() {
 
     const bool batch = m_cmdInfo.m_nShellCommand == CCommandLineInfo::Batch;
     if (batch) {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen"); // batch commands never need a display
+        const auto it = BatchCommands().find(m_cmdInfo.m_strBatchCommand);
+        const bool display = it != BatchCommands().end() && it->second.needsDisplay;
+        if (display && !qEnvironmentVariableIsEmpty("DISPLAY"))
+            qputenv("QT_QPA_PLATFORM", "xcb");
+        else if (display || qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen"); // the others never need a display
         qInstallMessageHandler(BatchMessageFilter);
     }
     m_qapp = std::make_unique<QApplication>(m_argc, m_argv);

@@ -48,10 +48,11 @@ public:
     void SetMainFrameFactory(FrameFactory factory) { m_frameFactory = std::move(factory); }
     void SetDocumentManager(IDocumentManager* manager) { m_pDocManager = manager; }
 
-    // A batch command ("--name ARGS"): returns the process exit status.
+    // A batch command ("--name ARGS"): returns the process exit status. A command that reads
+    // the screen runs on the X display where there is one; the others never need a display.
     using BatchHandler = std::function<int(const QStringList& args)>;
     static void RegisterBatchCommand(const QString& name, const QString& usage,
-                                     BatchHandler handler);
+                                     BatchHandler handler, bool needsDisplay = false);
 
     // Runs the whole program: start-up, message loop, shut-down (or one batch command).
     int Run();

@@ -258,7 +258,15 @@ void CPendingImages::Apply(CLumidorDoc& doc) {
     }
 }
 
+thread_local bool t_bFirstPageImageOnly = false;
+
 } // namespace
+
+CFirstPageImageOnly::CFirstPageImageOnly() : m_bOuter(t_bFirstPageImageOnly) {
+    t_bFirstPageImageOnly = true;
+}
+CFirstPageImageOnly::~CFirstPageImageOnly() { t_bFirstPageImageOnly = m_bOuter; }
+bool CFirstPageImageOnly::Active() { return t_bFirstPageImageOnly; }
 
 // ---- Archive names and the toolkit's open -----------------------------------------------------
 
@@ -299,7 +307,8 @@ bool ReadDocumentFile(CLumidorDoc& doc, const QString& path) {
     QByteArray bytes;
     QBuffer memory;
     QIODevice* device = &file;
-    if (file.size() <= MaxDocumentImageBytes()) {
+    // A preview of the first page reads as it goes, passing over the images of the other pages.
+    if (file.size() <= MaxDocumentImageBytes() && !t_bFirstPageImageOnly) {
         bytes = file.readAll();
         if (bytes.size() != file.size()) {
             const CArchiveException e(CArchiveException::genericException, file.errorString());
@@ -801,6 +810,13 @@ void CLumidorDoc::SerializeImage(CArchive& ar) {
         if (h.nStorageVersion > IMAGE_STORAGE_LINKED) {
             LONG n = 0;
             ar >> n;
+            if (i > 0 && t_bFirstPageImageOnly) {
+                // Never decoded, so it takes no memory and is held to no budget.
+                ar.CheckCount(n);
+                ar.Seek(ar.GetPosition() + n);
+                pDecoder->Add(i, {});
+                continue;
+            }
             QByteArray bytes = ReadPayload(ar, n);
             FILEINFO info;
             if (!bytes.isEmpty() &&

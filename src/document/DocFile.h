@@ -36,6 +36,21 @@ CArchiveException ReportableException(const CArchiveException& e);
 // reported through ReportSaveLoadException). The caller decides whether the document is merging.
 bool ReadDocumentFile(CLumidorDoc& doc, const QString& path);
 
+// While one lives on this thread, a document read decodes the image of its first page only: the
+// other pages keep their canvas, name, erased areas and objects, but no image. A preview of the
+// first page needs no more, and a document of many scanned pages reads in a fraction of the time.
+class CFirstPageImageOnly {
+public:
+    CFirstPageImageOnly();
+    ~CFirstPageImageOnly();
+    CFirstPageImageOnly(const CFirstPageImageOnly&) = delete;
+    CFirstPageImageOnly& operator=(const CFirstPageImageOnly&) = delete;
+    static bool Active();
+
+private:
+    bool m_bOuter = false;
+};
+
 // The most pages a document read from a file may claim; more is refused before a page is made.
 constexpr int MAX_DOC_PAGES = 10000;
 

@@ -6,6 +6,7 @@
 #include "document/DocFile.h"
 #include "document/DocFileFormat.h"
 #include "document/LumidorDoc.h"
+#include "document/PageThumbnail.h"
 #include "objects/ObjectFactory.h"
 #include "objects/TranspBlock.h"
 #include "objects/TranspBrace.h"
@@ -282,5 +283,7 @@ void RegisterDocumentBatchCommands() {
                                       RunInfoCommand);
     CLumidorApp::RegisterBatchCommand(QStringLiteral("save-as"), QStringLiteral("OUT IN"),
                                       RunSaveAsCommand);
+    CLumidorApp::RegisterBatchCommand(QStringLiteral("thumbnail"), QStringLiteral("IN OUT.png SIZE"),
+                                      RunThumbnailCommand);
     DEF_CATCH
 }

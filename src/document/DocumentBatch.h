@@ -3,6 +3,7 @@
 //
 //   brellin --info FILE       prints one JSON object describing FILE as File Open reads it
 //   brellin --save-as OUT IN  makes a document from IN as opening it would and saves it to OUT
+//   brellin --thumbnail IN OUT.png SIZE  a preview of IN's first page (PageThumbnail.h)
 //
 // Exit status 0 on success, 1 when the operation failed, 2 on bad usage; messages go to stderr.
 
@@ -13,7 +14,7 @@
 class CLumidorDoc;
 struct _DOCFILEHEADER;
 
-// Registers --info and --save-as with the application.
+// Registers --info, --save-as and --thumbnail with the application.
 void RegisterDocumentBatchCommands();
 
 // Fills a fresh document from `path` as File Open would: a document, template or draft through

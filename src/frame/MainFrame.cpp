@@ -1,5 +1,6 @@
 #include "frame/MainFrame.h"
 
+#include "acquire/CaptureCommands.h"
 #include "app/CommandIds.h"
 #include "app/LumidorApp.h"
 #include "app/Resource.h"
@@ -8,6 +9,7 @@
 #include "document/DocManager.h"
 #include "document/LumidorDoc.h"
 #include "document/Recovery.h"
+#include "frame/CaptureFrameHost.h"
 #include "frame/ChildFrame.h"
 #include "frame/CommandManager.h"
 #include "frame/ContextPopup.h"
@@ -171,7 +173,10 @@ CMainFrame::CMainFrame()
             if (view) view->GetUndo().EndAction(text);
         };
     });
+    m_pCaptureHost = std::make_unique<CCaptureFrameHost>(*this);
+    m_pCapture = new CCaptureCommands(*m_pCaptureHost, this);
     RegisterCommands();
+    m_pCapture->RegisterCommands(m_commandMap);
     m_pCommands->BuildMenuBar(menuBar(), kMainMenu);
     connect(m_pCommands, &CCommandManager::menuAboutToShow, this, [this](QMenu* menu) {
         if (m_pCommands->RecentFilesPlaceholder() &&
@@ -179,6 +184,8 @@ CMainFrame::CMainFrame()
             RefreshRecentFiles(menu);
     });
     CreateBars();
+    if (QToolBar* bar = m_pCapture->CreateBar(this, [this](UINT id) { return m_pCommands->Action(id); }))
+        addToolBar(Qt::TopToolBarArea, bar);
     m_pProgress = new CStatusProgress(statusBar());
     statusBar()->showMessage(LoadResString(IDS_STATUS_READY));
     LMyBitmap::SetProgressDisplay([this](int percent) { return DoProgress(percent, true); });
@@ -197,6 +204,7 @@ CMainFrame::CMainFrame()
     SetSelector(1);
     m_pTray = new CTrayIcon(this, m_pCommands->BuildPopup(kTrayMenu, 0, this));
     m_pTray->SetToolTip(ProgramDisplayName());
+    m_pCapture->RegisterHotKey();
 
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
         // A dialog or another program taking the keyboard leaves no document window active; the
@@ -218,6 +226,9 @@ CMainFrame::CMainFrame()
 
 CMainFrame::~CMainFrame() {
     qApp->removeEventFilter(this);
+    // The capture code reaches the frame through its host, which goes with the members.
+    delete m_pCapture;
+    m_pCapture = nullptr;
     LMyBitmap::SetProgressDisplay({});
     // The document windows go with the base class, after this frame's own members; their
     // activation changes must not reach it then.
@@ -550,6 +561,10 @@ void CMainFrame::OnAppAbout() {
 
 bool CMainFrame::IsHiddenInTray() const { return m_pTray && m_pTray->IsHidden(); }
 
+void CMainFrame::RestoreFromTray() {
+    if (m_pTray && m_pTray->IsHidden()) m_pTray->Restore();
+}
+
 // ---- Documents and views --------------------------------------------------------------------
 
 void CMainFrame::OnActiveViewChanged() {
@@ -786,6 +801,7 @@ void CMainFrame::SaveState() {
     SaveBarState(*this);
     SaveFrameOptions(m_options);
     m_pTextStyle->SaveSettings();
+    if (m_pCapture) m_pCapture->SaveSettings();
     Profile().WriteProfileString(kSectionSettings, QStringLiteral("DocumentsPath"), m_strDocumentsPath);
     Profile().WriteProfileString(kSectionSettings, QStringLiteral("ImagesPath"), m_strImagesPath);
     Profile().Sync();

@@ -20,6 +20,8 @@ class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 class QToolBar;
+class CCaptureCommands;
+class CCaptureFrameHost;
 class CChildFrame;
 class CCommandManager;
 class CContextPopup;
@@ -100,6 +102,7 @@ public:
     const QString& GetDocumentsPath() const { return m_strDocumentsPath; }
     void SetDocumentsPath(const QString& path) { m_strDocumentsPath = path; }
     const QString& GetImagesPath() const { return m_strImagesPath; }
+    void SetImagesPath(const QString& path) { m_strImagesPath = path; }
 
     // ---- Commands of the frame -----------------------------------------------------------
     void OnFileOpen();
@@ -111,6 +114,9 @@ public:
     void OnAppAbout();
     void ViewBar(const QString& name);
     bool IsHiddenInTray() const;
+    void RestoreFromTray();
+    // Screen capture: its commands, options and hot key.
+    CCaptureCommands* GetCaptureCommands() const { return m_pCapture; }
 
     // ---- Documents bar: documents come, go, become active and change their titles ----------
     void DocumentAdded(CLumidorDoc* doc);
@@ -160,6 +166,8 @@ private:
     CDrawingBarPanel* m_pDrawingPanel = nullptr;
     CCursorCollectionBar* m_pShelf = nullptr;
     CTrayIcon* m_pTray = nullptr;
+    std::unique_ptr<CCaptureFrameHost> m_pCaptureHost;
+    CCaptureCommands* m_pCapture = nullptr;
     // The page's context menu.
     std::unique_ptr<CContextPopup> m_pContextPopup;
     CTextStyleBar* m_pTextStyle = nullptr;

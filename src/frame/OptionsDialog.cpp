@@ -4,6 +4,9 @@
 #include "app/Units.h"
 #include "app/Utils.h"
 #include "frame/MainFrame.h"
+#include "frame/OptionsPropPageCapture.h"
+#include "frame/OptionsPropPageCaptureAdditional.h"
+#include "frame/OptionsPropPageCaptureMultiple.h"
 #include "frame/TextStyleBar.h"
 #include "platform/Guard.h"
 #include "platform/ResourceModule.h"
@@ -241,7 +244,13 @@ int COptionsDialog::RunWidget(QWidget* parent) {
 void RunOptionsDialog(CMainFrame& frame) {
     DEF_TRY
     COptionsDialog sheet;
+    CCaptureCommands* capture = frame.GetCaptureCommands();
+    if (capture) {
+        sheet.AddPage(std::make_unique<COptionsPropPageCapture>(frame, *capture));
+        sheet.AddPage(std::make_unique<COptionsPropPageCaptureAdditional>(*capture));
+    }
     sheet.AddPage(std::make_unique<COptionsPropPageGeneral>(frame));
+    if (capture) sheet.AddPage(std::make_unique<COptionsPropPageCaptureMultiple>(*capture));
     if (sheet.DoModal() == IDOK) sheet.Apply();
     DEF_CATCH
 }
@@ -415,6 +424,10 @@ void COptionsPropPageGeneral::OnApply() {
     LONG color = 0;
     if (ParseColorValue(m_strTransparentColor, color)) m_options[OPT_TRANSPARENT_COLOR] = color;
     m_strTransparentColor = FormatColorValue(m_options[OPT_TRANSPARENT_COLOR]);
+    // The fields this page does not show belong to others (the capture page's image format, the
+    // format panel's settings): they are taken as they are now, not as they were at opening.
+    const FrameOptions now = m_frame.GetOptions();
+    for (const int field : {4, 5, 6, 7, 8, 14, 18}) m_options[field] = now[field];
     m_frame.SetOptions(m_options);
     m_frame.SetSnapToGrid(m_options[OPT_SNAP_TO_GRID] != 0);
     const QString folder = m_strDocumentsPath.trimmed();

@@ -1,5 +1,7 @@
 #include "frame/StateReport.h"
 
+#include "acquire/CaptureCommands.h"
+#include "acquire/UserScrCapture.h"
 #include "document/LumidorDoc.h"
 #include "frame/CommandManager.h"
 #include "frame/CursorCollectionBar.h"
@@ -153,6 +155,14 @@ void WriteStateReport(const CMainFrame& frame) {
                              {QStringLiteral("page"), shelf->GetPage()},
                              {QStringLiteral("selected"), shelf->GetSelectedIndex()},
                              {QStringLiteral("shown"), shown}});
+    }
+    // Screen capture: the kind armed or running, and the kind of the capture bar.
+    if (CCaptureCommands* capture = frame.GetCaptureCommands()) {
+        o.insert(QStringLiteral("capture"),
+                 QJsonObject{{QStringLiteral("available"), CCaptureCommands::IsCaptureAvailable()},
+                             {QStringLiteral("active"), LScreenCapture::IsCaptureActive()},
+                             {QStringLiteral("kind"), capture->Capture().GetKind()},
+                             {QStringLiteral("barKind"), int(capture->GetOptions()[14])}});
     }
     QJsonArray docs;
     for (CLumidorView* view : frame.GetAllViews()) {

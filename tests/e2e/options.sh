@@ -85,6 +85,11 @@ keyboard-change-is-stored)
   sleep 0.3
   eval "$(xdotool getwindowgeometry --shell "$DIALOG")"
   [ "$WIDTH" -le 800 ] && [ "$HEIGHT" -le 570 ] || fail "the sheet is ${WIDTH}x$HEIGHT, beyond 800x570"
+  # The two capture pages come first: the general page is the third.
+  key ctrl+Tab
+  sleep 0.1
+  key ctrl+Tab
+  sleep 0.2
   # The date goes into new documents' names, and the horizontal grid spacing, shown in inches,
   # goes up one step of the unit.
   key alt+d

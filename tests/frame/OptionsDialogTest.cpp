@@ -235,7 +235,8 @@ TEST_F(GeneralPage, ToolsOptionsWritesBackOnOkOnly) {
     const auto edit = [&pages](CModalDialog& dlg) {
         auto& sheet = static_cast<COptionsDialog&>(dlg);
         pages = sheet.GetPageCount();
-        auto* general = dynamic_cast<COptionsPropPageGeneral*>(sheet.GetPage(0));
+        // Capture, additional capture, general, multiple capture.
+        auto* general = dynamic_cast<COptionsPropPageGeneral*>(sheet.GetPage(2));
         if (!general) return IDCANCEL;
         general->m_gridX.SetText(QStringLiteral("20"));
         general->m_options[OPT_SNAP_TO_GRID] = 1;
@@ -248,7 +249,7 @@ TEST_F(GeneralPage, ToolsOptionsWritesBackOnOkOnly) {
         return IDCANCEL;
     };
     frame.GetCommands()->Execute(ID_OPTIONS);
-    EXPECT_EQ(pages, 1);
+    EXPECT_EQ(pages, 4);
     EXPECT_EQ(frame.GetOptions()[OPT_GRID_X], before[OPT_GRID_X]);
     EXPECT_EQ(frame.GetOptions()[OPT_SNAP_TO_GRID], before[OPT_SNAP_TO_GRID]);
     EXPECT_EQ(frame.GetDocumentsPath(), folder);

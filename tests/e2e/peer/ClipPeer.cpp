@@ -8,6 +8,11 @@
 //   e2e-peer drag text TEXT            a 60 x 60 window at the top left of the screen; a press
 //   e2e-peer drag files PATH...        in it starts a drag of that data
 //   e2e-peer drag image FILE
+//   e2e-peer window COLOR W H X Y      a window of that size and colour (#rrggbb) at X, Y, titled
+//                                      "e2e-peer-window", that takes the keyboard; it prints
+//                                      "ready" once it is shown
+//   e2e-peer grab-key KEYSYM           holds the key on the X server's root window (as a program
+//                                      with a global hot key does) until it is ended
 
 #include <QApplication>
 #include <QClipboard>
@@ -18,8 +23,11 @@
 #include <QMouseEvent>
 #include <QTimer>
 #include <QUrl>
+#include <QPalette>
 #include <QWidget>
 #include <cstdio>
+
+#include <X11/Xlib.h>
 
 namespace {
 
@@ -90,6 +98,35 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
         return app.exec();
     }
-    std::fprintf(stderr, "usage: e2e-peer copy-text|copy-image|read|drag ...\n");
+    if (command == QLatin1String("window") && args.size() == 6) {
+        QWidget window(nullptr, Qt::Window | Qt::FramelessWindowHint);
+        window.setWindowTitle(QStringLiteral("e2e-peer-window"));
+        window.setAutoFillBackground(true);
+        QPalette palette = window.palette();
+        palette.setColor(QPalette::Window, QColor(args[1]));
+        window.setPalette(palette);
+        window.setGeometry(args[4].toInt(), args[5].toInt(), args[2].toInt(), args[3].toInt());
+        window.setFixedSize(args[2].toInt(), args[3].toInt());
+        window.show();
+        window.activateWindow();
+        QTimer::singleShot(300, &window, [] {
+            std::printf("ready\n");
+            std::fflush(stdout);
+        });
+        return app.exec();
+    }
+    if (command == QLatin1String("grab-key") && args.size() == 2) {
+        Display* d = XOpenDisplay(nullptr);
+        if (!d) return 1;
+        const KeyCode code = XKeysymToKeycode(d, XStringToKeysym(args[1].toLatin1().constData()));
+        if (!code) return 1;
+        for (unsigned locks : {0u, unsigned(LockMask), unsigned(Mod2Mask), unsigned(LockMask | Mod2Mask)})
+            XGrabKey(d, code, locks, DefaultRootWindow(d), True, GrabModeAsync, GrabModeAsync);
+        XSync(d, False);
+        std::printf("ready\n");
+        std::fflush(stdout);
+        return app.exec();
+    }
+    std::fprintf(stderr, "usage: e2e-peer copy-text|copy-image|read|drag|window|grab-key ...\n");
     return 2;
 }

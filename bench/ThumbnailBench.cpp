@@ -1,0 +1,134 @@
+// Previews for the file manager: the first page of a 20-page document of A4 pages at 300 dpi
+// (2480 x 3508) with 50 form objects a page, made into a 256-pixel thumbnail. Goal: under 150 ms
+// for the whole read and render.
+//
+//   Thumbnail20Fax     fax pages (1 bit), the file read with only its first page image decoded
+//   Thumbnail20Colour  noisy colour scans (24 bit), the same
+//   FullLoad20Fax      the yard stick: the same file read whole, as opening it does
+//   BoxReduceFax / BoxReduceColour  the reduction of one page image alone
+//
+//   cmake --build build --target brellin_bench_thumbnail
+//   QT_QPA_PLATFORM=offscreen build/bench/brellin_bench_thumbnail
+// The whole command, process start included, is timed by bench/thumbnail.sh.
+
+#include "BenchMain.h"
+#include "BenchPages.h"
+#include "app/ProfileRecords.h"
+#include "document/DocFile.h"
+#include "document/LumidorDoc.h"
+#include "document/PageThumbnail.h"
+#include "objects/TranspLine.h"
+#include "objects/TranspRectangle.h"
+#include "objects/TranspText.h"
+#include "platform/MessageBoxes.h"
+#include "platform/imaging/BoxReduce.h"
+
+#include <QTemporaryDir>
+#include <map>
+#include <memory>
+
+namespace {
+
+void AddFormObjects(CLumidorDoc& doc, int page) {
+    const TEXTSTYLE style = DefaultTextStyle();
+    for (int i = 0; i < 50; ++i) {
+        const int y = 100000 + i * 20000;
+        std::unique_ptr<CTranspBaseClass> p;
+        switch (i % 3) {
+        case 0:
+            p = std::make_unique<CTranspText>(nullptr, 150000, y, &style, "Field text 0123", page,
+                                              TRUE);
+            break;
+        case 1: p = std::make_unique<CTranspLine>(nullptr, 100000, y, 700000, y, 0, 1000, page); break;
+        default:
+            p = std::make_unique<CTranspRectangle>(nullptr, RECT{100000, y, 400000, y + 15000}, 0,
+                                                   1000, page);
+        }
+        doc.AddObjectToList(std::move(p));
+    }
+}
+
+struct Fixture {
+    QTemporaryDir dir;
+    QString file;
+    LBitmapBase firstPage;
+};
+
+Fixture& Document(bool colour) {
+    static std::map<bool, std::unique_ptr<Fixture>> made;
+    auto& f = made[colour];
+    if (!f) {
+        f = std::make_unique<Fixture>();
+        CLumidorDoc doc;
+        for (int i = 0; i < 20; ++i) {
+            if (i > 0)
+                doc.m_PagesList.push_back(std::make_unique<_PAGEINFO>());
+            LBitmapBase page = colour ? MakeColourScan(7 + std::uint64_t(i)) : MakeFaxForm([i](int line) {
+                return QStringLiteral("%1. Page %2, name, address and reference: %3").arg(line).arg(i).arg(line * 31);
+            });
+            if (i == 0)
+                f->firstPage = page;
+            doc.m_PagesList[std::size_t(i)]->m_Bitmap.TakePixels(page);
+            doc.m_nPageCount = i + 1;
+            doc.ApplyFrameRule(i);
+            AddFormObjects(doc, i);
+        }
+        f->file = f->dir.path() + QStringLiteral("/bench.brf");
+        if (!doc.OnSaveDocument(f->file))
+            f->file.clear();
+    }
+    return *f;
+}
+
+void Thumbnail(benchmark::State& state, bool colour) {
+    Fixture& f = Document(colour);
+    if (f.file.isEmpty()) {
+        state.SkipWithError("the document could not be saved");
+        return;
+    }
+    for (auto _ : state) {
+        QImage out;
+        if (MakeFileThumbnail(f.file, 256, out) != SUCCESS)
+            state.SkipWithError("no thumbnail");
+        benchmark::DoNotOptimize(out.constBits());
+    }
+}
+
+void BM_Thumbnail20Fax(benchmark::State& state) { Thumbnail(state, false); }
+void BM_Thumbnail20Colour(benchmark::State& state) { Thumbnail(state, true); }
+
+void BM_FullLoad20Fax(benchmark::State& state) {
+    Fixture& f = Document(false);
+    for (auto _ : state) {
+        CLumidorDoc doc;
+        if (!ReadDocumentFile(doc, f.file))
+            state.SkipWithError("no load");
+    }
+}
+
+void BoxReduce(benchmark::State& state, bool colour) {
+    const QImage& image = Document(colour).firstPage.GetImage();
+    for (auto _ : state) {
+        QImage out = brellin::imaging::BoxReduce(image, image.rect(), 181, 256);
+        benchmark::DoNotOptimize(out.constBits());
+    }
+}
+void BM_BoxReduceFax(benchmark::State& state) { BoxReduce(state, false); }
+void BM_BoxReduceColour(benchmark::State& state) { BoxReduce(state, true); }
+
+BENCHMARK(BM_Thumbnail20Fax)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Thumbnail20Colour)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FullLoad20Fax)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BoxReduceFax)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BoxReduceColour)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    class CSilentSink : public IMessageSink {
+    public:
+        int Show(const MessageRequest& r) override { return r.defaultAnswer; }
+    };
+    SetMessageSink(std::make_shared<CSilentSink>());
+    return RunBenchmarks(argc, argv);
+}
