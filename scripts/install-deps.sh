@@ -13,6 +13,8 @@ PACKAGES=(
   libpng-dev libtiff-dev libjpeg-dev libuemf-dev libemf2svg-dev
   # PDF: the writer's image objects, and the tools the tests read PDF files with
   libqpdf-dev poppler-utils
+  # PDF files opened as documents (poppler), and the qpdf tool the form tests read them back with
+  libpoppler-qt6-dev qpdf
   # spelling, scanning
   libhunspell-dev hunspell-en-us libsane-dev sane-utils libsane1
   # X11: capture, hot key, tests

@@ -17,6 +17,7 @@
 #include "app/Resource.h"
 #include "app/Utils.h"
 #include "document/DocFileFormat.h"
+#include "document/PdfSource.h"
 #include "document/LumidorDoc.h"
 #include "document/PageImageCodec.h"
 #include "document/TransparentEdit.h"
@@ -491,6 +492,9 @@ QByteArray StoreObjectRecords(CLumidorDoc& doc, const QString& archiveName) {
             page.m_EraseList.Serialize(objectsAr, nPage);
         }
     }
+    // Only a document made from a PDF file has this record; older readers pass over it.
+    if (doc.m_pPdfSource)
+        WritePdfSourceRecord(objectsAr, *doc.m_pPdfSource);
     objectsAr << DOCKIND_END;
     return objects;
 }
@@ -711,6 +715,14 @@ void CLumidorDoc::LoadingSerialize(CArchive& ar) {
                 pList->Serialize(record.Archive(), nPage);
             break;
         }
+        case DOCKIND_PDF_SOURCE:
+            // A merged file's form is not this document's.
+            if (!m_bMerging) {
+                auto source = std::make_shared<CPdfSource>();
+                ReadPdfSourceRecord(record.Archive(), *source);
+                m_pPdfSource = std::move(source);
+            }
+            break;
         default:
             // A kind this program does not know: its L bytes are passed over.
             break;
@@ -719,6 +731,8 @@ void CLumidorDoc::LoadingSerialize(CArchive& ar) {
     }
 
     pendingImages.Apply(*this);
+    if (m_pPdfSource && !m_bMerging)
+        ApplyPdfSourceToObjects(*this, *m_pPdfSource);
 
     // 7. Files before version 6 link their image.
     if (header.nVersion < DOC_VERSION && m_bImageRecordSeen) {

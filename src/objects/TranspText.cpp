@@ -1105,7 +1105,11 @@ void CTranspText::OnChar(UINT nChar, UINT /*nRepCnt*/, UINT nFlags) {
         if (!DeleteSelection() && !m_bInsert &&
             m_nCaretChar < CharLength(m_lines[m_nCaretLine], cp))
             DeleteChar(m_lines[m_nCaretLine], m_nCaretChar, 1, cp);
-        InsertAtCaret(ch);
+        int chars = 0;
+        for (const QByteArray& l : m_lines)
+            chars += CharLength(l, cp);
+        if (m_nMaxLength <= 0 || chars < m_nMaxLength)
+            InsertAtCaret(ch);
     }
     if (editKey || typed) ClearSelectionAtCaret();
 
