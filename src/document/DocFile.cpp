@@ -41,6 +41,7 @@
 #include <QVariant>
 #include <climits>
 #include <functional>
+#include <map>
 #include <memory>
 #include <unistd.h>
 
@@ -468,9 +469,12 @@ QByteArray StoreObjectRecords(CLumidorDoc& doc, const QString& archiveName) {
     objectsBuf.open(QIODevice::WriteOnly);
     SetArchiveFileName(&objectsBuf, archiveName);
     CArchive objectsAr(&objectsBuf, CArchive::store);
+    // Where each object went among its page's records, for the record of the source PDF.
+    std::map<std::pair<LONG, QByteArray>, LONG> stored;
     for (int nPage = 0; nPage < int(doc.m_PagesList.size()); ++nPage) {
         _PAGEINFO& page = *doc.m_PagesList[std::size_t(nPage)];
         page.m_FieldObjectsList.clear();
+        LONG nStored = 0;
         for (const auto& pObject : page.m_ObjectsList) {
             const LONG nKind = GetStoredKind(pObject.get());
             if (nKind == 0)
@@ -486,6 +490,9 @@ QByteArray StoreObjectRecords(CLumidorDoc& doc, const QString& archiveName) {
             }
             objectsAr << nKind;
             pObject->Serialize(objectsAr);
+            if (doc.m_pPdfSource)
+                stored.emplace(std::make_pair(LONG(nPage), pObject->GetObjectName()), nStored);
+            ++nStored;
         }
         if (!page.m_EraseList.IsEmpty()) {
             objectsAr << DOCKIND_ERASE;
@@ -494,7 +501,10 @@ QByteArray StoreObjectRecords(CLumidorDoc& doc, const QString& archiveName) {
     }
     // Only a document made from a PDF file has this record; older readers pass over it.
     if (doc.m_pPdfSource)
-        WritePdfSourceRecord(objectsAr, *doc.m_pPdfSource);
+        WritePdfSourceRecord(objectsAr, *doc.m_pPdfSource, [&stored](LONG nPage, const QByteArray& name) {
+            const auto it = stored.find({nPage, name});
+            return it == stored.end() ? LONG(-1) : it->second;
+        });
     objectsAr << DOCKIND_END;
     return objects;
 }

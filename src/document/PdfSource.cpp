@@ -29,7 +29,8 @@ QByteArray HashPdfFile(const QString& path) {
     return {};
 }
 
-void WritePdfSourceRecord(CArchive& ar, const CPdfSource& source) {
+void WritePdfSourceRecord(CArchive& ar, const CPdfSource& source,
+                          const std::function<LONG(LONG, const QByteArray&)>& storedIndex) {
     QByteArray payload;
     QBuffer buffer(&payload);
     buffer.open(QIODevice::WriteOnly);
@@ -43,7 +44,7 @@ void WritePdfSourceRecord(CArchive& ar, const CPdfSource& source) {
         out << f.nPage;
         WriteString(out, f.strObjectName);
         WriteString(out, f.strFieldName.toUtf8());
-        out << f.nKind << f.nWidget << f.nMaxLength;
+        out << f.nKind << f.nWidget << f.nMaxLength << storedIndex(f.nPage, f.strObjectName);
     }
     out.Flush();
     ar << DOCKIND_PDF_SOURCE << LONG(payload.size());
@@ -64,10 +65,10 @@ void ReadPdfSourceRecord(CArchive& ar, CPdfSource& source) {
     ar >> read.nDpi;
     LONG n = 0;
     ar >> n;
-    // Each entry takes at least 24 bytes.
+    // Each entry takes at least 28 bytes.
     if (n < 0 || n > kMaxSourceFields)
         AfxThrowArchiveException(CArchiveException::badSchema);
-    ar.CheckCount(n, 24);
+    ar.CheckCount(n, 28);
     read.fields.reserve(std::size_t(n));
     for (LONG i = 0; i < n; ++i) {
         PdfSourceField f;
@@ -75,7 +76,7 @@ void ReadPdfSourceRecord(CArchive& ar, CPdfSource& source) {
         ReadString(ar, f.strObjectName);
         ReadString(ar, bytes);
         f.strFieldName = QString::fromUtf8(bytes);
-        ar >> f.nKind >> f.nWidget >> f.nMaxLength;
+        ar >> f.nKind >> f.nWidget >> f.nMaxLength >> f.nStoredIndex;
         read.fields.push_back(std::move(f));
     }
     source = std::move(read);
@@ -96,8 +97,14 @@ CTranspBaseClass* FindPdfFieldObject(const CLumidorDoc& doc, const PdfSourceFiel
 
 void ApplyPdfSourceToObjects(const CLumidorDoc& doc, const CPdfSource& source) {
     DEF_TRY
-    for (const PdfSourceField& f : source.fields)
-        if (auto* text = dynamic_cast<CTranspText*>(FindPdfFieldObject(doc, f)))
+    for (const PdfSourceField& f : source.fields) {
+        const CObjectList* list = doc.GetObjectsList(f.nPage);
+        if (!list || f.nStoredIndex < 0 || std::size_t(f.nStoredIndex) >= list->size())
+            continue;
+        CTranspBaseClass* object = (*list)[std::size_t(f.nStoredIndex)].get();
+        object->SetObjectName(f.strObjectName.constData());
+        if (auto* text = dynamic_cast<CTranspText*>(object))
             text->m_nMaxLength = f.nMaxLength > 0 ? int(f.nMaxLength) : 0;
+    }
     DEF_CATCH
 }
