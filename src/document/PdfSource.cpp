@@ -22,8 +22,15 @@ QByteArray HashPdfFile(const QString& path) {
     if (!file.open(QIODevice::ReadOnly))
         return {};
     QCryptographicHash hash(QCryptographicHash::Sha256);
-    if (!hash.addData(&file))
-        return {};
+    QByteArray piece(1 << 16, Qt::Uninitialized);
+    for (;;) {
+        const qint64 n = file.read(piece.data(), piece.size());
+        if (n < 0)
+            return {};
+        if (n == 0)
+            break;
+        hash.addData(QByteArrayView(piece.constData(), n));
+    }
     return hash.result();
     DEF_CATCH
     return {};
