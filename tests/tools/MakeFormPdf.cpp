@@ -9,6 +9,8 @@
 #include <cstdio>
 
 int main(int argc, char* argv[]) {
+    // No screen is needed to draw into a PDF file.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     if (args.size() >= 3 && args[0] == QLatin1String("make")) {
