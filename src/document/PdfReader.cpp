@@ -19,6 +19,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <cstring>
 #include <map>
 
 namespace {
@@ -27,6 +28,8 @@ namespace {
 // order; poppler does not tell the comb flag.
 constexpr int kFlagMultiline = 1 << 12;
 constexpr int kFlagComb = 1 << 24;
+// The most pixels of a page drawn at once.
+constexpr std::int64_t kBandPixels = 2 << 20;
 
 struct WidgetFlags {
     QString name;
@@ -170,10 +173,56 @@ int RenderPdfPage(const Poppler::Document& doc, int nPage, double dpi, LMyBitmap
         blank.fill(Qt::white);
         return ReducePdfPage(blank, int(dpi), int(dpi), out);
     }
-    const QImage image = page->renderToImage(dpi, dpi);
-    if (image.isNull())
+    // A large page is drawn in bands, each kept at its own least depth at once, so that a worker
+    // never holds more than one band at four bytes a pixel; the bands are joined at the deepest
+    // depth any of them needed.
+    const int rows = std::max(64, int(kBandPixels / w));
+    if (rows >= h) {
+        const QImage image = page->renderToImage(dpi, dpi);
+        if (image.isNull())
+            return ERROR_NO_MEMORY;
+        return ReducePdfPage(image, int(dpi), int(dpi), out);
+    }
+    std::vector<LBitmapBase> bands;
+    int depth = 1;
+    for (int y = 0; y < h; y += rows) {
+        const QImage band = page->renderToImage(dpi, dpi, 0, y, w, std::min(rows, h - y));
+        if (band.isNull())
+            return ERROR_NO_MEMORY;
+        LBitmapBase reduced;
+        const int rc = ReducePdfPage(band, int(dpi), int(dpi), reduced);
+        if (rc != SUCCESS)
+            return rc;
+        depth = std::max(depth, reduced.GetBitsPerPixel());
+        bands.push_back(std::move(reduced));
+    }
+    const QImage::Format format = depth == 1   ? QImage::Format_Mono
+                                  : depth == 8 ? QImage::Format_Grayscale8
+                                               : QImage::Format_RGB888;
+    QImage joined(w, h, format);
+    if (joined.isNull())
         return ERROR_NO_MEMORY;
-    return ReducePdfPage(image, int(dpi), int(dpi), out);
+    if (depth == 1)
+        joined.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+    int y = 0;
+    for (LBitmapBase& band : bands) {
+        QImage rowsOf = band.GetImage();
+        band.Free();
+        // A grey band's indices are its greys; anything else goes through its palette.
+        if (depth == 8 && rowsOf.format() == QImage::Format_Indexed8)
+            rowsOf.reinterpretAsFormat(QImage::Format_Grayscale8);
+        if (rowsOf.format() != format)
+            rowsOf = rowsOf.convertToFormat(format);
+        if (rowsOf.isNull() || rowsOf.width() != w)
+            return ERROR_NO_MEMORY;
+        const std::size_t line = std::size_t(std::min(rowsOf.bytesPerLine(), joined.bytesPerLine()));
+        for (int r = 0; r < rowsOf.height() && y < h; ++r, ++y)
+            std::memcpy(joined.scanLine(y), rowsOf.constScanLine(r), line);
+    }
+    int rc = out.SetImage(std::move(joined), depth);
+    if (rc == SUCCESS) rc = out.SetXResolution(int(dpi));
+    if (rc == SUCCESS) rc = out.SetYResolution(int(dpi));
+    return rc;
     DEF_CATCH
     return ERROR_INTERNAL;
 }
