@@ -75,6 +75,12 @@ TEST(PdfImport, TheFormsFieldsBecomeObjectsInThePdfsOrder) {
     EXPECT_EQ(image.GetWidth(), 1700);
     EXPECT_EQ(image.GetHeight(), 2200);
     EXPECT_EQ(image.GetXResolution(), 200);
+    // The value "Ada" is the object's to show: the field's own appearance is not in the image.
+    int black = 0;
+    for (int y = 345; y < 390; ++y)
+        for (int x = 285; x < 825; ++x)
+            black += image.GetPixelColor(x, y) == RGB(0, 0, 0);
+    EXPECT_EQ(black, 0);
     EXPECT_EQ(doc.GetTitle(), "form");
     EXPECT_FALSE(doc.IsModified());
 
