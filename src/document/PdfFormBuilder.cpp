@@ -68,6 +68,12 @@ QByteArray ToCodePage(const QString& text, UINT cp) {
     return out;
 }
 
+// Text units of a place on a page, halves rounded up; kept within a range whose sums and
+// differences still fit, whatever size a page claims.
+LONG Units(double v) {
+    return LONG(std::floor(std::clamp(v, 0.0, 1.0e9) + 0.5));
+}
+
 // Page pixels of a page image to text units.
 struct PageScale {
     double sx = 0, sy = 0; // text units per 1.0 of the normalised page
@@ -191,10 +197,10 @@ bool BuildPdfDocument(CLumidorDoc& doc, std::vector<LMyBitmap>& images, const Pd
             continue;
         }
         const PageScale& s = scales[std::size_t(f.nPage)];
-        const LONG left = s.origin.x + LONG(std::floor(r.left() * s.sx + 0.5));
-        const LONG top = s.origin.y + LONG(std::floor(r.top() * s.sy + 0.5));
-        const LONG right = s.origin.x + LONG(std::floor(r.right() * s.sx + 0.5));
-        const LONG bottom = s.origin.y + LONG(std::floor(r.bottom() * s.sy + 0.5));
+        const LONG left = s.origin.x + Units(r.left() * s.sx);
+        const LONG top = s.origin.y + Units(r.top() * s.sy);
+        const LONG right = s.origin.x + Units(r.right() * s.sx);
+        const LONG bottom = s.origin.y + Units(r.bottom() * s.sy);
 
         std::unique_ptr<CTranspBaseClass> object;
         CTranspText* text = nullptr;
@@ -202,7 +208,8 @@ bool BuildPdfDocument(CLumidorDoc& doc, std::vector<LMyBitmap>& images, const Pd
         if (f.kind == PdfFieldKind::Text) {
             TEXTSTYLE style = base;
             const double size = std::isfinite(f.dFontSize) ? f.dFontSize : 0.0;
-            style.nSize = size < 0.5 ? kAutoFontSize : std::min(int(std::floor(size + 0.5)), kMaxFontSize);
+            style.nSize = size < 0.5 ? kAutoFontSize
+                                     : int(std::floor(std::min(size, double(kMaxFontSize)) + 0.5));
             style.lf.lfHeight = -10 * style.nSize;
             style.nAlign = std::clamp(f.nAlign, 0, 2);
             if (f.bComb && nMaxLength > 0) {
