@@ -10,10 +10,12 @@
 #include "document/LumidorDoc.h"
 #include "document/PdfFill.h"
 #include "document/PdfImport.h"
+#include "document/PdfReader.h"
 #include "document/PdfSource.h"
 #include "objects/TranspCheckMark.h"
 #include "objects/TranspRectangle.h"
 #include "objects/TranspText.h"
+#include "platform/imaging/ImagingTypes.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
@@ -306,4 +308,32 @@ TEST(PdfFill, ADocumentWithoutSourceCarriesNoRecordAndHasNoFormToFill) {
     const QString out = TestTempDir() + "/x.pdf";
     EXPECT_EQ(WriteFilledPdf(doc, out), PdfFillResult::Failed);
     EXPECT_FALSE(QFile::exists(out));
+}
+
+TEST(PdfFill, AnAddedObjectLandsWhereItWasDrawnOnATurnedPage) {
+    SetPdfOpenResolution(100);
+    CLumidorDoc doc;
+    doc.m_bFrame = FALSE;
+    ASSERT_TRUE(doc.OnOpenDocument(Make("mixed")));
+    // A thick red frame on the turned page, 200 .. 500 by 200 .. 400 page pixels.
+    auto box = std::make_unique<CTranspRectangle>(nullptr, RECT{200000, 200000, 500000, 400000},
+                                                  RGB(255, 0, 0), 20000, 2);
+    box->SetObjectName("Box");
+    doc.AddObjectToList(std::move(box));
+    const QString out = TestTempDir() + "/turned.pdf";
+    QString error;
+    ASSERT_EQ(WriteFilledPdf(doc, out, {}, &error), PdfFillResult::Ok) << error.toStdString();
+
+    CPdfReader reader;
+    ASSERT_EQ(reader.Open(out), PdfReadStatus::Ok);
+    std::vector<LMyBitmap> pages;
+    ASSERT_EQ(reader.RenderPages({100, 100, 100}, pages), SUCCESS);
+    const LMyBitmap& turned = pages[2];
+    ASSERT_EQ(turned.GetWidth(), 1100);
+    ASSERT_EQ(turned.GetHeight(), 850);
+    EXPECT_EQ(turned.GetPixelColor(200, 300), RGB(255, 0, 0));
+    EXPECT_EQ(turned.GetPixelColor(350, 200), RGB(255, 0, 0));
+    EXPECT_EQ(turned.GetPixelColor(350, 300), RGB(255, 255, 255)) << "a frame, not a block";
+    EXPECT_EQ(turned.GetPixelColor(800, 300), RGB(255, 255, 255));
+    EXPECT_EQ(pages[0].GetBitsPerPixel(), 1) << "the other pages carry no layer";
 }
