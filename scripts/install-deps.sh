@@ -13,8 +13,10 @@ PACKAGES=(
   libqt6printsupport6 libqt6svg6 libgl-dev
   # imaging and metafiles
   libpng-dev libtiff-dev libjpeg-dev libuemf-dev libemf2svg-dev
-  # PDF: the writer's image objects, and the tools the tests read PDF files with
+  # PDF: the writer's image objects, and poppler-utils, the tools the tests read PDF files with
   libqpdf-dev poppler-utils
+  # PDF files opened as documents (poppler), and the qpdf tool the form tests read them back with
+  libpoppler-qt6-dev qpdf
   # spelling, scanning
   libhunspell-dev hunspell-en-us libsane-dev sane-utils libsane1
   # X11: capture, hot key, tests
@@ -25,8 +27,8 @@ PACKAGES=(
   fonts-dejavu-core fonts-liberation locales imagemagick libtiff-tools
   # the standard icons of the bars where the desktop names no icon theme
   adwaita-icon-theme
-  # printing: a private CUPS queue on the PDF backend for the print scenarios, poppler to read it
-  cups cups-client cups-daemon printer-driver-cups-pdf poppler-utils
+  # printing: a private CUPS queue on the PDF backend for the print scenarios
+  cups cups-client cups-daemon printer-driver-cups-pdf
   # the desktop's files checked, the file types asked, the manual page, the Debian package
   desktop-file-utils appstream shared-mime-info libglib2.0-bin libxml2-utils groff-base dpkg-dev
 )

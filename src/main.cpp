@@ -2,6 +2,7 @@
 #include "app/LumidorApp.h"
 #include "document/DocumentBatch.h"
 #include "document/DocManager.h"
+#include "document/PdfFill.h"
 #include "frame/MainFrame.h"
 #include "view/PageExport.h"
 #include "view/ViewPrint.h"
@@ -9,6 +10,7 @@
 int main(int argc, char* argv[]) {
     CLumidorApp app(argc, argv);
     RegisterDocumentBatchCommands();
+    RegisterPdfFormBatchCommands();
     RegisterViewBatchCommands();
     RegisterPrintBatchCommands();
     RegisterCaptureBatchCommand();

@@ -3,6 +3,7 @@
 #include "app/CommandIds.h"
 #include "document/ImageSave.h"
 #include "document/LumidorDoc.h"
+#include "document/PdfFill.h"
 #include "document/PdfWriter.h"
 
 void RegisterDocumentCommands(CLumidorDoc& doc, CCommandMap& map) {
@@ -13,6 +14,7 @@ void RegisterDocumentCommands(CLumidorDoc& doc, CCommandMap& map) {
     map.On(ID_FILE_SAVE_AS_TEMPLATE, [&doc] { doc.OnFileSaveAsTemplate(); });
     RegisterImageSaveCommands(doc, map);
     RegisterPdfCommand(doc, map);
+    RegisterFillPdfCommand(doc, map);
     map.On(ID_FILE_SAVE_FIELDS, [&doc] { doc.OnFileSaveFields(); });
     map.On(ID_FILE_IMPORT_FROM_TARNWICK, [&doc] { doc.OnFileImportFromTarnwick(); });
     map.On(ID_FILE_EXPORT_TO_TARNWICK, [&doc] { doc.OnFileExportToTarnwick(); });

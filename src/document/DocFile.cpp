@@ -17,6 +17,7 @@
 #include "app/Resource.h"
 #include "app/Utils.h"
 #include "document/DocFileFormat.h"
+#include "document/PdfSource.h"
 #include "document/LumidorDoc.h"
 #include "document/PageImageCodec.h"
 #include "document/TransparentEdit.h"
@@ -40,6 +41,7 @@
 #include <QVariant>
 #include <climits>
 #include <functional>
+#include <map>
 #include <memory>
 #include <unistd.h>
 
@@ -476,9 +478,12 @@ QByteArray StoreObjectRecords(CLumidorDoc& doc, const QString& archiveName) {
     objectsBuf.open(QIODevice::WriteOnly);
     SetArchiveFileName(&objectsBuf, archiveName);
     CArchive objectsAr(&objectsBuf, CArchive::store);
+    // Where each object went among its page's records, for the record of the source PDF.
+    std::map<std::pair<LONG, QByteArray>, LONG> stored;
     for (int nPage = 0; nPage < int(doc.m_PagesList.size()); ++nPage) {
         _PAGEINFO& page = *doc.m_PagesList[std::size_t(nPage)];
         page.m_FieldObjectsList.clear();
+        LONG nStored = 0;
         for (const auto& pObject : page.m_ObjectsList) {
             const LONG nKind = GetStoredKind(pObject.get());
             if (nKind == 0)
@@ -494,12 +499,21 @@ QByteArray StoreObjectRecords(CLumidorDoc& doc, const QString& archiveName) {
             }
             objectsAr << nKind;
             pObject->Serialize(objectsAr);
+            if (doc.m_pPdfSource)
+                stored.emplace(std::make_pair(LONG(nPage), pObject->GetObjectName()), nStored);
+            ++nStored;
         }
         if (!page.m_EraseList.IsEmpty()) {
             objectsAr << DOCKIND_ERASE;
             page.m_EraseList.Serialize(objectsAr, nPage);
         }
     }
+    // Only a document made from a PDF file has this record; older readers pass over it.
+    if (doc.m_pPdfSource)
+        WritePdfSourceRecord(objectsAr, *doc.m_pPdfSource, [&stored](LONG nPage, const QByteArray& name) {
+            const auto it = stored.find({nPage, name});
+            return it == stored.end() ? LONG(-1) : it->second;
+        });
     objectsAr << DOCKIND_END;
     return objects;
 }
@@ -720,6 +734,14 @@ void CLumidorDoc::LoadingSerialize(CArchive& ar) {
                 pList->Serialize(record.Archive(), nPage);
             break;
         }
+        case DOCKIND_PDF_SOURCE:
+            // A merged file's form is not this document's.
+            if (!m_bMerging) {
+                auto source = std::make_shared<CPdfSource>();
+                ReadPdfSourceRecord(record.Archive(), *source);
+                m_pPdfSource = std::move(source);
+            }
+            break;
         default:
             // A kind this program does not know: its L bytes are passed over.
             break;
@@ -728,6 +750,8 @@ void CLumidorDoc::LoadingSerialize(CArchive& ar) {
     }
 
     pendingImages.Apply(*this);
+    if (m_pPdfSource && !m_bMerging)
+        ApplyPdfSourceToObjects(*this, *m_pPdfSource);
 
     // 7. Files before version 6 link their image.
     if (header.nVersion < DOC_VERSION && m_bImageRecordSeen) {

@@ -10,6 +10,7 @@
 #include "document/DocFile.h"
 #include "document/DocFileFormat.h"
 #include "document/LumidorDoc.h"
+#include "document/PdfImport.h"
 #include "app/WhatSaveDialog.h"
 #include "platform/Archive.h"
 #include "platform/DataPaths.h"
@@ -109,6 +110,9 @@ QString DocumentsFolder() {
 
 BOOL CLumidorDoc::OnOpenDocument(const QString& path) {
     DEF_TRY
+    // A PDF file's pages become the document's pages and its form's fields its objects.
+    if (IsPdfPath(path))
+        return OpenPdfDocument(*this, path);
     // 1. Anything but a document, template or draft is an image file.
     if (!OpensAsDocument(path)) {
         if (!OpenImage(path))

@@ -151,6 +151,7 @@ void CLumidorDoc::DeleteContents() {
     m_nPageCount = 1;
     m_strImagePath.clear();
     m_strPathName.clear();
+    m_pPdfSource.reset();
     SetModifiedFlag(FALSE);
     Q_EMIT pagesChanged();
     DEF_CATCH

@@ -25,6 +25,7 @@ class CArchive;
 class CArchiveException;
 class CTranspBaseClass;
 class CUndoHistory;
+struct CPdfSource;
 class IDocumentView;
 class LBitmapList;
 struct _DOCFILEHEADER;
@@ -247,6 +248,8 @@ public:
     LONG m_nMailThreadBusy = 0;
     LONG m_nDeleteThreadBusy = 0;
     QString m_strLastPdfPath;
+    // The PDF file the document was made from (document/PdfSource.h), or null.
+    std::shared_ptr<CPdfSource> m_pPdfSource;
 
 Q_SIGNALS:
     void titleChanged();

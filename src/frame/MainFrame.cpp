@@ -8,6 +8,7 @@
 #include "app/Utils.h"
 #include "document/DocManager.h"
 #include "document/LumidorDoc.h"
+#include "document/PdfImport.h"
 #include "document/Recovery.h"
 #include "frame/CaptureFrameHost.h"
 #include "frame/ChildFrame.h"
@@ -113,6 +114,8 @@ CMainFrame::CMainFrame()
     if (!QIcon::hasThemeIcon(QStringLiteral("document-open")))
         QIcon::setThemeName(QStringLiteral("Adwaita"));
     EmptyTempFolder();
+    // With a window, opening a PDF file asks for its resolution and password.
+    SetPdfOpenPrompt(true);
     RestoreWindowPlacement(*this);
 
     // Default folders: images in the user's documents, documents in "Brellin Files" there.

@@ -339,7 +339,15 @@ void CTranspText::Paste(const QByteArray& text, BOOL bReplaceSelection) {
     // The text goes in line by line, so that the characters of one line are never counted
     // together with a line break.
     const UINT cp = GetCodePage();
-    const QList<QByteArray> parts = SplitLines(text);
+    QByteArray limited = text;
+    if (m_nMaxLength > 0) {
+        // What would not fit into a field of a PDF form is left out.
+        int chars = 0;
+        for (const QByteArray& l : m_lines)
+            chars += CharLength(l, cp);
+        limited = ExtractLeftChar(text, std::max(0, m_nMaxLength - chars), cp);
+    }
+    const QList<QByteArray> parts = SplitLines(limited);
     QByteArray& line = m_lines[m_nCaretLine];
     const QByteArray tail = ExtractMidChar(line, m_nCaretChar, INT_MAX, cp);
     line = ExtractLeftChar(line, m_nCaretChar, cp) + parts.front();
@@ -1105,7 +1113,11 @@ void CTranspText::OnChar(UINT nChar, UINT /*nRepCnt*/, UINT nFlags) {
         if (!DeleteSelection() && !m_bInsert &&
             m_nCaretChar < CharLength(m_lines[m_nCaretLine], cp))
             DeleteChar(m_lines[m_nCaretLine], m_nCaretChar, 1, cp);
-        InsertAtCaret(ch);
+        int chars = 0;
+        for (const QByteArray& l : m_lines)
+            chars += CharLength(l, cp);
+        if (m_nMaxLength <= 0 || chars < m_nMaxLength)
+            InsertAtCaret(ch);
     }
     if (editKey || typed) ClearSelectionAtCaret();
 

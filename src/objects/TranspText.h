@@ -187,6 +187,9 @@ public:
     // A form field's characters are not stored with the document; its placeholder is not drawn.
     BOOL m_bFormField = FALSE;
     BOOL m_bRefreshing = FALSE;
+    // The most characters typing may put into the text (line breaks not counted); 0: no limit.
+    // Set for the fields of a PDF form, not part of the text's record.
+    int m_nMaxLength = 0;
 
 private:
     struct Measured;

@@ -5,6 +5,7 @@
 #include "app/Utils.h"
 #include "document/DocFileFormat.h"
 #include "document/LumidorDoc.h"
+#include "document/PdfImport.h"
 #include "objects/ObjectFactory.h"
 #include "objects/ObjectTypes.h"
 #include "objects/TranspBlock.h"
@@ -334,7 +335,7 @@ void CViewClipboard::DropFiles(const QStringList& paths, POINT ptClient) {
     DEF_TRY
     QStringList documents, refused;
     for (const QString& path : paths) {
-        if (IsLoadableDocPath(path))
+        if (IsLoadableDocPath(path) || IsPdfPath(path))
             documents << path;
         else if (CLumidorDoc::IsImageFormatSupported(path))
             PasteImageFile(path, ptClient);
