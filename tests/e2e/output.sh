@@ -28,14 +28,6 @@ document() {
 }
 page_image() { convert -size "$1" xc:white -fill gray50 -draw 'rectangle 10,10 40,30' "$2"; }
 
-# dialog TITLE: waits until the dialog of that title is the modal one and gives it the keyboard.
-dialog() {
-  expect_state "s.get('modal', {}).get('title') == '$1'" "the dialog $1"
-  focus_window "$1"
-}
-# finish: the keyboard back to the main window (no window manager gives it back), then quit.
-finish() { xdotool windowfocus --sync "$WINDOW" 2>/dev/null || true; sleep 0.2; quit; }
-no_dialog() { expect_state '"modal" not in s' "$1"; }
 # magic FILE HEX: the file begins with these bytes.
 magic() { [ "$(head -c $(( ${#2} / 2 )) "$1" | od -An -tx1 | tr -d ' \n')" = "$2" ]; }
 

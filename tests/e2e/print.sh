@@ -87,6 +87,9 @@ print_and_wait() {
   rm -f "$E2E_ROOT"/pdf/*.pdf
   run --print "$@"
   [ $RC -eq 0 ] || fail "--print $*: exit status $RC: $(cat "$E2E_ROOT/err")"
+  wait_for_pdf
+}
+wait_for_pdf() {
   wait_for 60 bash -c "ls '$E2E_ROOT'/pdf/*.pdf >/dev/null 2>&1 && [ -z \"\$(lpstat -o '$QUEUE')\" ]" \
     || fail "no PDF from the queue: $(tail -5 "$CUPS/log/error_log" 2>/dev/null)"
   PDF="$(ls "$E2E_ROOT"/pdf/*.pdf | head -1)"
@@ -155,6 +158,30 @@ failures)
   lpadmin -x "$QUEUE"
   run --print "$SAMPLES/sample.brf" --printer "$QUEUE"
   [ $RC -eq 1 ] || fail "removed queue: exit status $RC"
+  ;;
+
+window)
+  # Ctrl+P in the window: the print dialog offers the default queue and prints every page; the
+  # preview (Ctrl+Shift+P) opens on the same pages and closes with Escape.
+  source "$(dirname "$0")/window-lib.sh"
+  start_x; quiet_settings
+  rm -f "$E2E_ROOT"/pdf/*.pdf
+  start "$SAMPLES/sample.brf"
+  key ctrl+shift+p
+  expect_state "s.get('modal', {}).get('class') == 'QPrintPreviewDialog'" "the print preview"
+  focus_modal
+  key Escape
+  no_dialog "the preview closed"
+  xdotool windowfocus --sync "$WINDOW" 2>/dev/null || true
+  key ctrl+p
+  expect_state "s.get('modal', {}).get('class') == 'QPrintDialog'" "the print dialog"
+  focus_modal
+  key Return
+  no_dialog "the print dialog closed"
+  wait_for_pdf
+  grep -q '^Pages: *3$' <(pdfinfo "$PDF") || fail "window: $(pdfinfo "$PDF" | grep Pages)"
+  check_page "$PDF" 1 || fail "window: page 1 misplaced"
+  finish
   ;;
 
 *)

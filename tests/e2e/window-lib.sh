@@ -42,6 +42,14 @@ focus_modal() {
   title="$(python3 -c 'import json,sys,re; print(re.escape(json.load(open(sys.argv[1]))["modal"]["title"]))' "$STATE" 2>/dev/null)"
   [ -n "$title" ] && focus_window "$title"
 }
+# dialog TITLE: waits until the dialog of that title is the modal one and gives it the keyboard.
+dialog() {
+  expect_state "s.get('modal', {}).get('title') == '$1'" "the dialog $1"
+  focus_window "$1"
+}
+# finish: the keyboard back to the main window (no window manager gives it back), then quit.
+finish() { xdotool windowfocus --sync "$WINDOW" 2>/dev/null || true; sleep 0.2; quit; }
+no_dialog() { expect_state '"modal" not in s' "$1"; }
 quit() {
   key ctrl+q
   wait_for 20 bash -c "! kill -0 $BRELLIN_PID 2>/dev/null" || fail "the program did not end"
