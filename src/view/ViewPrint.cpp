@@ -288,41 +288,39 @@ void CViewPrint::OnFilePrint() {
     DEF_CATCH
 }
 
-void CViewPrint::PrintAsImage() {
-    DEF_TRY
+bool CViewPrint::AskPrintJob(QPrinter& printer, PrintPages& pages) const {
     CLumidorDoc* doc = m_view.GetDocument();
-    if (!CanPrint()) return;
-    QPrinter printer(QPrinter::HighResolution);
-    if (!PrepareAppPrinter(printer)) return;
+    if (!CanPrint() || !PrepareAppPrinter(printer)) return false;
     CPrintDialog dlg;
     dlg.m_pPrinter = &printer;
     dlg.m_nMaxPage = dlg.m_nToPage = doc->GetPageCount();
-    if (dlg.DoModal() != IDOK) return;
-    // The printer makes the copies the dialog set.
-    PrintPages pages{dlg.m_nFromPage - 1, dlg.m_nToPage - 1, printer.copyCount(),
-                     printer.collateCopies()};
-    // Busy until the job ends, however it ends.
+    if (dlg.DoModal() != IDOK) return false;
+    pages = PrintPages{dlg.m_nFromPage - 1, dlg.m_nToPage - 1, printer.copyCount(),
+                       printer.collateCopies()};
+    return true;
+}
+
+void CViewPrint::PrintAsImage() {
+    DEF_TRY
+    QPrinter printer(QPrinter::HighResolution);
+    PrintPages pages;
+    if (!AskPrintJob(printer, pages)) return;
+    // The printer makes the copies the dialog set; busy until the job ends, however it ends.
     const QScopedValueRollback<bool> busy(m_bPrinting, true);
-    ::PrintAsImage(*doc, printer, pages, MakeProgress(PrintPages{pages.nFrom, pages.nTo, 1, true}));
+    ::PrintAsImage(*m_view.GetDocument(), printer, pages,
+                   MakeProgress(PrintPages{pages.nFrom, pages.nTo, 1, true}));
     DEF_CATCH
 }
 
 void CViewPrint::OnFilePrintDialog() {
     DEF_TRY
-    CLumidorDoc* doc = m_view.GetDocument();
-    if (!CanPrint()) return;
     QPrinter printer(QPrinter::HighResolution);
-    if (!PrepareAppPrinter(printer)) return;
-    CPrintDialog dlg;
-    dlg.m_pPrinter = &printer;
-    dlg.m_nMaxPage = dlg.m_nToPage = doc->GetPageCount();
-    if (dlg.DoModal() != IDOK) return;
-    // The copies and their order come from the dialog, but are made by the program.
-    const PrintPages pages{dlg.m_nFromPage - 1, dlg.m_nToPage - 1, printer.copyCount(),
-                           printer.collateCopies()};
-    // Busy until the job ends, however it ends.
+    PrintPages pages;
+    if (!AskPrintJob(printer, pages)) return;
+    // The copies and their order come from the dialog, but are made by the program; busy until
+    // the job ends, however it ends.
     const QScopedValueRollback<bool> busy(m_bPrinting, true);
-    PrintDirect(*doc, printer, pages, MakeProgress(pages));
+    PrintDirect(*m_view.GetDocument(), printer, pages, MakeProgress(pages));
     DEF_CATCH
 }
 

@@ -80,6 +80,9 @@ public:
 
 private:
     bool CanPrint() const;
+    // The application's printer, then the print dialog over the document's pages: false when
+    // there is nothing to print, no printer, or the user cancels.
+    bool AskPrintJob(QPrinter& printer, PrintPages& pages) const;
     // The status bar's progress for a job of several pages.
     PrintProgress MakeProgress(const PrintPages& pages) const;
 

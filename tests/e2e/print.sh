@@ -181,7 +181,18 @@ window)
   wait_for_pdf
   grep -q '^Pages: *3$' <(pdfinfo "$PDF") || fail "window: $(pdfinfo "$PDF" | grep Pages)"
   check_page "$PDF" 1 || fail "window: page 1 misplaced"
+  # File > Send By > Fax lists the queues; the chosen one prints every page directly and is
+  # remembered for the next time.
+  rm -f "$E2E_ROOT"/pdf/*.pdf
+  xdotool windowfocus --sync "$WINDOW" 2>/dev/null || true
+  menu alt+f b f
+  dialog "Send by Fax"
+  key Return
+  no_dialog "the fax dialog closed"
+  wait_for_pdf
+  grep -q '^Pages: *3$' <(pdfinfo "$PDF") || fail "fax: $(pdfinfo "$PDF" | grep Pages)"
   finish
+  grep -rq "FaxDriverName=$QUEUE" "$XDG_CONFIG_HOME" || fail "the fax printer is not remembered"
   ;;
 
 *)
