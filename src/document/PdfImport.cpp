@@ -141,10 +141,8 @@ BOOL OpenPdfDocument(CLumidorDoc& doc, const QString& path) {
 
     std::vector<LMyBitmap> pages;
     int nFailed = -1;
-    const int rc = reader.RenderPages(dpis, pages, [](int done, int total) {
-        // The main window's progress display, whose cancel ends the drawing.
-        return LMyBitmap().StatusCallBack(total > 0 ? done * 100 / total : 100) == SUCCESS;
-    }, &nFailed);
+    // The main window's progress display, whose cancel ends the drawing.
+    const int rc = reader.RenderPages(dpis, pages, &LMyBitmap::ReportSteps, &nFailed);
     LMyBitmap().StatusCallBack(100);
     if (rc == ERROR_USER_ABORT)
         return FALSE;

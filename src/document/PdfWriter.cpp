@@ -316,11 +316,8 @@ int OnSaveAsPDF(CLumidorDoc& doc) {
     std::vector<int> pages;
     for (int i = 0; i < doc.GetPageCount(); ++i) pages.push_back(i);
     QString error;
-    const int rc = WriteDocumentPdf(doc, pages, path, options, &error, [](int done, int total) {
-        // The main window's progress display, whose cancel ends the writing.
-        LMyBitmap progress;
-        return progress.StatusCallBack(total > 0 ? done * 100 / total : 100) == SUCCESS;
-    });
+    // The main window's progress display, whose cancel ends the writing.
+    const int rc = WriteDocumentPdf(doc, pages, path, options, &error, &LMyBitmap::ReportSteps);
     LMyBitmap().StatusCallBack(100);
     if (rc != SUCCESS && rc != ERROR_USER_ABORT) ErrorBox(error);
     return rc;

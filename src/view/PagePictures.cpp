@@ -15,6 +15,7 @@
 #include "platform/imaging/BitmapBase.h"
 #include "platform/imaging/ImageFile.h"
 #include "platform/imaging/ImagingTypes.h"
+#include "platform/imaging/MyBitmap.h"
 #include "view/LumidorView.h"
 #include "view/PageExport.h"
 
@@ -138,13 +139,18 @@ bool WriteToGraphicOrEmfFile(CLumidorDoc& doc, int nPage, const QString& path, b
         // A page at a time into the file, which appears only once it is whole.
         LTiffPageWriter writer;
         int rc = writer.Open(path);
-        for (int i = 0; rc == SUCCESS && i < doc.GetPageCount(); ++i) {
+        const int n = doc.GetPageCount();
+        for (int i = 0; rc == SUCCESS && i < n; ++i) {
             LBitmapBase bitmap;
             rc = GetPageAsBitmap(doc, i, bitmap);
             if (rc == SUCCESS) rc = writer.AddPage(bitmap, format, depth);
+            if (rc == SUCCESS && n > 1 && !LMyBitmap::ReportSteps(i + 1, n)) rc = ERROR_USER_ABORT;
         }
+        if (n > 1) LMyBitmap::ReportSteps(n, n);
         if (rc == SUCCESS) rc = writer.Commit();
         else writer.Cancel();
+        // Escape leaves the old file and needs no further word.
+        if (rc == ERROR_USER_ABORT) return false;
         if (rc != SUCCESS) {
             ReportWriteFailure(rc, path);
             return false;
@@ -164,15 +170,21 @@ bool WriteToGraphicOrEmfFile(CLumidorDoc& doc, int nPage, const QString& path, b
         }
         return true;
     }
-    for (int i = 0; i < doc.GetPageCount(); ++i) {
+    // One file a page; Escape stops before the next page, keeping the files already written.
+    const int n = doc.GetPageCount();
+    bool bWritten = true;
+    for (int i = 0; i < n && bWritten; ++i) {
         const QString target = PictureFileName(doc, i, path);
         const int rc = SavePage(doc, i, target, bEmf, format, depth, quality);
         if (rc != SUCCESS) {
             ReportWriteFailure(rc, target);
-            return false;
+            bWritten = false;
+        } else if (n > 1 && !LMyBitmap::ReportSteps(i + 1, n)) {
+            bWritten = false;
         }
     }
-    return true;
+    if (n > 1) LMyBitmap::ReportSteps(n, n);
+    return bWritten;
     DEF_CATCH
     return false;
 }

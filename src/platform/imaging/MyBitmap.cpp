@@ -41,6 +41,10 @@ int LMyBitmap::StatusCallBack(int nPercent) {
     return SUCCESS;
 }
 
+bool LMyBitmap::ReportSteps(int done, int total) {
+    return LMyBitmap().StatusCallBack(total > 0 ? done * 100 / total : 100) == SUCCESS;
+}
+
 int LMyBitmap::CopyFromHDib(LBitmapBase& bitmap, const QByteArray& dib) {
     return bitmap.ConvertFromDIB(dib);
 }

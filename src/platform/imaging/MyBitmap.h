@@ -24,6 +24,8 @@ public:
 
     // Passes the percentage to the progress display; ERROR_USER_ABORT once the user cancelled.
     int StatusCallBack(int nPercent) override;
+    // The progress display for `done` of `total` steps; false once the user cancelled.
+    static bool ReportSteps(int done, int total);
 
     // The progress display the main frame installs: it receives the percentage and answers
     // whether the user cancelled.
