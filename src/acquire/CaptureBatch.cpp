@@ -1,16 +1,16 @@
 #include "acquire/CaptureBatch.h"
 
+#include "acquire/BatchOutput.h"
 #include "acquire/CaptureKinds.h"
 #include "acquire/CaptureResource.h"
 #include "acquire/ScreenCapture.h"
 #include "acquire/X11Screen.h"
 #include "app/LumidorApp.h"
 #include "app/Utils.h"
-#include "document/DocFileFormat.h"
-#include "document/LumidorDoc.h"
 #include "platform/Guard.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ResourceModule.h"
+#include "platform/imaging/ImageFile.h"
 #include "platform/imaging/MyBitmap.h"
 
 #include <QRegularExpression>
@@ -42,27 +42,6 @@ public:
 int Usage() {
     std::fprintf(stderr, "Usage: brellin --capture %s\n", kUsage);
     return 2;
-}
-
-int WriteResult(const LBitmapBase& bitmap, const QString& out) {
-    if (IsSavableDocPath(out)) {
-        CLumidorDoc doc;
-        doc.m_strNewPageName = QByteArray();
-        if (!doc.CreateFromBitmap(bitmap)) return 1;
-        return doc.OnSaveDocument(out) ? 0 : 1;
-    }
-    int depth = bitmap.GetBitsPerPixel(), format = 0, quality = 0;
-    if (!GetImageFormatParams(out, depth, format, quality, false)) {
-        ErrorBox(LoadResString(IDS_CAPTURE_SAVE_FAILED).arg(FileNameForMessage(out)));
-        return 1;
-    }
-    const int rc = bitmap.Save(out, format, depth, quality);
-    if (rc != SUCCESS) {
-        ErrorBox(LoadResString(IDS_CAPTURE_SAVE_FAILED).arg(FileNameForMessage(out)) +
-                 QLatin1Char('\n') + GetImagingErrorText(rc));
-        return 1;
-    }
-    return 0;
 }
 
 } // namespace
@@ -108,7 +87,7 @@ int RunCaptureCommand(const QStringList& args) {
     const bool isArea = ParseCaptureArea(kind, area);
     if (!isArea && !kinds.contains(kind)) return Usage();
     // Checked before anything is captured, so that a bad name writes nothing.
-    if (!IsSavableDocPath(out) && !IsImageFormatSupported(out)) {
+    if (!IsBatchOutputPath(out)) {
         ErrorBox(LoadResString(IDS_CAPTURE_SAVE_FAILED).arg(FileNameForMessage(out)));
         return 1;
     }
@@ -144,7 +123,9 @@ int RunCaptureCommand(const QStringList& args) {
         ErrorBox(text.isEmpty() ? LoadResString(IDS_CAPTURE_FAILED).arg(rc) : text);
         return 1;
     }
-    return WriteResult(capture.m_bitmap, out);
+    LBitmapList pages;
+    pages.InsertItem(std::move(capture.m_bitmap));
+    return WriteBatchOutput(pages, out, BatchPageKind::TrimmedCapture, IDS_CAPTURE_SAVE_FAILED);
     DEF_CATCH
     return 1;
 }
