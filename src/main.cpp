@@ -1,4 +1,5 @@
 #include "acquire/CaptureBatch.h"
+#include "acquire/ScanBatch.h"
 #include "app/LumidorApp.h"
 #include "document/DocumentBatch.h"
 #include "document/DocManager.h"
@@ -14,6 +15,7 @@ int main(int argc, char* argv[]) {
     RegisterViewBatchCommands();
     RegisterPrintBatchCommands();
     RegisterCaptureBatchCommand();
+    RegisterScanBatchCommand();
     CDocManager documents;
     app.SetDocumentManager(&documents);
     app.SetMainFrameFactory([&documents] {
