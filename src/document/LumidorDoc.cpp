@@ -29,6 +29,7 @@
 #include "platform/ResourceModule.h"
 #include "platform/ScreenDpi.h"
 #include "platform/SettingsStore.h"
+#include "platform/WaitCursor.h"
 #include "platform/imaging/PointCorrection.h"
 #include "platform/imaging/ImageFile.h"
 
@@ -40,26 +41,6 @@
 #include <numbers>
 
 namespace {
-// The wait cursor for the length of an operation, ended on every way out.
-class CWaitCursor {
-public:
-    CWaitCursor() {
-        if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-        else
-            m_bActive = false;
-    }
-    ~CWaitCursor() {
-        if (m_bActive)
-            QGuiApplication::restoreOverrideCursor();
-    }
-    CWaitCursor(const CWaitCursor&) = delete;
-    CWaitCursor& operator=(const CWaitCursor&) = delete;
-
-private:
-    bool m_bActive = true;
-};
-
 // The library's error text, except for the user's own cancel, which needs no word.
 void ReportImagingError(int rc) {
     if (rc != ERROR_USER_ABORT)
@@ -479,6 +460,26 @@ BOOL CLumidorDoc::AppendPageFromBitmap(const LBitmapBase& bitmap) {
     m_nPageCount = LONG(m_PagesList.size());
     ApplyFrameRule(m_nPageCount - 1);
     SetModifiedFlag(FALSE);
+    Q_EMIT pagesChanged();
+    return TRUE;
+    DEF_CATCH
+    return FALSE;
+}
+
+BOOL CLumidorDoc::AppendWholePage(const LBitmapBase& bitmap) {
+    DEF_TRY
+    auto page = std::make_unique<_PAGEINFO>();
+    const int rc = bitmap.IsAllocated() ? page->m_Bitmap.Copy(bitmap) : ERROR_NOT_ALLOCATED;
+    if (rc != SUCCESS) {
+        ReportImagingError(rc);
+        return FALSE;
+    }
+    page->m_strPageName = m_strNewPageName;
+    page->m_bImageModified = TRUE;
+    FitCanvasToImage(*page);
+    m_PagesList.push_back(std::move(page));
+    m_nPageCount = LONG(m_PagesList.size());
+    SetModifiedFlag();
     Q_EMIT pagesChanged();
     return TRUE;
     DEF_CATCH

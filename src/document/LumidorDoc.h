@@ -89,6 +89,9 @@ public:
     BOOL CreateFromBitmapList(LBitmapList& list);
     BOOL AppendPageFromBitmap(const LBitmapBase& bitmap);
     BOOL AppendPagesFromBitmapList(const LBitmapList& list);
+    // A page as a scanner delivered it: whole (no border trimmed, so that it keeps the paper's
+    // size), its canvas the image, and unsaved.
+    BOOL AppendWholePage(const LBitmapBase& bitmap);
     // Back to one empty page, no path, not modified.
     void DeleteContents();
 

@@ -13,6 +13,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/ResourceModule.h"
 #include "platform/SettingsStore.h"
+#include "platform/WaitCursor.h"
 #include "platform/imaging/ImagingTypes.h"
 #include "platform/imaging/MyBitmap.h"
 
@@ -26,23 +27,6 @@ namespace {
 
 std::atomic<bool> g_bAsk{false};
 const QString kResolutionEntry = QStringLiteral("PdfResolution");
-
-class CWaitCursor {
-public:
-    CWaitCursor() : m_bActive(qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr) {
-        if (m_bActive)
-            QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-    }
-    ~CWaitCursor() {
-        if (m_bActive)
-            QGuiApplication::restoreOverrideCursor();
-    }
-    CWaitCursor(const CWaitCursor&) = delete;
-    CWaitCursor& operator=(const CWaitCursor&) = delete;
-
-private:
-    bool m_bActive;
-};
 
 // Opens the reader, asking for the password as long as the user gives wrong ones.
 bool OpenReader(CPdfReader& reader, const QString& path) {

@@ -63,3 +63,7 @@ void CCaptureFrameHost::ShowStatusMessage(const QString& text) {
 void CCaptureFrameHost::OpenHelpTopic(const QString& topic) { m_frame.OnHelp(topic); }
 
 void CCaptureFrameHost::CaptureStateChanged() { m_frame.GetCommands()->RequestUpdate(); }
+
+QWidget* CCaptureFrameHost::DialogParent() { return &m_frame; }
+
+void CCaptureFrameHost::ScanStateChanged() { m_frame.GetCommands()->RequestUpdate(); }

@@ -1,11 +1,13 @@
 #pragma once
-// The main window as the capture code sees it (acquire/CaptureHost.h).
+// The main window as the capture and scanning code see it (acquire/CaptureHost.h,
+// acquire/ScanHost.h).
 
 #include "acquire/CaptureHost.h"
+#include "acquire/ScanHost.h"
 
 class CMainFrame;
 
-class CCaptureFrameHost : public ICaptureHost {
+class CCaptureFrameHost : public ICaptureHost, public IScanHost {
 public:
     explicit CCaptureFrameHost(CMainFrame& frame) : m_frame(frame) {}
 
@@ -25,6 +27,8 @@ public:
     void ShowStatusMessage(const QString& text) override;
     void OpenHelpTopic(const QString& topic) override;
     void CaptureStateChanged() override;
+    QWidget* DialogParent() override;
+    void ScanStateChanged() override;
 
 private:
     CMainFrame& m_frame;

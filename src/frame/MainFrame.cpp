@@ -1,6 +1,7 @@
 #include "frame/MainFrame.h"
 
 #include "acquire/CaptureCommands.h"
+#include "acquire/ScanCommands.h"
 #include "app/CommandIds.h"
 #include "app/LumidorApp.h"
 #include "app/Resource.h"
@@ -17,6 +18,7 @@
 #include "frame/CursorCollectionBar.h"
 #include "frame/DocumentsBar.h"
 #include "frame/DrawingBarPanel.h"
+#include "frame/FrameCommands.h"
 #include "frame/FrameState.h"
 #include "frame/OptionsDialog.h"
 #include "frame/PageCommands.h"
@@ -178,8 +180,10 @@ CMainFrame::CMainFrame()
     });
     m_pCaptureHost = std::make_unique<CCaptureFrameHost>(*this);
     m_pCapture = new CCaptureCommands(*m_pCaptureHost, this);
+    m_pScan = new CScanCommands(*m_pCaptureHost, this);
     RegisterCommands();
     m_pCapture->RegisterCommands(m_commandMap);
+    m_pScan->RegisterCommands(m_commandMap);
     m_pCommands->BuildMenuBar(menuBar(), kMainMenu);
     connect(m_pCommands, &CCommandManager::menuAboutToShow, this, [this](QMenu* menu) {
         if (m_pCommands->RecentFilesPlaceholder() &&
@@ -230,6 +234,8 @@ CMainFrame::CMainFrame()
 CMainFrame::~CMainFrame() {
     qApp->removeEventFilter(this);
     // The capture code reaches the frame through its host, which goes with the members.
+    delete m_pScan;
+    m_pScan = nullptr;
     delete m_pCapture;
     m_pCapture = nullptr;
     LMyBitmap::SetProgressDisplay({});
@@ -334,86 +340,17 @@ CCommandRoute CMainFrame::Route() const {
 
 void CMainFrame::RegisterCommands() {
     CCommandMap& map = m_commandMap;
-    const auto hasWindow = [this](CCmdUI& ui) { ui.Enable(GetActiveView() != nullptr); };
     m_pModes->RegisterCommands(map);
     m_pTextStyle->RegisterCommands(map);
-
-    map.On(ID_FILE_NEW, [this] { OnFileNew(); });
-    map.On(ID_FILE_OPEN, [this] { OnFileOpen(); });
-    map.On(ID_FILE_PRINT_SETUP, [this] {
-        CLumidorApp* app = CLumidorApp::Instance();
-        if (app && app->OnFilePrintSetup())
-            for (CLumidorView* view : GetAllViews()) view->UpdatePrinterSettings();
-    });
-    map.On(
-        ID_FILE_CLOSE,
-        [this] {
-            if (QMdiSubWindow* w = m_mdiArea->activeSubWindow()) w->close();
-        },
-        [this](CCmdUI& ui) { ui.Enable(m_mdiArea->activeSubWindow() != nullptr); });
-    map.On(ID_FILE_CLOSE_ALL, [this] { OnCloseAllDocuments(); }, hasWindow);
-    map.On(ID_APP_EXIT, [this] {
-        m_bClosing = true;
-        close();
-        m_bClosing = false;
-    });
-    map.On(ID_PASTE_AS_NEW, [this] { OnPasteAsNew(); }, [](CCmdUI& ui) {
-        const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-        ui.Enable(data && data->hasImage());
-    });
-
-    // The bars: each toggles its own visibility and is checked while it shows.
-    struct BarCommand {
-        UINT id;
-        const char* name;
-    };
-    for (const BarCommand b : {BarCommand{ID_VIEW_MAIN_BAR, "MainBar"},
-                               BarCommand{ID_VIEW_MULTIPAGE_BAR, "MultipageBar"},
-                               BarCommand{ID_VIEW_DRAWING_BAR, "DrawingBar"},
-                               BarCommand{ID_VIEW_GROUP_BAR, "GroupBar"},
-                               BarCommand{ID_VIEW_TEXT_STYLE_BAR, "TextStyleBar"},
-                               BarCommand{ID_VIEW_DOCUMENTS_BAR, "DocumentsBar"},
-                               BarCommand{ID_VIEW_IMAGE_BAR, "ImageBar"}}) {
-        const QString name = QString::fromLatin1(b.name);
-        map.On(b.id, [this, name] { ViewBar(name); }, [this, name](CCmdUI& ui) {
-            QToolBar* bar = GetBar(name);
-            ui.Enable(bar != nullptr);
-            ui.SetCheck(bar && bar->isVisible());
-        });
-    }
-    map.On(
-        ID_VIEW_STATUS_BAR, [this] { statusBar()->setVisible(!statusBar()->isVisible()); },
-        [this](CCmdUI& ui) { ui.SetCheck(statusBar()->isVisible()); });
-    map.On(
-        ID_GROUPBAR_SNAP_TO_GRID, [this] { SetSnapToGrid(m_options[OPT_SNAP_TO_GRID] == 0); },
-        [this](CCmdUI& ui) { ui.SetCheck(m_options[OPT_SNAP_TO_GRID] != 0); });
-
-    map.On(ID_WINDOW_CASCADE, [this] { m_mdiArea->cascadeSubWindows(); }, hasWindow);
-    map.On(ID_WINDOW_TILE_HORZ, [this] { m_mdiArea->tileSubWindows(); }, hasWindow);
-    const auto several = [this](CCmdUI& ui) { ui.Enable(m_mdiArea->subWindowList().size() > 1); };
-    map.On(ID_NEXT_PANE, [this] { m_mdiArea->activateNextSubWindow(); }, several);
-    map.On(ID_PREV_PANE, [this] { m_mdiArea->activatePreviousSubWindow(); }, several);
-
-    // Help: a topic of the user guide in the user's browser.
-    struct Topic {
-        UINT id;
-        const char* page;
-    };
-    for (const Topic t : {Topic{ID_HELP_CONTENTS, "1000.htm"}, Topic{ID_HELP_YOURFIRSTSTEP, "2000.htm"},
-                          Topic{ID_HELP_HOWTO, "3000.htm"}, Topic{ID_HELP_TECHNICALSUPPORT, "4000.htm"},
-                          Topic{ID_HELP_OURDEVELOPMENTS, "5000.htm"},
-                          Topic{ID_HELP_ORDERINGINFORMATION, "6000.htm"}, Topic{ID_HELP_FAQ, "7000.htm"}}) {
-        const QString page = QString::fromLatin1(t.page);
-        map.On(t.id, [this, page] { OnHelp(page); });
-    }
-    map.On(ID_APP_ABOUT, [this] { OnAppAbout(); });
-    map.On(ID_OPTIONS, [this] { OnOptions(); });
-    map.On(ID_TRAY_RESTORE, [this] {
-        if (m_pTray) m_pTray->Restore();
-    });
-
+    RegisterFrameCommands(*this, map);
     m_pPageCommands = new CPageCommands(this);
     m_pPageCommands->RegisterCommands(map);
+}
+
+void CMainFrame::OnAppExit() {
+    m_bClosing = true;
+    close();
+    m_bClosing = false;
 }
 
 // ---- Modes ----------------------------------------------------------------------------------
@@ -813,6 +750,11 @@ void CMainFrame::SaveState() {
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
     DEF_TRY
+    // A running scan delivers into this window's documents: the window stays until it ends.
+    if (m_pScan && m_pScan->IsAcquiring()) {
+        event->ignore();
+        return;
+    }
     // With option 16 the window's close button hides it to the tray; Exit always ends.
     if (!m_bClosing && m_options[16] && m_pTray && m_pTray->IsAvailable() && isVisible()) {
         event->ignore();

@@ -35,6 +35,7 @@ class CPageCommands;
 class CProgramModes;
 class CRecoveryManager;
 class CScaleBox;
+class CScanCommands;
 class CStatusProgress;
 class CTextStyleBar;
 class CTrayIcon;
@@ -112,11 +113,16 @@ public:
     void OnOptions();
     void OnHelp(const QString& topic);
     void OnAppAbout();
+    // Exit: the window closes whatever option 16 says about the close button.
+    void OnAppExit();
     void ViewBar(const QString& name);
     bool IsHiddenInTray() const;
+    CTrayIcon* GetTray() const { return m_pTray; }
     void RestoreFromTray();
     // Screen capture: its commands, options and hot key.
     CCaptureCommands* GetCaptureCommands() const { return m_pCapture; }
+    // Scanning: its commands and the scanner session.
+    CScanCommands* GetScanCommands() const { return m_pScan; }
 
     // ---- Documents bar: documents come, go, become active and change their titles ----------
     void DocumentAdded(CLumidorDoc* doc);
@@ -168,6 +174,7 @@ private:
     CTrayIcon* m_pTray = nullptr;
     std::unique_ptr<CCaptureFrameHost> m_pCaptureHost;
     CCaptureCommands* m_pCapture = nullptr;
+    CScanCommands* m_pScan = nullptr;
     // The page's context menu.
     std::unique_ptr<CContextPopup> m_pContextPopup;
     CTextStyleBar* m_pTextStyle = nullptr;

@@ -1,6 +1,7 @@
 #include "frame/StateReport.h"
 
 #include "acquire/CaptureCommands.h"
+#include "acquire/ScanCommands.h"
 #include "acquire/UserScrCapture.h"
 #include "document/LumidorDoc.h"
 #include "frame/CommandManager.h"
@@ -164,6 +165,7 @@ void WriteStateReport(const CMainFrame& frame) {
                              {QStringLiteral("kind"), capture->Capture().GetKind()},
                              {QStringLiteral("barKind"), int(capture->GetOptions()[14])}});
     }
+    if (CScanCommands* scan = frame.GetScanCommands()) o.insert(QStringLiteral("scanning"), scan->IsAcquiring());
     QJsonArray docs;
     for (CLumidorView* view : frame.GetAllViews()) {
         const CLumidorDoc* doc = view->GetDocument();

@@ -12,6 +12,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/ResourceModule.h"
 #include "platform/SettingsStore.h"
+#include "platform/WaitCursor.h"
 #include "platform/imaging/BitmapBase.h"
 #include "platform/imaging/ImageFile.h"
 #include "platform/imaging/ImagingTypes.h"
@@ -51,12 +52,6 @@ void ReportWriteFailure(int rc, const QString& path) {
         text = ReasonForMessage(text) + QStringLiteral(": ") + cause + QLatin1Char('.');
     ErrorBox(text);
 }
-
-class CWaitCursor {
-public:
-    CWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~CWaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 // Current page or whole document; a one-page document needs no question. False on cancel.
 bool AskWhichPages(CLumidorDoc& doc, UINT captionId, bool& bAll) {

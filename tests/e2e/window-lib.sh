@@ -32,7 +32,8 @@ key() { xdotool key --clearmodifiers "$@"; }
 # focus_window TITLE: gives a dialog the keyboard, as a window manager would.
 focus_window() {
   local w
-  w="$(xdotool search --onlyvisible --name "^$1\$" | head -n1)"
+  # A message may bear the main window's own title: the other window of that name is meant.
+  w="$(xdotool search --onlyvisible --name "^$1\$" | { grep -vx "${WINDOW:-}" || true; } | head -n1)"
   [ -n "$w" ] && xdotool windowfocus --sync "$w" 2>/dev/null
   sleep 0.2
 }
