@@ -429,7 +429,7 @@ BENCHMARK(BM_EmfPlay_FarDrawing)->Unit(benchmark::kMillisecond);
 // tiff2pdf of the same page images as one Group 4 TIFF (the file at most 1.1 x its size), and
 // Qt's PDF writer given each page drawn as a picture. The label is the file's size.
 void PdfLabel(benchmark::State& state, const QString& path) {
-    state.SetLabel(std::to_string(QFileInfo(path).size() / 1024) + " KB");
+    state.SetLabel(std::to_string(QFileInfo(path).size()) + " B");
 }
 
 void BM_Pdf20x1(benchmark::State& state) {
