@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstring>
 #include <mutex>
+#include <pthread.h>
 #include <vector>
 
 namespace {
@@ -22,8 +23,25 @@ int g_saneUsers = 0;
 
 QString Why(SANE_Status status) { return QString::fromLocal8Bit(sane_strstatus(status)); }
 
+// The C library loads its unwinder the first time a thread ends through pthread_exit or a
+// cancel, and holds the loader's lock meanwhile. Backends end their reader threads so, and cancel
+// them at the end of each frame: a reader cancelled while it loads the unwinder leaves that lock
+// taken, and the next thread the backend starts waits for it for ever. A thread of our own ends
+// that way first, so that the unwinder is there before any backend runs.
+void* EndThroughPthreadExit(void*) { pthread_exit(nullptr); }
+
+void LoadUnwinderOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        pthread_t thread;
+        if (pthread_create(&thread, nullptr, EndThroughPthreadExit, nullptr) == 0)
+            pthread_join(thread, nullptr);
+    });
+}
+
 // SANE is started by its first user and left by its last.
 bool AcquireSane(QString& error) {
+    LoadUnwinderOnce();
     std::lock_guard lock(g_saneMutex);
     if (g_saneUsers == 0) {
         SANE_Int version = 0;
