@@ -14,7 +14,8 @@ export DISPLAY=":$(head -n1 "$work/fd")" QT_QPA_PLATFORM=xcb BRELLIN_SCREEN_DPI=
 export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/run"
 mkdir -p "$HOME" "$XDG_CONFIG_HOME/Quillmere" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 # No tip of the day, no sample templates: the bare window.
-printf '[Tip]\nStartUp=1\n' >"$XDG_CONFIG_HOME/Quillmere/Brellin Studio 1.00.ini"
+# No tip and no start-up multiple capture (capture option 8 off): the start alone is timed.
+printf '[Tip]\nStartUp=1\n[Settings]\nCaptureOptions="@ByteArray(%s)"\n' '\x01\x00\x00\x00\x01\x00\x00\x00\x01\x00\x00\x00\x01\x00\x00\x00\x01\x00\x00\x00\x01\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x0c\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00' >"$XDG_CONFIG_HOME/Quillmere/Brellin Studio 1.00.ini"
 
 # Twenty fax pages, each made on its own and joined by libtiff (ImageMagick's memory policy is
 # too small for all of them at once).

@@ -231,6 +231,9 @@ bool CLumidorApp::InitInstance() {
         CreateDocFromTemplate(GetTemplateDir() + QStringLiteral("/Voice.brf"));
         CreateDocFromTemplate(GetTemplateDir() + QStringLiteral("/Photo.brf"));
     }
+    // ... and then the multiple capture, once the window has shown.
+    if (parsed.m_nShellCommand != CCommandLineInfo::FileOpen && LoadCaptureOptions()[8] && m_startUpCapture)
+        QTimer::singleShot(0, m_pMainWnd, m_startUpCapture);
     // 16. Later copies may now raise this window; the tip of the day follows once the window is up.
     if (m_single)
         m_single->Listen(m_pMainWnd);

@@ -47,6 +47,9 @@ public:
     using FrameFactory = std::function<QMainWindow*()>;
     void SetMainFrameFactory(FrameFactory factory) { m_frameFactory = std::move(factory); }
     void SetDocumentManager(IDocumentManager* manager) { m_pDocManager = manager; }
+    // The main window's multiple capture, which start-up runs when capture option 8 asks for it
+    // and no file was named.
+    void SetStartUpCapture(std::function<void()> capture) { m_startUpCapture = std::move(capture); }
 
     // A batch command ("--name ARGS"): returns the process exit status. A command that reads
     // the screen runs on the X display where there is one; the others never need a display.
@@ -104,6 +107,7 @@ private:
     std::unique_ptr<QApplication> m_qapp;
     std::unique_ptr<CSingleInstance> m_single;
     FrameFactory m_frameFactory;
+    std::function<void()> m_startUpCapture;
     IDocumentManager* m_pDocManager = nullptr;
     int m_nExitCode = 0;
 };

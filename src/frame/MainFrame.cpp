@@ -1,6 +1,7 @@
 #include "frame/MainFrame.h"
 
 #include "acquire/CaptureCommands.h"
+#include "acquire/CaptureKinds.h"
 #include "acquire/ScanCommands.h"
 #include "app/CommandIds.h"
 #include "app/LumidorApp.h"
@@ -212,6 +213,11 @@ CMainFrame::CMainFrame()
     m_pTray = new CTrayIcon(this, m_pCommands->BuildPopup(kTrayMenu, 0, this));
     m_pTray->SetToolTip(ProgramDisplayName());
     m_pCapture->RegisterHotKey();
+    // Start-up may begin the session with a multiple capture; without an X display it has none.
+    if (CLumidorApp* app = CLumidorApp::Instance())
+        app->SetStartUpCapture([this] {
+            if (CCaptureCommands::IsCaptureAvailable()) m_pCapture->OnCapture(CAPTURE_MULTIPLE);
+        });
 
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
         // A dialog or another program taking the keyboard leaves no document window active; the
@@ -234,6 +240,7 @@ CMainFrame::CMainFrame()
 CMainFrame::~CMainFrame() {
     qApp->removeEventFilter(this);
     // The capture code reaches the frame through its host, which goes with the members.
+    if (CLumidorApp* app = CLumidorApp::Instance()) app->SetStartUpCapture({});
     delete m_pScan;
     m_pScan = nullptr;
     delete m_pCapture;

@@ -37,7 +37,8 @@ capture_settings() {
   quiet_settings
   python3 - "$SETTINGS_FILE" "$@" <<'PY'
 import struct, sys
-fields = [1, 1, 1, 1, 1, 1, 1, 0, 1, 0, 0, 1, 0, 0, 12, 1, 0]
+# Field 8 off: no multiple capture at start-up unless a case asks for it.
+fields = [1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 1, 0, 0, 12, 1, 0]
 frame = [1, 1, 1, 0, 0, 0, 7, 1, 0, 19444, 19444, 0, 0, 1, 4, 0, 1, 0, 1, 1, 0, -256, 2, 0]
 extra = []
 for a in sys.argv[2:]:
@@ -207,6 +208,20 @@ multiple-two-pages)
   hot_key
   expect_state 'len(s["documents"]) == 1 and s["documents"][0]["pages"] == 2' "one document of two pages"
   expect_state 's["tabs"].get("PagesBar") == ["ActiveWindow", "FullScreen"]' "the pages named by their kinds"
+  ;;
+
+multiple-at-start-up)
+  # With field 8 on, a start without a file to open begins with a multiple capture.
+  start_x
+  capture_settings 8=1 14=1 2=1 3=0 5=0 7=0
+  start
+  expect_state 'len(s["documents"]) == 1 and s["documents"][0]["pages"] == 1 and s["visible"]' "the start-up capture's document"
+  # Named on the command line, a file opens alone.
+  quit
+  convert -size 50x40 xc:white "$E2E_ROOT/one.png"
+  start "$E2E_ROOT/one.png"
+  sleep 1.5
+  expect_state 'len(s["documents"]) == 1' "only the file named"
   ;;
 
 wallpaper-only-series)

@@ -43,10 +43,12 @@ wait_for() {
   done
 }
 
-# Settings that keep a start-up quiet: no tip of the day.
+# Settings that keep a start-up quiet: no tip of the day, and no multiple capture of the screen
+# (the capture options with field 8 off).
+QUIET_CAPTURE_OPTIONS='"@ByteArray(\x01\x00\x00\x00\x01\x00\x00\x00\x01\x00\x00\x00\x01\x00\x00\x00\x01\x00\x00\x00\x01\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x0c\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00)"'
 quiet_settings() {
   mkdir -p "$(dirname "$SETTINGS_FILE")"
-  printf '[Tip]\nStartUp=1\n' > "$SETTINGS_FILE"
+  printf '[Tip]\nStartUp=1\n[Settings]\nCaptureOptions=%s\n' "$QUIET_CAPTURE_OPTIONS" > "$SETTINGS_FILE"
 }
 
 # Runs the rest of the script under a private X server when one is needed.

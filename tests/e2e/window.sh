@@ -143,8 +143,8 @@ translation)
   run --info "$E2E_ROOT/missing.brf"
   grep -q 'laesst sich nicht oeffnen' "$E2E_ROOT/err" || fail "message not translated: $(cat "$E2E_ROOT/err")"
   start_x
-  mkdir -p "$(dirname "$SETTINGS_FILE")"
-  printf '[Tip]\nStartUp=0\n' >"$SETTINGS_FILE"
+  quiet_settings
+  sed -i 's/^StartUp=1$/StartUp=0/' "$SETTINGS_FILE"
   "$BRELLIN" >"$E2E_ROOT/out" 2>"$E2E_ROOT/err" &
   PIDS+=($!)
   wait_for 20 xdotool search --onlyvisible --name 'Tipp des Tages' >/dev/null ||
