@@ -10,7 +10,6 @@
 #include "platform/Guard.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ResourceModule.h"
-#include "platform/imaging/ImageFile.h"
 #include "platform/imaging/MyBitmap.h"
 
 #include <QRegularExpression>
@@ -123,9 +122,9 @@ int RunCaptureCommand(const QStringList& args) {
         ErrorBox(text.isEmpty() ? LoadResString(IDS_CAPTURE_FAILED).arg(rc) : text);
         return 1;
     }
-    LBitmapList pages;
-    pages.InsertItem(std::move(capture.m_bitmap));
-    return WriteBatchOutput(pages, out, BatchPageKind::TrimmedCapture, IDS_CAPTURE_SAVE_FAILED);
+    CBatchOutput output(out, BatchPageKind::TrimmedCapture, IDS_CAPTURE_SAVE_FAILED);
+    if (output.AddPage(capture.m_bitmap) != 0) return 1;
+    return output.Finish();
     DEF_CATCH
     return 1;
 }

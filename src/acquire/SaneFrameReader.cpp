@@ -75,10 +75,18 @@ public:
         if (m_map) munmap(m_map, m_mapBytes);
     }
 
-    int Begin(int width, int lines, int bitsPerPixel) {
+    // `previous`, the last page's image, is written over when it has the page's size and depth:
+    // fresh memory costs the system more to hand out than the whole scan of a page costs.
+    int Begin(int width, int lines, int bitsPerPixel, QImage previous) {
         m_width = width;
         m_bitsPerPixel = bitsPerPixel;
         m_stride = qsizetype(BitmapBytes(width, 1, bitsPerPixel));
+        if (lines > 0 && previous.width() == width && previous.height() == lines &&
+            previous.format() == FormatForDepth(bitsPerPixel) && previous.isDetached()) {
+            m_image = std::move(previous);
+            return SUCCESS;
+        }
+        previous = QImage();
         if (lines > 0) {
             if (!FitsLimit(width, lines, bitsPerPixel)) return ERROR_IMAGE_TOO_LARGE;
             m_image = AllocateImage(width, lines, bitsPerPixel);
@@ -191,7 +199,8 @@ int CSaneFrameReader::ReadPage(LBitmapBase& page, int xDpi, int yDpi, const Prog
     DEF_TRY
     m_status = SANE_STATUS_GOOD;
     m_error.clear();
-    // The previous page goes first: only one page is ever held.
+    // The previous page goes first, its memory kept for this one: only one page is ever held.
+    QImage previous = page.GetImage();
     page.Free();
     const auto fail = [&](int rc, const QString& text) -> int {
         m_error = text;
@@ -222,7 +231,7 @@ int CSaneFrameReader::ReadPage(LBitmapBase& page, int xDpi, int yDpi, const Prog
         if (frame == 0) {
             first = p;
             bitsPerPixel = p.format == SANE_FRAME_GRAY ? (p.depth == 1 ? 1 : 8) : 24;
-            rc = rows.Begin(p.pixels_per_line, p.lines, bitsPerPixel);
+            rc = rows.Begin(p.pixels_per_line, p.lines, bitsPerPixel, std::move(previous));
             if (rc != SUCCESS) return fail(rc, GetImagingErrorText(rc));
         } else {
             // A further colour pass: the same line, the same depth, the same height, a colour

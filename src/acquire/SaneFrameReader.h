@@ -9,7 +9,8 @@
 // arrives: a page of no or absurd size, a line length that does not hold its pixels, an unknown
 // sample depth or kind of frame, a frame that ends short or sends more than it announced all end
 // in an error with a message, and the page is then left empty, never half built. The page is
-// built where it will stay: no second copy of it is ever held.
+// built where it will stay, in the memory of the page it replaces where that fits: no second copy
+// of it is ever held.
 
 #include <sane/sane.h>
 

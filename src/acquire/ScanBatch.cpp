@@ -8,7 +8,6 @@
 #include "platform/Guard.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ResourceModule.h"
-#include "platform/imaging/ImageFile.h"
 
 #include <QMap>
 #include <algorithm>
@@ -64,9 +63,7 @@ private:
 class CScanProgress {
 public:
     CScanProgress() : m_shown(isatty(STDERR_FILENO) != 0) {}
-    ~CScanProgress() {
-        if (m_shown && m_page > 0) std::fputc('\n', stderr);
-    }
+    ~CScanProgress() { EndLine(); }
     CScanProgress(const CScanProgress&) = delete;
     CScanProgress& operator=(const CScanProgress&) = delete;
 
@@ -79,6 +76,12 @@ public:
             std::fflush(stderr);
         }
         return true;
+    }
+
+    // A page's line ends when the page does, before anything else is said.
+    void EndLine() {
+        if (m_shown && m_percent >= 0) std::fputc('\n', stderr);
+        m_percent = -1;
     }
 
 private:
@@ -107,33 +110,42 @@ int RunScanCommand(const QStringList& args) {
     const bool untilEmpty = request.pages == 0;
     const int wanted = untilEmpty ? (scanner.IsFeeder() ? kMaxPages : 1) : request.pages;
 
-    LBitmapList pages;
+    CBatchOutput output(request.out, BatchPageKind::WholePage, IDS_SCAN_BATCH_SAVE_FAILED);
     QString failure;
+    int scanned = 0;
     {
         CCancelOnSignal cancelOnSignal(scanner);
         CScanProgress progress; // its line ends before any message
-        std::int64_t held = 0, largest = 0;
-        for (int n = 1; n <= wanted && failure.isEmpty(); ++n) {
-            if (held + largest > GetMaxTotalBitmapBytes()) {
+        // One page at a time: a TIFF file takes each as it comes, and its memory serves the next.
+        LBitmapBase page;
+        std::int64_t largest = 0;
+        for (int n = 1; n <= wanted; ++n) {
+            if (output.HeldBytes() + largest > GetMaxTotalBitmapBytes()) {
                 failure = LoadResString(IDS_SCAN_BATCH_TOO_MANY_PAGES).arg(n);
                 break;
             }
-            LBitmapBase page;
             const int rc = scanner.ScanPage(page, [&](int percent) { return progress.Report(n, percent); });
             if (rc == CSaneScanner::SCAN_NO_MORE_PAGES && n > 1) break;
-            if (rc == ERROR_USER_ABORT) failure = LoadResString(IDS_SCAN_BATCH_CANCELLED);
-            else if (rc != SUCCESS)
-                failure = scanner.ErrorText().isEmpty() ? GetImagingErrorText(rc) : scanner.ErrorText();
-            held += page.GetMemorySize();
+            if (rc != SUCCESS) {
+                failure = rc == ERROR_USER_ABORT            ? LoadResString(IDS_SCAN_BATCH_CANCELLED)
+                          : scanner.ErrorText().isEmpty() ? GetImagingErrorText(rc)
+                                                          : scanner.ErrorText();
+                break;
+            }
+            progress.EndLine();
             largest = std::max(largest, page.GetMemorySize());
-            if (rc == SUCCESS) pages.InsertItem(std::move(page));
+            if (output.AddPage(page) != 0) {
+                scanner.Finish();
+                return 1; // said, and nothing left behind
+            }
+            ++scanned;
         }
         scanner.Finish();
     }
     if (!failure.isEmpty()) return Fail(failure);
-    if (!untilEmpty && pages.GetItemsCount() < wanted)
-        WarningBox(LoadResString(IDS_SCAN_BATCH_FEWER_PAGES).arg(pages.GetItemsCount()).arg(wanted));
-    return WriteBatchOutput(pages, request.out, BatchPageKind::WholePage, IDS_SCAN_BATCH_SAVE_FAILED);
+    if (!untilEmpty && scanned < wanted)
+        WarningBox(LoadResString(IDS_SCAN_BATCH_FEWER_PAGES).arg(scanned).arg(wanted));
+    return output.Finish();
     DEF_CATCH
     return 1;
 }

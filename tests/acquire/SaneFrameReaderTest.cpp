@@ -279,6 +279,27 @@ TEST_F(SaneFrameReader, UnknownHeightGrowsWithTheLinesThatCome) {
     EXPECT_EQ(none.Read(page), ERROR_CORRUPT);
 }
 
+TEST_F(SaneFrameReader, TheNextPageTakesTheLastOnesMemoryUnlessItIsStillInUse) {
+    const auto grey = [](char value) {
+        return std::vector<FakeFrame>{{Params(SANE_FRAME_GRAY, 8, 40, 30), QByteArray(1200, value)}};
+    };
+    LBitmapBase page;
+    CFakeDevice first(grey('\x10'));
+    ASSERT_EQ(first.Read(page), SUCCESS);
+    const uchar* memory = page.GetImage().constBits();
+    CFakeDevice second(grey('\x20'));
+    ASSERT_EQ(second.Read(page), SUCCESS);
+    EXPECT_EQ(page.GetImage().constBits(), memory);
+    EXPECT_EQ(page.GetPixelColor(39, 29), RGB(0x20, 0x20, 0x20));
+
+    // A page someone else still holds is never written over.
+    const LBitmapBase kept(page);
+    CFakeDevice third(grey('\x30'));
+    ASSERT_EQ(third.Read(page), SUCCESS);
+    EXPECT_EQ(kept.GetPixelColor(39, 29), RGB(0x20, 0x20, 0x20));
+    EXPECT_EQ(page.GetPixelColor(39, 29), RGB(0x30, 0x30, 0x30));
+}
+
 TEST_F(SaneFrameReader, UnknownHeightStopsAtWhatAPageMayHold) {
     const std::int64_t limit = GetMaxBitmapBytes();
     SetMaxBitmapBytes(64 * 1024); // 64 KiB: 1024 lines of 64 grey pixels
