@@ -28,15 +28,16 @@ int Usage() {
     return 2;
 }
 
-// The scanner of the command, for Ctrl+C or a kill to stop it at once: sane_cancel may be called
-// from a signal handler, and the page in progress then ends as cancelled.
+// The scanner of the command, for Ctrl+C to stop it at once: sane_cancel may be called from a
+// signal handler, and the page in progress then ends as cancelled. (A kill is left to its default:
+// backends that start reader threads set its action for themselves.)
 std::atomic<CSaneScanner*> g_scanner{nullptr};
 
 void StopScan(int) {
     if (CSaneScanner* scanner = g_scanner.load()) scanner->Cancel();
 }
 
-// Ctrl+C and a kill cancel the scan while it lives.
+// Ctrl+C cancels the scan while it lives.
 class CCancelOnSignal {
 public:
     explicit CCancelOnSignal(CSaneScanner& scanner) {
@@ -45,18 +46,16 @@ public:
         action.sa_handler = StopScan;
         sigemptyset(&action.sa_mask);
         sigaction(SIGINT, &action, &m_int);
-        sigaction(SIGTERM, &action, &m_term);
     }
     ~CCancelOnSignal() {
         sigaction(SIGINT, &m_int, nullptr);
-        sigaction(SIGTERM, &m_term, nullptr);
         g_scanner = nullptr;
     }
     CCancelOnSignal(const CCancelOnSignal&) = delete;
     CCancelOnSignal& operator=(const CCancelOnSignal&) = delete;
 
 private:
-    struct sigaction m_int {}, m_term {};
+    struct sigaction m_int {};
 };
 
 // The page's progress on the terminal, where there is one to watch it.

@@ -2,8 +2,8 @@
 # Scanning from the command line on SANE's "test" device, enabled for these tests alone through a
 # private configuration folder (no other backend is asked, so no network scan slows them): colour,
 # grey and black and white pages against scanimage's of the same settings, a three-pass hand
-# scanner, the document feeder's pages, a device that is not there, a scan that fails halfway, the
-# progress on a terminal and command lines that must be refused.
+# scanner, the document feeder's pages, a device that is not there, a scan that fails halfway,
+# Ctrl+C, the progress on a terminal and command lines that must be refused.
 # Usage: scan.sh CASE PATH-TO-BRELLIN
 case_name="$1"; shift
 source "$(dirname "$0")/lib.sh" "$1"
@@ -133,6 +133,21 @@ scan-fails)
   # A file that cannot be written: the scan happens, nothing is left behind.
   scan_fails 1 'could not be saved' "$E2E_ROOT/no-such-folder/page.tif"
   scan_fails 1 'could not be saved' "$E2E_ROOT/page.gif"
+  ;;
+
+interrupt)
+  # Ctrl+C in the middle of a slow page: cancelled, said, nothing written.
+  sane_config 'read-limit true' 'read-limit-size 100' 'read-delay true' 'read-delay-duration 200000'
+  "$BRELLIN" --scan --resolution 300 "$E2E_ROOT/stopped.tif" >"$E2E_ROOT/out" 2>"$E2E_ROOT/err" &
+  pid=$!
+  PIDS+=($pid)
+  # The scan is under way once the program catches Ctrl+C.
+  catches_int() { (( 0x$(awk '/^SigCgt/ {print $2}' "/proc/$pid/status" 2>/dev/null || echo 0) & 2 )); }
+  wait_for 20 catches_int || fail "the scan did not start: $(cat "$E2E_ROOT/err")"
+  kill -INT "$pid"
+  set +e; wait "$pid"; RC=$?; set -e
+  [ "$RC" -eq 1 ] && grep -q "The scan was cancelled." "$E2E_ROOT/err" || fail "Ctrl+C: $RC $(cat "$E2E_ROOT/err")"
+  [ ! -e "$E2E_ROOT/stopped.tif" ] || fail "a cancelled scan wrote its file"
   ;;
 
 progress-on-terminal)
