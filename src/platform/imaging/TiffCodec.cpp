@@ -614,16 +614,21 @@ int WritePage(TIFF* tif, const LBitmapBase& bmp, int format, int pageNo, int pag
         TIFFSetField(tif, TIFFTAG_COLORMAP, mapR.data(), mapG.data(), mapB.data());
     }
     // A fax page is one strip, as fax readers expect; dictionary coders get strips of about
-    // 64 KB, so that each strip's dictionary has rows to learn from; others take libtiff's
+    // 64 KB, so that each strip's dictionary has rows to learn from; uncompressed rows go in
+    // strips of about 1 MB, so that a large scan is written in few calls; others take libtiff's
     // strip size.
     const bool dictionary =
         compression == COMPRESSION_LZW || compression == COMPRESSION_ADOBE_DEFLATE;
+    const auto rowsFor = [tif](std::uint64_t bytes) {
+        return std::uint32_t(std::max<std::uint64_t>(1, bytes / std::max<std::uint64_t>(1, TIFFScanlineSize64(tif))));
+    };
     std::uint32_t rowsPerStrip = TIFFDefaultStripSize(tif, 0);
     if (compression == COMPRESSION_CCITTFAX4)
         rowsPerStrip = h;
     else if (dictionary)
-        rowsPerStrip = std::uint32_t(std::max<std::uint64_t>(
-            1, 65536 / std::max<std::uint64_t>(1, TIFFScanlineSize64(tif))));
+        rowsPerStrip = rowsFor(65536);
+    else if (compression == COMPRESSION_NONE)
+        rowsPerStrip = std::min(std::max<std::uint32_t>(1, h), rowsFor(1 << 20));
     TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, rowsPerStrip);
     if (compression == COMPRESSION_CCITTFAX4)
         TIFFSetField(tif, TIFFTAG_T6OPTIONS, 0);
