@@ -17,6 +17,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/ResourceModule.h"
 #include "platform/SettingsStore.h"
+#include "platform/WaitCursor.h"
 #include "platform/imaging/BitmapBase.h"
 #include "platform/imaging/MyBitmap.h"
 #include "view/LumidorView.h"
@@ -32,21 +33,6 @@
 #include <cstdio>
 
 namespace {
-
-class CPrintWaitCursor {
-public:
-    CPrintWaitCursor() : m_bActive(qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
-        if (m_bActive) QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    }
-    ~CPrintWaitCursor() {
-        if (m_bActive) QGuiApplication::restoreOverrideCursor();
-    }
-    CPrintWaitCursor(const CPrintWaitCursor&) = delete;
-    CPrintWaitCursor& operator=(const CPrintWaitCursor&) = delete;
-
-private:
-    bool m_bActive;
-};
 
 // The page's erased region in printer dots: each band scaled on its own, so that neighbouring
 // bands still meet.
@@ -99,7 +85,7 @@ PrintResult RunJob(QPrinter& printer, const std::vector<int>& order, const Print
         ErrorBox(LoadResString(IDS_PRINT_CANNOT_START).arg(PrinterTitle(printer)));
         return PrintResult::Failed;
     }
-    CPrintWaitCursor wait;
+    CWaitCursor wait;
     PrintResult result = PrintResult::Done;
     {
         CDC dc(&painter);
