@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Scanning from the main window under a private X server, on SANE's "test" device enabled for
-# these tests alone: File > Acquire into a new document, into the page's image and as a picture
+# these tests alone: Select Scanner, File > Acquire into a new document, into the page's image and as a picture
 # (undone), the feeder's pages into one document, Escape in the middle of a slow scan, the window
 # that stays while a scan runs, and the messages for no scanner and a scanner that is gone.
 # Usage: scan-window.sh CASE PATH-TO-BRELLIN
@@ -52,6 +52,13 @@ new-document)
   scan_settings ScanMode=gray ScanResolution=100 ScanPaper=whole
   start
   n0="$(docs)"
+  # Select Scanner lists the test device and remembers the one taken.
+  menu alt+f q s
+  dialog "Select Scanner"
+  key Return
+  no_dialog "the scanner chosen"
+  wait_for 5 grep -q '^ScanDevice=test:0$' "$SETTINGS_FILE" || fail "the choice was not kept: $(grep Scan "$SETTINGS_FILE")"
+  xdotool windowfocus --sync "$WINDOW" 2>/dev/null || true
   key ctrl+shift+a
   scan_dialog
   key Return
