@@ -15,8 +15,9 @@ PACKAGES=(
   libpng-dev libtiff-dev libjpeg-dev libuemf-dev libemf2svg-dev
   # PDF: the writer's image objects, and poppler-utils, the tools the tests read PDF files with
   libqpdf-dev poppler-utils
-  # PDF files opened as documents (poppler), and the qpdf tool the form tests read them back with
-  libpoppler-qt6-dev qpdf
+  # PDF files opened as documents (poppler; black and white pages through poppler-cpp), and the
+  # qpdf tool the form tests read them back with
+  libpoppler-qt6-dev libpoppler-cpp-dev qpdf
   # spelling, scanning
   libhunspell-dev hunspell-en-us libsane-dev sane-utils libsane1
   # X11: capture, hot key, tests

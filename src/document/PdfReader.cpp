@@ -1,5 +1,7 @@
 #include "document/PdfReader.h"
 
+#include "document/PdfColourProbe.h"
+#include "document/PdfMonoRender.h"
 #include "document/PdfPageDepth.h"
 #include "platform/Guard.h"
 #include "platform/imaging/ImagingTypes.h"
@@ -11,6 +13,7 @@
 #include <QThread>
 #include <QThreadPool>
 #include <QWaitCondition>
+#include <poppler-document.h>
 #include <poppler-form.h>
 #include <poppler-qt6.h>
 #include <qpdf/QPDF.hh>
@@ -28,8 +31,6 @@ namespace {
 // order; poppler does not tell the comb flag.
 constexpr int kFlagMultiline = 1 << 12;
 constexpr int kFlagComb = 1 << 24;
-// The most pixels of a page drawn at once.
-constexpr std::int64_t kBandPixels = 2 << 20;
 
 struct WidgetFlags {
     QString name;
@@ -95,7 +96,9 @@ std::unique_ptr<Poppler::Document> LoadPoppler(const QByteArray& bytes, const QB
     return doc;
 }
 
-// Draws pages taken from a shared counter until none is left, with a poppler document of its own.
+// Draws pages taken from a shared counter until none is left, with poppler documents of its own:
+// a page the colour probe vouches for 1 bit deep through poppler-cpp, any other in colour
+// through poppler-qt6 and reduced.
 class CRenderWorker : public QRunnable {
 public:
     struct Shared {
@@ -105,6 +108,8 @@ public:
         std::vector<LMyBitmap>* pages = nullptr;
         std::atomic<int> next{0};
         std::atomic<int> done{0};
+        bool bMono = true;
+        std::atomic<int> mono{0};
         std::atomic<bool> cancel{false};
         std::atomic<int> result{SUCCESS};
         std::atomic<int> failedPage{-1};
@@ -124,8 +129,12 @@ public:
                 break;
             int rc = doc && !doc->isLocked() ? SUCCESS : ERROR_FILE_READ;
             if (rc == SUCCESS) {
+                const double dpi = (*m_shared.dpis)[std::size_t(i)];
                 LMyBitmap page;
-                rc = RenderPdfPage(*doc, i, (*m_shared.dpis)[std::size_t(i)], page);
+                if (RenderMono(*doc, i, dpi, page))
+                    m_shared.mono.fetch_add(1);
+                else
+                    rc = RenderPdfPage(*doc, i, dpi, page);
                 if (rc == SUCCESS)
                     (*m_shared.pages)[std::size_t(i)].TakePixels(page);
             }
@@ -145,7 +154,29 @@ public:
     }
 
 private:
+    // The page 1 bit deep when the probe vouches for it at this resolution; false leaves it to
+    // the colour drawing.
+    bool RenderMono(const Poppler::Document& doc, int i, double dpi, LMyBitmap& page) {
+        if (!m_shared.bMono)
+            return false;
+        if (!m_probe)
+            m_probe = std::make_unique<CPdfColourProbe>(*m_shared.bytes, m_shared.password,
+                                                         int(m_shared.dpis->size()));
+        if (!m_probe->Probe(i).Holds(dpi))
+            return false;
+        if (!m_bMonoLoaded) {
+            m_mono = LoadMonoPdf(*m_shared.bytes, m_shared.password);
+            m_bMonoLoaded = true;
+        }
+        const std::unique_ptr<Poppler::Page> qtPage = doc.page(i);
+        return m_mono && qtPage &&
+               RenderPdfPageMono(*m_mono, i, qtPage->pageSizeF(), dpi, page) == SUCCESS;
+    }
+
     Shared& m_shared;
+    std::unique_ptr<CPdfColourProbe> m_probe;
+    std::unique_ptr<poppler::document> m_mono;
+    bool m_bMonoLoaded = false;
 };
 
 } // namespace
@@ -164,9 +195,8 @@ int RenderPdfPage(const Poppler::Document& doc, int nPage, double dpi, LMyBitmap
         if (mapped)
             field->setVisible(false);
     }
-    const QSizeF size = page->pageSizeF();
-    const int w = int(std::floor(size.width() / 72.0 * dpi + 0.5));
-    const int h = int(std::floor(size.height() / 72.0 * dpi + 0.5));
+    const PdfRasterPlan plan = PlanPdfRaster(page->pageSizeF(), dpi);
+    const int w = plan.nWidth, h = plan.nHeight;
     if (w < 1 || h < 1) {
         // A page of no size still is a page: a blank one, so that the pages keep their numbers.
         QImage blank(1, 1, QImage::Format_RGB32);
@@ -176,8 +206,8 @@ int RenderPdfPage(const Poppler::Document& doc, int nPage, double dpi, LMyBitmap
     // A large page is drawn in bands, each kept at its own least depth at once, so that a worker
     // never holds more than one band at four bytes a pixel; the bands are joined at the deepest
     // depth any of them needed.
-    const int rows = std::max(64, int(kBandPixels / w));
-    if (rows >= h) {
+    const int rows = plan.nBandRows;
+    if (!plan.bBanded) {
         const QImage image = page->renderToImage(dpi, dpi);
         if (image.isNull())
             return ERROR_NO_MEMORY;
@@ -363,6 +393,7 @@ int CPdfReader::RenderPages(const std::vector<double>& dpis, std::vector<LMyBitm
     shared.password = m_password;
     shared.dpis = &dpis;
     shared.pages = &pages;
+    shared.bMono = m_bMonoDrawing;
     const int total = int(dpis.size());
     if (nWorkers <= 0)
         nWorkers = std::max(1, QThread::idealThreadCount());
@@ -388,6 +419,7 @@ int CPdfReader::RenderPages(const std::vector<double>& dpis, std::vector<LMyBitm
             break;
     }
     pool.waitForDone();
+    m_nMonoPages = shared.mono.load();
     const int rc = shared.result.load();
     if (rc != SUCCESS) {
         if (pFailedPage)

@@ -5,7 +5,9 @@
 //
 // Pages are drawn a page per worker thread, each worker with its own poppler document over the
 // same bytes (a poppler document is not to be drawn from two threads at once), so that at most
-// one drawn page per worker exists beside the finished pages.
+// one drawn page per worker exists beside the finished pages. A page that certainly draws in
+// black and white only (document/PdfColourProbe.h) is drawn 1 bit deep at once, through a
+// poppler-cpp document of the worker's own (document/PdfMonoRender.h), to the same pixels.
 
 #include "document/PdfImportData.h"
 
@@ -55,12 +57,18 @@ public:
     int RenderPages(const std::vector<double>& dpis, std::vector<LMyBitmap>& pages,
                     const PdfRenderProgress& progress = {}, int* pFailedPage = nullptr,
                     int nWorkers = 0) const;
+    // Pages the last RenderPages drew 1 bit deep at once; off, every page is drawn in colour
+    // and reduced (to compare both drawings).
+    int GetMonoPageCount() const { return m_nMonoPages; }
+    void SetMonoDrawing(bool bOn) { m_bMonoDrawing = bOn; }
 
 private:
     QByteArray m_bytes;
     QByteArray m_password;
     std::unique_ptr<Poppler::Document> m_doc;
     int m_nPageCount = 0;
+    bool m_bMonoDrawing = true;
+    mutable int m_nMonoPages = 0;
 };
 
 // One drawn page of a poppler document at its least exact depth; an imaging result code.
