@@ -1,7 +1,8 @@
 // Opening a 50-page text PDF at 200 dots per inch, against pdftoppm -r 200 -mono drawing the same
 // pages (one process, and one process per core over its share of the pages). Counters: time per
 // page, the kept pages' pixel bytes, and how far the process's peak memory rose over the first
-// open (run with --benchmark_filter=Open first for a clean peak).
+// open (run with --benchmark_filter=Open first for a clean peak). The text pages are black and
+// white: they are drawn 1 bit deep, and BM_RenderPages/*/0 draws them in colour as before.
 //   QT_QPA_PLATFORM=offscreen build/bench/brellin_bench_pdf_open
 #include "BenchMain.h"
 
@@ -88,13 +89,15 @@ void BM_OpenPdfDocument(benchmark::State& state) {
 }
 BENCHMARK(BM_OpenPdfDocument)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
-// The drawing alone, with one worker and with one per core.
+// The drawing alone, with one worker and with one per core, black and white pages 1 bit deep
+// (range(1) 1) or every page in colour and reduced (0); monoPages: pages drawn 1 bit deep.
 void BM_RenderPages(benchmark::State& state) {
     CPdfReader reader;
     if (reader.Open(SamplePath()) != PdfReadStatus::Ok) {
         state.SkipWithError("not read");
         return;
     }
+    reader.SetMonoDrawing(state.range(1) != 0);
     const std::vector<double> dpis(std::size_t(kPages), kDpi);
     for (auto _ : state) {
         std::vector<LMyBitmap> pages;
@@ -102,8 +105,9 @@ void BM_RenderPages(benchmark::State& state) {
     }
     state.counters["pages"] = benchmark::Counter(double(kPages) * double(state.iterations()),
                                                  benchmark::Counter::kIsRate);
+    state.counters["monoPages"] = reader.GetMonoPageCount();
 }
-BENCHMARK(BM_RenderPages)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_RenderPages)->ArgsProduct({{1, 2}, {0, 1}})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 // pdftoppm over the same pages, in `range(0)` processes side by side.
 void BM_Pdftoppm(benchmark::State& state) {
