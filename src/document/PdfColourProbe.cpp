@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <deque>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -74,7 +76,7 @@ struct Operand {
     enum Kind { Number, Name, String, Array, Dict, Keyword } kind = Number;
     double num = 0;
     bool bInteger = false;  // a number written without a point
-    std::string name;       // names, without the slash
+    std::string_view name;  // names, without the slash
     bool bNumbers = true;   // an array of numbers only
     bool bShowable = true;  // an array of numbers and strings only
 };
@@ -128,7 +130,8 @@ public:
             v.bInteger = word.find('.') == std::string_view::npos;
             return ParseNumber(word, v.num) ? Value : Bad;
         }
-        if (word == "true" || word == "false" || word == "null") {
+        if ((first == 't' || first == 'f' || first == 'n') &&
+            (word == "true" || word == "false" || word == "null")) {
             v.kind = Operand::Keyword;
             return Value;
         }
@@ -178,21 +181,31 @@ private:
         out = neg ? -value : value;
         return true;
     }
-    bool ReadName(std::string& name) {
-        ++m_i;
-        while (m_i < m_s.size() && IsRegular(static_cast<unsigned char>(m_s[m_i]))) {
-            char c = m_s[m_i++];
-            if (c == '#') {
-                if (m_i + 1 >= m_s.size())
-                    return false;
-                const int hi = HexValue(static_cast<unsigned char>(m_s[m_i]));
-                const int lo = HexValue(static_cast<unsigned char>(m_s[m_i + 1]));
-                if (hi < 0 || lo < 0)
-                    return false;
-                c = char(hi * 16 + lo);
-                m_i += 2;
+    // A name as it stands, or decoded from #xx escapes into storage of the tokenizer's own.
+    bool ReadName(std::string_view& name) {
+        const std::size_t start = ++m_i;
+        bool bEscaped = false;
+        while (m_i < m_s.size() && IsRegular(static_cast<unsigned char>(m_s[m_i])))
+            bEscaped |= m_s[m_i++] == '#';
+        name = m_s.substr(start, m_i - start);
+        if (bEscaped) {
+            std::string decoded;
+            for (std::size_t i = 0; i < name.size(); ++i) {
+                char c = name[i];
+                if (c == '#') {
+                    if (i + 2 >= name.size())
+                        return false;
+                    const int hi = HexValue(static_cast<unsigned char>(name[i + 1]));
+                    const int lo = HexValue(static_cast<unsigned char>(name[i + 2]));
+                    if (hi < 0 || lo < 0)
+                        return false;
+                    c = char(hi * 16 + lo);
+                    i += 2;
+                }
+                decoded.push_back(c);
             }
-            name.push_back(c);
+            m_decoded.push_back(std::move(decoded));
+            name = m_decoded.back();
         }
         return !name.empty() && name.size() <= 127;
     }
@@ -266,6 +279,7 @@ private:
     std::size_t m_i = 0;
     std::size_t m_nTokens = 0;
     int m_depth = 0;
+    std::deque<std::string> m_decoded;
 };
 
 enum class Space { Gray, RGB, CMYK };
@@ -375,6 +389,14 @@ bool PlainExtGState(QPDFObjectHandle gs, GState& state) {
     return true;
 }
 
+// An operator of up to three characters as one number, to switch on.
+constexpr std::uint32_t OpCode(std::string_view op) {
+    std::uint32_t code = 0;
+    for (std::size_t i = 0; i < op.size(); ++i)
+        code |= std::uint32_t(static_cast<unsigned char>(op[i])) << (8 * i);
+    return code;
+}
+
 // Reads one page's operators and decides.
 class CPageReader {
 public:
@@ -435,13 +457,13 @@ private:
         return AllAre(args, 0) || AllAre(args, 1);
     }
 
-    QPDFObjectHandle Resource(const char* category, const std::string& name) {
+    QPDFObjectHandle Resource(const char* category, std::string_view name) {
         if (!m_res.isDictionary())
             return QPDFObjectHandle::newNull();
         QPDFObjectHandle dict = m_res.getKey(category);
         if (!dict.isDictionary())
             return QPDFObjectHandle::newNull();
-        return dict.getKey("/" + name);
+        return dict.getKey("/" + std::string(name));
     }
 
     // cs and CS: only the device spaces, named directly or through the resources.
@@ -449,7 +471,7 @@ private:
         if (args.size() != 1 || args[0].kind != Operand::Name)
             return false;
         QPDFObjectHandle named = Resource("/ColorSpace", args[0].name);
-        std::string space = "/" + args[0].name;
+        std::string space = "/" + std::string(args[0].name);
         if (!named.isNull()) {
             if (!named.isName())
                 return false;
@@ -514,7 +536,7 @@ private:
         return !bStroke || Stroke();
     }
 
-    bool Font(const std::string& name) {
+    bool Font(std::string_view name) {
         const auto it = m_fonts.find(name);
         if (it != m_fonts.end())
             return it->second;
@@ -522,7 +544,7 @@ private:
         // Type 3 glyphs are drawings of their own, in any colour.
         const bool ok = font.isDictionary() && font.getKey("/Subtype").isName() &&
                         !IsName(font.getKey("/Subtype"), "/Type3");
-        m_fonts[name] = ok;
+        m_fonts.emplace(name, ok);
         return ok;
     }
 
@@ -533,7 +555,7 @@ private:
         return (mode != 0 && mode != 4) || S().bFillBW;
     }
 
-    bool DrawXObject(const std::string& name) {
+    bool DrawXObject(std::string_view name) {
         const GState& g = S();
         // Turned images are not looked into.
         if (!((g.b == 0 && g.c == 0) || (g.a == 0 && g.d == 0)))
@@ -560,163 +582,125 @@ private:
         const auto names = [&](std::size_t k) {
             return n == k && args[0].kind == Operand::Name;
         };
-        switch (op.size()) {
-        case 1:
-            switch (op[0]) {
-            case 'q':
-                if (n || m_stack.size() >= kMaxSaveDepth)
-                    return false;
-                m_stack.push_back(g);
-                return true;
-            case 'Q':
-                if (n)
-                    return false;
-                // An unmatched restore is ignored by the drawing as well.
-                if (m_stack.size() > 1)
-                    m_stack.pop_back();
-                return true;
-            case 'w':
-                if (!Numbers(args, 1) || args[0].num < 0)
-                    return false;
-                g.lineWidth = args[0].num;
-                return true;
-            case 'J': case 'j': case 'M': case 'i':
-                return Numbers(args, 1);
-            case 'd':
-                return n == 2 && args[0].kind == Operand::Array && args[0].bNumbers &&
-                       args[1].kind == Operand::Number;
-            case 'm': case 'l':
-                return Numbers(args, 2);
-            case 'c':
-                return Numbers(args, 6);
-            case 'v': case 'y':
-                return Numbers(args, 4);
-            case 'h': case 'n': case 'W':
-                return n == 0;
-            case 'S': case 's':
-                return n == 0 && Paint(false, true);
-            case 'f': case 'F':
-                return n == 0 && Paint(true, false);
-            case 'B': case 'b':
-                return n == 0 && Paint(true, true);
-            case 'g':
-                return SetDevice(args, Space::Gray, true);
-            case 'G':
-                return SetDevice(args, Space::Gray, false);
-            case 'k':
-                return SetDevice(args, Space::CMYK, true);
-            case 'K':
-                return SetDevice(args, Space::CMYK, false);
-            case '\'':
-                return n == 1 && args[0].kind == Operand::String && m_bText && Show();
-            case '"':
-                return n == 3 && args[0].kind == Operand::Number && args[1].kind == Operand::Number &&
-                       args[2].kind == Operand::String && m_bText && Show();
-            default:
+        const auto shown = [&](std::size_t at) {
+            return n == at + 1 && args[at].kind == Operand::String && m_bText && Show();
+        };
+        if (op.size() > 3)
+            return false;
+        switch (OpCode(op)) {
+        case OpCode("q"):
+            if (n || m_stack.size() >= kMaxSaveDepth)
                 return false;
-            }
-        case 2:
-            if (op == "cm") {
-                if (!Numbers(args, 6))
-                    return false;
-                const double a = args[0].num * g.a + args[1].num * g.c;
-                const double b = args[0].num * g.b + args[1].num * g.d;
-                const double c = args[2].num * g.a + args[3].num * g.c;
-                const double d = args[2].num * g.b + args[3].num * g.d;
-                g.a = a, g.b = b, g.c = c, g.d = d;
-                return true;
-            }
-            if (op == "re")
-                return Numbers(args, 4);
-            if (op == "f*")
-                return n == 0 && Paint(true, false);
-            if (op == "B*" || op == "b*")
-                return n == 0 && Paint(true, true);
-            if (op == "W*")
-                return n == 0;
-            if (op == "rg")
-                return SetDevice(args, Space::RGB, true);
-            if (op == "RG")
-                return SetDevice(args, Space::RGB, false);
-            if (op == "cs")
-                return SetSpace(args, true);
-            if (op == "CS")
-                return SetSpace(args, false);
-            if (op == "sc")
-                return SetColour(args, true);
-            if (op == "SC")
-                return SetColour(args, false);
-            if (op == "gs") {
-                if (!names(1))
-                    return false;
-                return PlainExtGState(Resource("/ExtGState", args[0].name), g);
-            }
-            if (op == "ri")
-                return names(1);
-            if (op == "Do")
-                return names(1) && DrawXObject(args[0].name);
-            if (op == "BT") {
-                if (n || m_bText)
-                    return false;
-                m_bText = true;
-                return true;
-            }
-            if (op == "ET") {
-                if (n || !m_bText)
-                    return false;
-                m_bText = false;
-                return true;
-            }
-            if (op == "Tf") {
-                if (n != 2 || args[0].kind != Operand::Name || args[1].kind != Operand::Number)
-                    return false;
-                m_bFont = Font(args[0].name);
-                return m_bFont;
-            }
-            if (op == "Tr") {
-                // The drawing ignores a mode written with a point, and keeps the one before.
-                if (!Numbers(args, 1) || !args[0].bInteger)
-                    return false;
-                const double mode = args[0].num;
-                // Filling, invisible, and either as a clip; stroked glyph outlines are not
-                // looked into.
-                if (mode != 0 && mode != 3 && mode != 4 && mode != 7)
-                    return false;
-                g.textMode = int(mode);
-                return true;
-            }
-            if (op == "Tc" || op == "Tw" || op == "Tz" || op == "TL" || op == "Ts")
-                return Numbers(args, 1);
-            if (op == "Td" || op == "TD")
-                return Numbers(args, 2);
-            if (op == "Tm")
-                return Numbers(args, 6);
-            if (op == "T*")
-                return n == 0;
-            if (op == "Tj")
-                return n == 1 && args[0].kind == Operand::String && m_bText && Show();
-            if (op == "TJ")
-                return n == 1 && args[0].kind == Operand::Array && args[0].bShowable && m_bText &&
-                       Show();
-            if (op == "MP")
-                return names(1);
-            if (op == "DP")
-                return n == 2 && args[0].kind == Operand::Name &&
-                       (args[1].kind == Operand::Name || args[1].kind == Operand::Dict);
-            return false;
-        case 3:
-            if (op == "scn" || op == "SCN") {
-                // A trailing name would be a pattern.
-                return SetColour(args, op == "scn");
-            }
-            if (op == "BMC")
-                return names(1);
-            if (op == "BDC")
-                return n == 2 && args[0].kind == Operand::Name &&
-                       (args[1].kind == Operand::Name || args[1].kind == Operand::Dict);
-            if (op == "EMC")
-                return n == 0;
-            return false;
+            m_stack.push_back(g);
+            return true;
+        case OpCode("Q"):
+            if (n)
+                return false;
+            // An unmatched restore is ignored by the drawing as well.
+            if (m_stack.size() > 1)
+                m_stack.pop_back();
+            return true;
+        case OpCode("cm"): {
+            if (!Numbers(args, 6))
+                return false;
+            const double a = args[0].num * g.a + args[1].num * g.c;
+            const double b = args[0].num * g.b + args[1].num * g.d;
+            const double c = args[2].num * g.a + args[3].num * g.c;
+            const double d = args[2].num * g.b + args[3].num * g.d;
+            g.a = a, g.b = b, g.c = c, g.d = d;
+            return true;
+        }
+        case OpCode("w"):
+            if (!Numbers(args, 1) || args[0].num < 0)
+                return false;
+            g.lineWidth = args[0].num;
+            return true;
+        case OpCode("J"): case OpCode("j"): case OpCode("M"): case OpCode("i"):
+        case OpCode("Tc"): case OpCode("Tw"): case OpCode("Tz"): case OpCode("TL"):
+        case OpCode("Ts"):
+            return Numbers(args, 1);
+        case OpCode("d"):
+            return n == 2 && args[0].kind == Operand::Array && args[0].bNumbers &&
+                   args[1].kind == Operand::Number;
+        case OpCode("gs"):
+            return names(1) && PlainExtGState(Resource("/ExtGState", args[0].name), g);
+        case OpCode("ri"): case OpCode("MP"): case OpCode("BMC"):
+            return names(1);
+        case OpCode("DP"): case OpCode("BDC"):
+            return n == 2 && args[0].kind == Operand::Name &&
+                   (args[1].kind == Operand::Name || args[1].kind == Operand::Dict);
+        case OpCode("EMC"): case OpCode("h"): case OpCode("n"): case OpCode("W"):
+        case OpCode("W*"): case OpCode("T*"):
+            return n == 0;
+        case OpCode("m"): case OpCode("l"): case OpCode("Td"): case OpCode("TD"):
+            return Numbers(args, 2);
+        case OpCode("v"): case OpCode("y"): case OpCode("re"):
+            return Numbers(args, 4);
+        case OpCode("c"): case OpCode("Tm"):
+            return Numbers(args, 6);
+        case OpCode("S"): case OpCode("s"):
+            return n == 0 && Paint(false, true);
+        case OpCode("f"): case OpCode("F"): case OpCode("f*"):
+            return n == 0 && Paint(true, false);
+        case OpCode("B"): case OpCode("b"): case OpCode("B*"): case OpCode("b*"):
+            return n == 0 && Paint(true, true);
+        case OpCode("g"):
+            return SetDevice(args, Space::Gray, true);
+        case OpCode("G"):
+            return SetDevice(args, Space::Gray, false);
+        case OpCode("rg"):
+            return SetDevice(args, Space::RGB, true);
+        case OpCode("RG"):
+            return SetDevice(args, Space::RGB, false);
+        case OpCode("k"):
+            return SetDevice(args, Space::CMYK, true);
+        case OpCode("K"):
+            return SetDevice(args, Space::CMYK, false);
+        case OpCode("cs"):
+            return SetSpace(args, true);
+        case OpCode("CS"):
+            return SetSpace(args, false);
+        // A trailing name would be a pattern.
+        case OpCode("sc"): case OpCode("scn"):
+            return SetColour(args, true);
+        case OpCode("SC"): case OpCode("SCN"):
+            return SetColour(args, false);
+        case OpCode("Do"):
+            return names(1) && DrawXObject(args[0].name);
+        case OpCode("BT"):
+            if (n || m_bText)
+                return false;
+            m_bText = true;
+            return true;
+        case OpCode("ET"):
+            if (n || !m_bText)
+                return false;
+            m_bText = false;
+            return true;
+        case OpCode("Tf"):
+            if (n != 2 || args[0].kind != Operand::Name || args[1].kind != Operand::Number)
+                return false;
+            m_bFont = Font(args[0].name);
+            return m_bFont;
+        case OpCode("Tr"): {
+            // The drawing ignores a mode written with a point, and keeps the one before.
+            if (!Numbers(args, 1) || !args[0].bInteger)
+                return false;
+            const double mode = args[0].num;
+            // Filling, invisible, and either as a clip; stroked glyph outlines are not looked
+            // into.
+            if (mode != 0 && mode != 3 && mode != 4 && mode != 7)
+                return false;
+            g.textMode = int(mode);
+            return true;
+        }
+        case OpCode("Tj"): case OpCode("'"):
+            return shown(0);
+        case OpCode("\""):
+            return n == 3 && args[0].kind == Operand::Number && args[1].kind == Operand::Number &&
+                   shown(2);
+        case OpCode("TJ"):
+            return n == 1 && args[0].kind == Operand::Array && args[0].bShowable && m_bText && Show();
         default:
             // sh, BI (inline images), d0 and d1, BX and EX, and anything unknown.
             return false;
@@ -726,7 +710,7 @@ private:
     QPDFObjectHandle m_res;
     bool m_bCmykWhite;
     std::vector<GState> m_stack;
-    std::map<std::string, bool> m_fonts;
+    std::map<std::string, bool, std::less<>> m_fonts;
     bool m_bText = false;
     bool m_bFont = false;
     double m_dMinDpi = 0;

@@ -147,6 +147,8 @@ TEST(PdfColourProbe, VouchesOnlyForExactBlackAndWhiteOfTheDeviceSpaces) {
         {"colour set but never painted", "1 0 0 rg 0 g 10 10 50 50 re f", true},
         {"saved colour comes back", "0 g q 1 0 0 rg Q 10 10 50 50 re f", true},
         {"an empty page", "", true},
+        {"a name written with an escape", "BT /F#31 12 Tf (a) Tj ET", true},
+        {"a broken escape", "BT /F#3 12 Tf (a) Tj ET", false},
         {"grey fill", "0.5 g 10 10 50 50 re f", false},
         {"red stroke", "1 0 0 RG 10 10 m 50 50 l S", false},
         {"restored red", "1 0 0 rg q 0 g Q 10 10 50 50 re f", false},
