@@ -7,11 +7,13 @@
 #include "BenchMain.h"
 
 #include "document/LumidorDoc.h"
+#include "document/PdfColourProbe.h"
 #include "document/PdfImport.h"
 #include "document/PdfReader.h"
 #include "platform/MessageBoxes.h"
 #include "platform/imaging/MyBitmap.h"
 
+#include <QFile>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
@@ -108,6 +110,27 @@ void BM_RenderPages(benchmark::State& state) {
     state.counters["monoPages"] = reader.GetMonoPageCount();
 }
 BENCHMARK(BM_RenderPages)->ArgsProduct({{1, 2}, {0, 1}})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+// The colour probe's reading of the pages alone, on one thread.
+void BM_ProbePages(benchmark::State& state) {
+    QFile file(SamplePath());
+    if (!file.open(QIODevice::ReadOnly)) {
+        state.SkipWithError("not read");
+        return;
+    }
+    const QByteArray bytes = file.readAll();
+    int vouched = 0;
+    for (auto _ : state) {
+        CPdfColourProbe probe(bytes, {}, kPages);
+        vouched = 0;
+        for (int i = 0; i < kPages; ++i)
+            vouched += probe.Probe(i).Holds(kDpi) ? 1 : 0;
+    }
+    state.counters["pages"] = benchmark::Counter(double(kPages) * double(state.iterations()),
+                                                 benchmark::Counter::kIsRate);
+    state.counters["vouched"] = vouched;
+}
+BENCHMARK(BM_ProbePages)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 
 // pdftoppm over the same pages, in `range(0)` processes side by side.
 void BM_Pdftoppm(benchmark::State& state) {
