@@ -11,10 +11,8 @@
 #include "platform/imaging/MyBitmap.h"
 
 #include <gtest/gtest.h>
-#include <qpdf/Buffer.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
-#include <qpdf/QPDFWriter.hh>
 
 #include <cstring>
 #include <string>
@@ -34,14 +32,6 @@ struct Page {
     std::string extra; // more of the page dictionary, in PDF syntax
     std::vector<Image> images;
 };
-
-QByteArray Write(QPDF& pdf) {
-    QPDFWriter w(pdf);
-    w.setOutputMemory();
-    w.write();
-    std::shared_ptr<Buffer> b = w.getBufferSharedPointer();
-    return QByteArray(reinterpret_cast<const char*>(b->getBuffer()), qsizetype(b->getSize()));
-}
 
 QPDFObjectHandle Stream(QPDF& pdf, const std::string& dict, const std::string& data) {
     QPDFObjectHandle s = QPDFObjectHandle::newStream(&pdf, data);
@@ -71,7 +61,7 @@ QByteArray MakePdf(const std::vector<Page>& pages) {
         page.replaceKey("/Contents", QPDFObjectHandle::newStream(&pdf, p.content));
         QPDFPageDocumentHelper(pdf).addPage(QPDFPageObjectHelper(pdf.makeIndirectObject(page)), false);
     }
-    return Write(pdf);
+    return WriteQpdf(pdf);
 }
 
 QByteArray OnePage(const std::string& content) { return MakePdf({Page{content}}); }
@@ -272,7 +262,7 @@ TEST(PdfColourProbe, DamagedOrOversizedContentIsAMaybe) {
     contents.appendItem(QPDFObjectHandle::newStream(&pdf, "0 g\n10 10 50 50 re f\n"));
     page.replaceKey("/Contents", contents);
     QPDFPageDocumentHelper(pdf).addPage(QPDFPageObjectHelper(pdf.makeIndirectObject(page)), false);
-    EXPECT_FALSE(ProbeOf(Write(pdf)).bBlackWhite);
+    EXPECT_FALSE(ProbeOf(WriteQpdf(pdf)).bBlackWhite);
     // A page count poppler does not share, garbage, a wrong password.
     const QByteArray plain = OnePage("0 g");
     EXPECT_TRUE(ProbeOf(plain).bBlackWhite);

@@ -52,14 +52,6 @@ QByteArray DrawPages(const std::vector<PageSpec>& pages) {
     return out;
 }
 
-QByteArray Write(QPDF& pdf) {
-    QPDFWriter w(pdf);
-    w.setOutputMemory();
-    w.write();
-    std::shared_ptr<Buffer> b = w.getBufferSharedPointer();
-    return QByteArray(reinterpret_cast<const char*>(b->getBuffer()), qsizetype(b->getSize()));
-}
-
 std::string R(double a, double b, double c, double d) {
     return "[" + std::to_string(a) + " " + std::to_string(b) + " " + std::to_string(c) + " " +
            std::to_string(d) + "]";
@@ -226,7 +218,15 @@ QByteArray MakeSamplePdf(const QString& sample, int nPages) {
         std::shared_ptr<Buffer> b = w.getBufferSharedPointer();
         return QByteArray(reinterpret_cast<const char*>(b->getBuffer()), qsizetype(b->getSize()));
     }
-    return Write(pdf);
+    return WriteQpdf(pdf);
+}
+
+QByteArray WriteQpdf(QPDF& pdf) {
+    QPDFWriter w(pdf);
+    w.setOutputMemory();
+    w.write();
+    std::shared_ptr<Buffer> b = w.getBufferSharedPointer();
+    return QByteArray(reinterpret_cast<const char*>(b->getBuffer()), qsizetype(b->getSize()));
 }
 
 QByteArray EncryptPdf(const QByteArray& bytes, const QString& password) {

@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <map>
 
+class QPDF;
+
 // Named samples:
 //   form     one letter page of text; text fields "Name" (value "Ada"), "City", an 8-cell comb
 //            field "Zip", a check box "Agree" (ticked), a radio group "Size" of two buttons
@@ -21,6 +23,8 @@
 //   millions a page tree whose count claims 5,000,000 pages
 //   thousands one page with 6000 text fields
 QByteArray MakeSamplePdf(const QString& sample, int pages = 1);
+// A PDF libqpdf holds, written out.
+QByteArray WriteQpdf(QPDF& pdf);
 // The same encrypted with a user password (AES-256).
 QByteArray EncryptPdf(const QByteArray& pdf, const QString& password);
 // The form's field values: fully qualified name -> value (text, or the name of the state
