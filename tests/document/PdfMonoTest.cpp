@@ -29,8 +29,8 @@ struct Page {
     std::string resources = "<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> >> >>";
     double w = 612, h = 792;
     int rotate = 0;
-    std::string extra; // more of the page dictionary, in PDF syntax
-    std::vector<Image> images;
+    std::string extra = {}; // more of the page dictionary, in PDF syntax
+    std::vector<Image> images = {};
 };
 
 QPDFObjectHandle Stream(QPDF& pdf, const std::string& dict, const std::string& data) {
@@ -169,8 +169,9 @@ TEST(PdfColourProbe, VouchesOnlyForExactBlackAndWhiteOfTheDeviceSpaces) {
             " /ColorSpace << /CalRGB [/CalRGB << /WhitePoint [0.95 1 1.09] >>] >> >>";
         const PdfColourVerdict v = ProbeOf(MakePdf({p}));
         EXPECT_EQ(v.bBlackWhite, c.bw) << c.what;
-        if (c.bw)
+        if (c.bw) {
             EXPECT_TRUE(v.Holds(150)) << c.what << ": lines of 1 pt and more hold from 102 dpi on";
+        }
     }
 }
 
