@@ -66,27 +66,25 @@ bool LMultiTwain::Acquire(int target) {
     if (m_bAcquiring) return false;
     m_nTarget = target;
     QString name = GetScanDeviceName();
-    QString label;
+    QString label = name;
     {
         CWaitCursor wait;
-        QList<ScanDevice> devices;
-        QString error;
-        if (!CSaneScanner::ListDevices(devices, error)) {
-            ErrorBox(LoadResString(IDS_SCAN_NO_SANE).arg(error));
-            return false;
-        }
-        // Without a choice the first scanner found scans; a chosen one that is gone is said by
-        // Open.
+        // Only without a choice are the devices listed (network backends make that slow): the
+        // first one found scans. A chosen one that is gone is said by Open.
         if (name.isEmpty()) {
+            QList<ScanDevice> devices;
+            QString error;
+            if (!CSaneScanner::ListDevices(devices, error)) {
+                ErrorBox(LoadResString(IDS_SCAN_NO_SANE).arg(error));
+                return false;
+            }
             if (devices.isEmpty()) {
                 InformationBox(IDS_SCAN_NO_DEVICE);
                 return false;
             }
             name = devices.front().name;
+            label = devices.front().Label();
         }
-        label = name;
-        for (const ScanDevice& device : devices)
-            if (device.name == name) label = device.Label();
         m_pScanner = std::make_unique<CSaneScanner>();
         if (m_pScanner->Open(name) != SUCCESS) {
             const QString text = m_pScanner->ErrorText();

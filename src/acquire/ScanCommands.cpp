@@ -43,7 +43,6 @@ void CScanCommands::OnFileSelectSource() {
 void CScanCommands::OnAcquire(int target) {
     DEF_TRY
     if (IsAcquiring()) return;
-    m_nAcquireTarget = target;
-    m_pScanner->Acquire(m_nAcquireTarget);
+    m_pScanner->Acquire(target);
     DEF_CATCH
 }

@@ -1,6 +1,6 @@
 #pragma once
-// CScanCommands: scanning as the main window offers it. It owns the scanner session and the
-// acquire target, carries out File > Acquire's commands and keeps them, Exit and the window's close
+// CScanCommands: scanning as the main window offers it. It owns the scanner session (which keeps
+// the acquire target), carries out File > Acquire's commands and keeps them, Exit and the window's close
 // refused while a scan runs. The frame creates it with a host (acquire/ScanHost.h) and registers
 // its commands.
 
@@ -32,5 +32,4 @@ public:
 private:
     IScanHost& m_host;
     LMultiTwain* m_pScanner;
-    int m_nAcquireTarget = 2;
 };
