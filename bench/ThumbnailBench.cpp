@@ -6,6 +6,7 @@
 //   Thumbnail20Colour  noisy colour scans (24 bit), the same
 //   FullLoad20Fax      the yard stick: the same file read whole, as opening it does
 //   BoxReduceFax / BoxReduceColour  the reduction of one page image alone
+//   DecodePageFax / DecodePageColour  the first page's PNG, as the file holds it, decoded alone
 //
 //   cmake --build build --target brellin_bench_thumbnail
 //   QT_QPA_PLATFORM=offscreen build/bench/brellin_bench_thumbnail
@@ -22,6 +23,8 @@
 #include "objects/TranspText.h"
 #include "platform/MessageBoxes.h"
 #include "platform/imaging/BoxReduce.h"
+#include "platform/imaging/Codecs.h"
+#include "platform/imaging/ImageFile.h"
 
 #include <QTemporaryDir>
 #include <map>
@@ -114,6 +117,24 @@ void BoxReduce(benchmark::State& state, bool colour) {
     }
 }
 void BM_BoxReduceFax(benchmark::State& state) { BoxReduce(state, false); }
+
+// The first page's image coded as the document file holds it, then decoded whole.
+void DecodePage(benchmark::State& state, bool colour) {
+    QByteArray png;
+    if (brellin::imaging::EncodeImage(Document(colour).firstPage, FILE_PNG, 0, 0, png, {}) != SUCCESS) {
+        state.SkipWithError("no PNG");
+        return;
+    }
+    for (auto _ : state) {
+        LBitmapBase out;
+        brellin::imaging::DecodePng(reinterpret_cast<const uchar*>(png.constData()),
+                                    std::size_t(png.size()), out, {});
+        benchmark::DoNotOptimize(out.IsAllocated());
+    }
+    state.counters["bytes"] = double(png.size());
+}
+void BM_DecodePageFax(benchmark::State& state) { DecodePage(state, false); }
+void BM_DecodePageColour(benchmark::State& state) { DecodePage(state, true); }
 void BM_BoxReduceColour(benchmark::State& state) { BoxReduce(state, true); }
 
 BENCHMARK(BM_Thumbnail20Fax)->Unit(benchmark::kMillisecond);
@@ -121,6 +142,8 @@ BENCHMARK(BM_Thumbnail20Colour)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FullLoad20Fax)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BoxReduceFax)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BoxReduceColour)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodePageFax)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodePageColour)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -12,7 +12,7 @@ PACKAGES=(
   qt6-tools-dev libqt6opengl6-dev
   libqt6printsupport6 libqt6svg6 libgl-dev
   # imaging and metafiles
-  libpng-dev libtiff-dev libjpeg-dev libuemf-dev libemf2svg-dev
+  libpng-dev libdeflate-dev libtiff-dev libjpeg-dev libuemf-dev libemf2svg-dev
   # PDF: the writer's image objects, and poppler-utils, the tools the tests read PDF files with
   libqpdf-dev poppler-utils
   # PDF files opened as documents (poppler; black and white pages through poppler-cpp), and the

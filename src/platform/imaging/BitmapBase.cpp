@@ -123,21 +123,26 @@ QList<QRgb> GreyPalette(int n) {
     return pal;
 }
 
-QImage NewImage(int width, int height, QImage::Format format) {
-    QImage img(width, height, format);
+void PrefaultMemory(void* memory, std::size_t bytes) {
     // A big page's memory is fresh from the system, and touching it page by page as the
     // decoder writes costs a fault every 4 KB: most of the time of opening a multi-page colour
     // scan. Faulting it in with one call costs less. (Huge pages would cost fewer faults still,
     // but on virtual machines that hand free memory back to their host, zeroing them can take
     // four times as long as the small pages do.)
-    if (img.sizeInBytes() >= kPrefaultBytes) {
-        const std::uintptr_t page = std::uintptr_t(sysconf(_SC_PAGESIZE));
-        const auto begin = reinterpret_cast<std::uintptr_t>(img.bits());
-        const std::uintptr_t first = (begin + page - 1) / page * page;
-        const std::uintptr_t last = (begin + std::uintptr_t(img.sizeInBytes())) / page * page;
-        if (last > first)
-            madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
-    }
+    if (!memory || bytes < std::size_t(kPrefaultBytes))
+        return;
+    const std::uintptr_t page = std::uintptr_t(sysconf(_SC_PAGESIZE));
+    const auto begin = reinterpret_cast<std::uintptr_t>(memory);
+    const std::uintptr_t first = (begin + page - 1) / page * page;
+    const std::uintptr_t last = (begin + bytes) / page * page;
+    if (last > first)
+        madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
+}
+
+QImage NewImage(int width, int height, QImage::Format format) {
+    QImage img(width, height, format);
+    if (!img.isNull())
+        PrefaultMemory(img.bits(), std::size_t(img.sizeInBytes()));
     return img;
 }
 

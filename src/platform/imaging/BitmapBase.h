@@ -153,6 +153,8 @@ QImage AllocateImage(int width, int height, int bitsPerPixel);
 // An image of any format whose size the caller has checked, a big one with its memory faulted in
 // at once. A null image when out of memory.
 QImage NewImage(int width, int height, QImage::Format format);
+// Faults in a big block of fresh memory at once (a small one is left to fault as it is used).
+void PrefaultMemory(void* memory, std::size_t bytes);
 // The clipboard mime type of the packed device-independent bitmap.
 QString DibMimeType();
 // Paints src of the bitmap onto dst with the raster operation (the CDC facade calls this).

@@ -6,6 +6,7 @@
 // destructor in the context record owned by their caller, so a jump skips no destructor.
 
 #include "platform/imaging/Codecs.h"
+#include "platform/imaging/PngRows.h"
 
 #include "platform/Guard.h"
 
@@ -91,6 +92,11 @@ int PngReadBody(png_structp png, png_infop info, PngReadCtx* ctx) {
 
     int bpp = 0;
     bool grey = false;
+    // The file's samples go to the bitmap unchanged at these depths, so its rows can be inflated
+    // in one go.
+    const bool direct = (colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_PALETTE)
+                            ? depth == 1 || depth == 8
+                            : colorType == PNG_COLOR_TYPE_RGB && depth == 8;
     switch (colorType) {
     case PNG_COLOR_TYPE_GRAY:
         grey = true;
@@ -137,13 +143,9 @@ int PngReadBody(png_structp png, png_infop info, PngReadCtx* ctx) {
     const int passes = interlace != PNG_INTERLACE_NONE ? png_set_interlace_handling(png) : 1;
     png_read_update_info(png, info);
 
-    ctx->img = bpp == 32 ? NewImage(int(w), int(h), QImage::Format_ARGB32)
-                         : AllocateImage(int(w), int(h), bpp);
-    if (ctx->img.isNull())
-        return ERROR_NO_MEMORY;
     if (grey) {
-        ctx->img.setColorTable(bpp == 1 ? QList<QRgb>{qRgb(0, 0, 0), qRgb(255, 255, 255)}
-                                        : GreyPalette(bpp == 4 ? 16 : 256));
+        ctx->palette = bpp == 1 ? QList<QRgb>{qRgb(0, 0, 0), qRgb(255, 255, 255)}
+                                : GreyPalette(bpp == 4 ? 16 : 256);
     } else if (bpp <= 8) {
         png_colorp entries = nullptr;
         int count = 0;
@@ -151,8 +153,23 @@ int PngReadBody(png_structp png, png_infop info, PngReadCtx* ctx) {
             return ERROR_CORRUPT;
         for (int i = 0; i < count && i < (1 << bpp); ++i)
             ctx->palette.append(qRgb(entries[i].red, entries[i].green, entries[i].blue));
-        ctx->img.setColorTable(ctx->palette);
     }
+    // libpng has read up to the first image-data chunk's data; where the fast path declines,
+    // libpng reads on from there as if it had not been tried.
+    if (direct && passes == 1 && ctx->pos >= 8) {
+        bool taken = false;
+        const int rc = InflatePngRows(ctx->data, ctx->size, ctx->pos - 8, int(w), int(h), bpp,
+                                      ctx->palette, *ctx->progress, ctx->img, taken);
+        if (taken)
+            return ctx->result = rc;
+    }
+
+    ctx->img = bpp == 32 ? NewImage(int(w), int(h), QImage::Format_ARGB32)
+                         : AllocateImage(int(w), int(h), bpp);
+    if (ctx->img.isNull())
+        return ERROR_NO_MEMORY;
+    if (bpp <= 8)
+        ctx->img.setColorTable(ctx->palette);
     if (passes > 1)
         ctx->img.fill(0);
     const int total = int(h) * passes;

@@ -167,6 +167,88 @@ TEST(Codec, PngRowsArePredictedTheWayThatSuitsThePage) {
     EXPECT_EQ(PngRowFilters(out, 300, 120), std::set<int>{PNG_FILTER_VALUE_NONE});
 }
 
+// A PNG of `image` written by libpng itself with one row filter for every row and image data
+// chunks of `chunkBytes`: the files other programs write, whose filters EncodePng never picks.
+QByteArray PngByLibpng(const QImage& image, int colourType, int depth, int filter,
+                       std::size_t chunkBytes) {
+    QByteArray out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    png_set_write_fn(
+        png, &out,
+        [](png_structp p, png_bytep d, png_size_t n) {
+            static_cast<QByteArray*>(png_get_io_ptr(p))->append(reinterpret_cast<char*>(d), qsizetype(n));
+        },
+        [](png_structp) {});
+    png_set_compression_buffer_size(png, chunkBytes);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, filter);
+    png_set_IHDR(png, info, png_uint_32(image.width()), png_uint_32(image.height()), depth,
+                 colourType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    std::vector<png_color> plte;
+    for (QRgb c : image.colorTable())
+        plte.push_back(png_color{png_byte(qRed(c)), png_byte(qGreen(c)), png_byte(qBlue(c))});
+    if (colourType == PNG_COLOR_TYPE_PALETTE)
+        png_set_PLTE(png, info, plte.data(), int(plte.size()));
+    png_write_info(png, info);
+    for (int y = 0; y < image.height(); ++y)
+        png_write_row(png, const_cast<png_bytep>(image.constScanLine(y)));
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
+TEST(Codec, PngOfEveryFilterDepthAndPaddingDecodes) {
+    // Widths that leave each amount of row padding; rows of every filter, each predicting from
+    // the row above and the pixel on the left; the data in one chunk and in many.
+    struct Kind {
+        int bpp, colourType, depth;
+    };
+    const Kind kinds[] = {{1, PNG_COLOR_TYPE_GRAY, 1}, {1, PNG_COLOR_TYPE_PALETTE, 1},
+                          {8, PNG_COLOR_TYPE_GRAY, 8}, {8, PNG_COLOR_TYPE_PALETTE, 8},
+                          {24, PNG_COLOR_TYPE_RGB, 8}};
+    const int filters[] = {PNG_FILTER_NONE, PNG_FILTER_SUB, PNG_FILTER_UP, PNG_FILTER_AVG,
+                           PNG_FILTER_PAETH, PNG_ALL_FILTERS};
+    for (const Kind& k : kinds)
+        for (int width : {1, 5, 6, 7, 33, 301})
+            for (int filter : filters)
+                for (std::size_t chunk : {std::size_t(1) << 20, std::size_t(64)}) {
+                    LBitmapBase page = MakePattern(width, 19, k.bpp);
+                    QImage image = page.GetImage();
+                    if (k.colourType == PNG_COLOR_TYPE_GRAY) {
+                        image.setColorTable(k.bpp == 1 ? QList<QRgb>{qRgb(0, 0, 0), qRgb(255, 255, 255)}
+                                                       : brellin::imaging::GreyPalette(256));
+                        ASSERT_EQ(page.SetImage(image, k.bpp), SUCCESS);
+                    }
+                    const QByteArray png = PngByLibpng(image, k.colourType, k.depth, filter, chunk);
+                    LBitmapBase back;
+                    ASSERT_EQ(brellin::imaging::DecodePng(Bytes(png), std::size_t(png.size()), back, {}),
+                              SUCCESS)
+                        << k.bpp << " bpp, width " << width << ", filter " << filter;
+                    EXPECT_EQ(back.GetBitsPerPixel(), k.bpp);
+                    ExpectSamePixels(page, back);
+                    // The padding of every row is clear, as a new bitmap's is.
+                    const QImage& got = back.GetImage();
+                    const int used = (width * k.bpp + 7) / 8;
+                    for (int y = 0; y < got.height(); ++y)
+                        for (qsizetype i = used; i < got.bytesPerLine(); ++i)
+                            ASSERT_EQ(got.constScanLine(y)[i], 0) << width << " " << y;
+                }
+
+    // Damage is still found: a data chunk's checksum, a row filter PNG does not have, the data cut
+    // short.
+    const QByteArray good =
+        PngByLibpng(MakePattern(40, 30, 24).GetImage(), PNG_COLOR_TYPE_RGB, 8, PNG_FILTER_AVG, 256);
+    const qsizetype data = good.indexOf("IDAT") + 4;
+    QByteArray badCrc = good;
+    badCrc[data + 10] = char(badCrc[data + 10] ^ 0x40);
+    LBitmapBase out;
+    EXPECT_EQ(brellin::imaging::DecodePng(Bytes(badCrc), std::size_t(badCrc.size()), out, {}),
+              ERROR_CORRUPT);
+    const QByteArray cut = good.left(data + 100);
+    EXPECT_EQ(brellin::imaging::DecodePng(Bytes(cut), std::size_t(cut.size()), out, {}),
+              ERROR_CORRUPT);
+}
+
 TEST(Codec, JpegKeepsSizeResolutionAndQualityOrder) {
     const LBitmapBase page = MakePattern(64, 48, 24, 150);
     QByteArray best, worst;
