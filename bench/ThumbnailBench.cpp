@@ -10,7 +10,8 @@
 //
 //   cmake --build build --target brellin_bench_thumbnail
 //   QT_QPA_PLATFORM=offscreen build/bench/brellin_bench_thumbnail
-// The whole command, process start included, is timed by bench/thumbnail.sh.
+// The whole command, process start included, is timed by bench/thumbnail.sh on the same
+// documents (written by `brellin_bench_thumbnail --write-documents DIR`).
 
 #include "BenchMain.h"
 #include "BenchPages.h"
@@ -27,6 +28,7 @@
 #include "platform/imaging/ImageFile.h"
 
 #include <QTemporaryDir>
+#include <cstring>
 #include <map>
 #include <memory>
 
@@ -51,6 +53,25 @@ void AddFormObjects(CLumidorDoc& doc, int page) {
     }
 }
 
+// The 20-page document of fax forms or of colour scans, saved to `path`.
+bool SaveDocument(bool colour, const QString& path, LBitmapBase* firstPage) {
+    CLumidorDoc doc;
+    for (int i = 0; i < 20; ++i) {
+        if (i > 0)
+            doc.m_PagesList.push_back(std::make_unique<_PAGEINFO>());
+        LBitmapBase page = colour ? MakeColourScan(7 + std::uint64_t(i)) : MakeFaxForm([i](int line) {
+            return QStringLiteral("%1. Page %2, name, address and reference: %3").arg(line).arg(i).arg(line * 31);
+        });
+        if (i == 0 && firstPage)
+            *firstPage = page;
+        doc.m_PagesList[std::size_t(i)]->m_Bitmap.TakePixels(page);
+        doc.m_nPageCount = i + 1;
+        doc.ApplyFrameRule(i);
+        AddFormObjects(doc, i);
+    }
+    return doc.OnSaveDocument(path);
+}
+
 struct Fixture {
     QTemporaryDir dir;
     QString file;
@@ -62,22 +83,8 @@ Fixture& Document(bool colour) {
     auto& f = made[colour];
     if (!f) {
         f = std::make_unique<Fixture>();
-        CLumidorDoc doc;
-        for (int i = 0; i < 20; ++i) {
-            if (i > 0)
-                doc.m_PagesList.push_back(std::make_unique<_PAGEINFO>());
-            LBitmapBase page = colour ? MakeColourScan(7 + std::uint64_t(i)) : MakeFaxForm([i](int line) {
-                return QStringLiteral("%1. Page %2, name, address and reference: %3").arg(line).arg(i).arg(line * 31);
-            });
-            if (i == 0)
-                f->firstPage = page;
-            doc.m_PagesList[std::size_t(i)]->m_Bitmap.TakePixels(page);
-            doc.m_nPageCount = i + 1;
-            doc.ApplyFrameRule(i);
-            AddFormObjects(doc, i);
-        }
         f->file = f->dir.path() + QStringLiteral("/bench.brf");
-        if (!doc.OnSaveDocument(f->file))
+        if (!SaveDocument(colour, f->file, &f->firstPage))
             f->file.clear();
     }
     return *f;
@@ -153,5 +160,16 @@ int main(int argc, char** argv) {
         int Show(const MessageRequest& r) override { return r.defaultAnswer; }
     };
     SetMessageSink(std::make_shared<CSilentSink>());
+    // For bench/thumbnail.sh, which times the whole command on them: the two documents written
+    // as fax.brf and colour.brf into a folder.
+    if (argc == 3 && std::strcmp(argv[1], "--write-documents") == 0) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        QGuiApplication app(argc, argv);
+        const QString dir = QString::fromLocal8Bit(argv[2]);
+        return SaveDocument(false, dir + QStringLiteral("/fax.brf"), nullptr) &&
+                       SaveDocument(true, dir + QStringLiteral("/colour.brf"), nullptr)
+                   ? 0
+                   : 1;
+    }
     return RunBenchmarks(argc, argv);
 }

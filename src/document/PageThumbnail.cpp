@@ -199,10 +199,10 @@ int RunThumbnailCommand(const QStringList& args) {
     if (MakeFileThumbnail(args[0], size, image) != SUCCESS)
         return 1;
     // A preview is small, and file managers keep thousands of them: zlib's usual level. Grey
-    // pages (faxes) are written grey.
+    // pages (faxes) are written grey, others as RGB without the unused fourth byte.
     LBitmapBase bitmap;
-    int rc = bitmap.SetImage(AllGrey(image) ? image.convertToFormat(QImage::Format_Grayscale8)
-                                            : image);
+    int rc = bitmap.SetImage(image.convertToFormat(AllGrey(image) ? QImage::Format_Grayscale8
+                                                                  : QImage::Format_RGB888));
     QByteArray png;
     if (rc == SUCCESS)
         rc = brellin::imaging::EncodePng(bitmap, 6, png, {});
