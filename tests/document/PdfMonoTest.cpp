@@ -298,6 +298,9 @@ TEST(PdfMono, EveryPageTheProbeVouchesForIsDrawnOneBitDeepToTheSameBytes) {
     pages[2].rotate = 180;
     pages[3].rotate = 270;
     pages[4].w = 300.3, pages[4].h = 400.7, pages[4].extra = "/CropBox [10.3 20.7 290.1 390.9]";
+    // A roll of paper: drawn in bands from 200 dpi on, the band edges across the grid.
+    pages.push_back(Page{grid});
+    pages.back().h = 2800;
     for (const std::string& dict : {kGreyImage, kMask})
         for (int rotate : {0, 90}) {
             Page p{"0 g 0 0 612 792 re f 1 g q 64 0 0 64 100 100 cm /Im Do Q q 200 0 0 -200 300 500 cm /Im Do Q "
