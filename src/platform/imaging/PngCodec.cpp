@@ -10,6 +10,7 @@
 
 #include "platform/Guard.h"
 
+#include <QtEndian>
 #include <csetjmp>
 #include <cstring>
 #include <png.h>
@@ -44,10 +45,6 @@ void PngRead(png_structp png, png_bytep out, png_size_t n) {
 
 [[noreturn]] void PngError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 
-std::uint32_t Be32(const uchar* p) {
-    return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
-}
-
 // Every chunk up to the end (or, for the header alone, up to the first image data) must lie
 // inside the bytes. libpng allocates a text chunk's claimed length before it reads any of it, so
 // a file of 80 bytes whose chunk claims 2 GB would otherwise cost 2 GB before it is refused. A
@@ -55,7 +52,7 @@ std::uint32_t Be32(const uchar* p) {
 int CheckChunkLengths(const uchar* d, std::size_t size, bool headerOnly) {
     std::size_t p = 8;
     while (size - p >= 8) {
-        const std::uint64_t length = Be32(d + p);
+        const std::uint64_t length = qFromBigEndian<quint32>(d + p);
         if (length + 12 > size - p)
             return ERROR_CORRUPT;
         const uchar* type = d + p + 4;

@@ -3,6 +3,7 @@
 #include "platform/imaging/BitmapBase.h"
 #include "platform/imaging/Codecs.h"
 
+#include <QtEndian>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -17,15 +18,11 @@ namespace {
 // past this size a page is read a row at a time instead.
 constexpr std::size_t kMaxInflatedBytes = std::size_t(256) << 20;
 
-std::uint32_t Be32(const uchar* p) {
-    return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
-}
-
 // Whether the chunks from `p` on are whole and end with the image's end chunk: a file cut off
 // after its image data is still an incomplete file.
 bool EndsWhole(const uchar* d, std::size_t size, std::size_t p) {
     while (size - p >= 12) {
-        const std::size_t length = Be32(d + p);
+        const std::size_t length = qFromBigEndian<quint32>(d + p);
         if (length > size - p - 12)
             return false;
         if (std::memcmp(d + p + 4, "IEND", 4) == 0)
@@ -43,11 +40,11 @@ bool GatherImageData(const uchar* d, std::size_t size, std::size_t p, std::vecto
     std::size_t chunks = 0;
     std::size_t first = 0, firstLength = 0;
     while (size - p >= 12 && std::memcmp(d + p + 4, "IDAT", 4) == 0) {
-        const std::size_t length = Be32(d + p);
+        const std::size_t length = qFromBigEndian<quint32>(d + p);
         if (length > size - p - 12)
             return false;
         const uchar* type = d + p + 4;
-        if (libdeflate_crc32(0, type, length + 4) != Be32(type + 4 + length))
+        if (libdeflate_crc32(0, type, length + 4) != qFromBigEndian<quint32>(type + 4 + length))
             return false;
         if (chunks == 0) {
             first = p + 8;
